@@ -1,0 +1,179 @@
+// Embedded archive lookup and the virtual file operations.
+#include "package/virtual_file.h"
+
+#include <cstring>
+
+#include "platform/text.h"
+
+namespace quorril {
+
+static uint32_t Le32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+void VirtualFileSystem::AttachArchive(const std::string& executablePath) {
+  handle_.reset();
+  path_ = executablePath;
+  firstEntry_ = lastEntry_ = 0;
+  archiveSize_ = 0;
+  ++generation_;
+}
+
+void VirtualFileSystem::DetachArchive() {
+  handle_.reset();
+  path_.clear();
+  firstEntry_ = lastEntry_ = 0;
+  archiveSize_ = 0;
+  ++generation_;
+}
+
+void VirtualFileSystem::FindArchive() {
+  if (handle_ || path_.empty()) return;
+  std::unique_ptr<FileHandle> file = files_->Open(path_, OpenMode::kRead);
+  uint8_t trailer[kArchiveTrailerSize];
+  int64_t size = file ? file->Size() : -1;
+  if (!file || size < int64_t(kArchiveTrailerSize) || file->Seek(size - kArchiveTrailerSize, 0) < 0 ||
+      file->Read(trailer, kArchiveTrailerSize) != int32_t(kArchiveTrailerSize) ||
+      std::memcmp(trailer, kArchiveMagic, sizeof kArchiveMagic) != 0) {
+    path_.clear();
+    firstEntry_ = lastEntry_ = 0;
+    return;
+  }
+  handle_ = std::move(file);
+  archiveSize_ = size;
+  firstEntry_ = Le32(trailer + 8);
+  lastEntry_ = Le32(trailer + 12);
+}
+
+bool VirtualFileSystem::HasArchive() {
+  FindArchive();
+  return handle_ && firstEntry_ != 0;
+}
+
+bool VirtualFileSystem::MemberUsable(const VirtualFile& file) const {
+  return handle_ && file.generation_ == generation_ && !disabled_;
+}
+
+// The lookup name: base name and extension, without drive and directory.
+static std::string LookupName(const std::string& path) {
+  size_t cut = path.find_last_of("\\/:");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::unique_ptr<VirtualFile> VirtualFileSystem::Open(const std::string& path) {
+  FindArchive();
+  if (handle_ && firstEntry_ != 0 && !disabled_) {
+    std::string name = LookupName(path);
+    // Every entry takes at least a header, so no chain can hold more entries
+    // than this; offsets must also move forward, which rules out loops.
+    int64_t maxEntries = archiveSize_ / kArchiveHeaderSize + 1;
+    int64_t offset = firstEntry_;
+    int64_t previous = -1;
+    for (int64_t visited = 0; offset != 0 && visited < maxEntries; ++visited) {
+      if (offset <= previous || offset + kArchiveHeaderSize > archiveSize_) break;
+      uint8_t header[kArchiveHeaderSize];
+      if (handle_->Seek(offset, 0) != offset ||
+          handle_->Read(header, kArchiveHeaderSize) != int32_t(kArchiveHeaderSize))
+        break;
+      const char* entryName = reinterpret_cast<const char*>(header + 20);
+      size_t nameLength = strnlen(entryName, kArchiveNameSize);
+      if (EqualsNoCase(std::string_view(entryName, nameLength), name)) {
+        uint32_t size = Le32(header + 16);
+        int64_t dataOffset = offset + kArchiveHeaderSize;
+        // A size that runs past the end of the file is cut to what is there.
+        if (dataOffset + int64_t(size) > archiveSize_) size = uint32_t(archiveSize_ - dataOffset);
+        if (size > 0x7FFFFFFFu) size = 0x7FFFFFFF;
+        auto file = std::unique_ptr<VirtualFile>(new VirtualFile());
+        file->dataOffset_ = dataOffset;
+        file->size_ = int32_t(size);
+        file->attributes_ = Le32(header + 4) & 0xFFFF;
+        file->dosTime_ = uint16_t(Le32(header + 8));
+        file->dosDate_ = uint16_t(Le32(header + 12));
+        file->generation_ = generation_;
+        return file;
+      }
+      previous = offset;
+      offset = Le32(header);
+    }
+  }
+  if (path.find_first_of("*?") != std::string::npos) return nullptr;
+  DosDateTime when;
+  if (!files_->GetModified(path, &when)) return nullptr;
+  std::unique_ptr<FileHandle> disk = files_->Open(path, OpenMode::kRead);
+  if (!disk) return nullptr;
+  auto file = std::unique_ptr<VirtualFile>(new VirtualFile());
+  int64_t size = disk->Size();
+  file->size_ = size < 0 ? 0 : size > 0x7FFFFFFF ? 0x7FFFFFFF : int32_t(size);
+  file->attributes_ = files_->GetAttributes(path);
+  file->dosDate_ = when.date;
+  file->dosTime_ = when.time;
+  file->disk_ = std::move(disk);
+  return file;
+}
+
+int32_t VirtualFileSystem::Read(VirtualFile& file, void* buffer, int32_t count) {
+  if (count < 0) return -1;
+  if (file.disk_) return file.disk_->Read(buffer, uint32_t(count));
+  if (!MemberUsable(file)) return -1;
+  int32_t left = file.size_ - file.position_;
+  if (count > left) count = left;
+  if (count <= 0) return 0;
+  if (handle_->Seek(file.dataOffset_ + file.position_, 0) < 0) return -1;
+  int32_t got = handle_->Read(buffer, uint32_t(count));
+  if (got < 0) return -1;
+  file.position_ += got;
+  return got;
+}
+
+int32_t VirtualFileSystem::Seek(VirtualFile& file, int32_t offset, int origin) {
+  if (file.disk_) {
+    int64_t pos = file.disk_->Seek(offset, origin);
+    return pos < 0 || pos > 0x7FFFFFFF ? -1 : int32_t(pos);
+  }
+  if (!MemberUsable(file)) return -1;
+  int64_t base = origin == 0 ? 0 : origin == 2 ? file.size_ : file.position_;
+  int64_t pos = base + offset;
+  if (pos < 0) pos = 0;
+  if (pos > file.size_) pos = file.size_;
+  file.position_ = int32_t(pos);
+  return file.position_;
+}
+
+int32_t VirtualFileSystem::Tell(VirtualFile& file) {
+  if (file.disk_) {
+    int64_t pos = file.disk_->Seek(0, 1);
+    return pos < 0 || pos > 0x7FFFFFFF ? -1 : int32_t(pos);
+  }
+  if (!MemberUsable(file)) return -1;
+  return file.position_;
+}
+
+bool VirtualFileSystem::ReadLine(VirtualFile& file, std::string* line, size_t capacity) {
+  line->clear();
+  if (capacity < 2) return false;
+  // Read in blocks and give back what follows the line, so that a script is
+  // not read one byte at a time.
+  char block[512];
+  while (line->size() < capacity - 1) {
+    int32_t want = int32_t(sizeof block);
+    int32_t got = Read(file, block, want);
+    if (got < 0) return false;
+    if (got == 0) return !line->empty();
+    int32_t used = 0;
+    bool done = false;
+    while (used < got) {
+      char c = block[used++];
+      if (c == '\r') continue;
+      line->push_back(c);
+      if (c == '\n' || line->size() >= capacity - 1) {
+        done = true;
+        break;
+      }
+    }
+    if (used < got && Seek(file, used - got, 1) < 0) return false;
+    if (done) return true;
+  }
+  return true;
+}
+
+}  // namespace quorril

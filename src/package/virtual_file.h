@@ -1,0 +1,95 @@
+// Embedded archive and virtual files.
+//
+// A package may be appended to the engine's executable as an embedded
+// archive. Every installation file is opened through VirtualFileSystem,
+// which looks for the file's name in the archive first and falls back to the
+// disk, so the code above never needs to know where a file came from.
+//
+// Archive layout (little-endian, offsets absolute in the executable):
+//
+//   [executable image][ "[Zemko]\0" ][hdr 1][data 1][hdr 2][data 2]...[trailer]
+//
+//   trailer (last 16 bytes):  0 magic "[Zemko]\0"   8 first header   12 last header
+//   entry header (276 bytes): 0 next header (0 = last)   4 attributes
+//                             8 DOS time (low 16 bits)  12 DOS date (low 16 bits)
+//                             16 data size   20 name[256], zero-terminated, no directory
+//
+// The reader relies only on the trailer and the chain of next offsets. The
+// walk is bounded: an offset outside the file, an offset that does not move
+// forward, or more entries than the file could hold ends it as not found.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace quorril {
+
+constexpr char kArchiveMagic[8] = {'[', 'Z', 'e', 'm', 'k', 'o', ']', '\0'};
+constexpr uint32_t kArchiveTrailerSize = 16;
+constexpr uint32_t kArchiveHeaderSize = 276;
+constexpr uint32_t kArchiveNameSize = 256;
+
+// A read-only handle on an archive member or a disk file.
+class VirtualFile {
+ public:
+  bool InArchive() const { return !disk_; }
+  int32_t Size() const { return size_; }
+  uint16_t DosDate() const { return dosDate_; }
+  uint16_t DosTime() const { return dosTime_; }
+  uint32_t Attributes() const { return attributes_; }
+
+ private:
+  friend class VirtualFileSystem;
+  std::unique_ptr<FileHandle> disk_;  // null for an archive member
+  int64_t dataOffset_ = 0;
+  int32_t position_ = 0;
+  int32_t size_ = 0;
+  uint16_t dosDate_ = 0;
+  uint16_t dosTime_ = 0;
+  uint32_t attributes_ = 0;
+  uint64_t generation_ = 0;  // the archive opening it belongs to
+};
+
+class VirtualFileSystem {
+ public:
+  explicit VirtualFileSystem(FileSystem* files) : files_(files) {}
+
+  // Remembers the executable whose archive is used; nothing is read yet.
+  void AttachArchive(const std::string& executablePath);
+  // Closes the archive; until the next AttachArchive every open goes to disk.
+  void DetachArchive();
+  // Set by the disk questions: from now on every file comes from the disk.
+  void DisableArchive() { disabled_ = true; }
+  bool ArchiveDisabled() const { return disabled_; }
+  // True when an archive was found in the attached executable.
+  bool HasArchive();
+
+  // Null when the file exists neither in the archive nor on the disk.
+  std::unique_ptr<VirtualFile> Open(const std::string& path);
+  // Bytes read, 0 at the end, -1 on error.
+  int32_t Read(VirtualFile& file, void* buffer, int32_t count);
+  // origin 0 start, 1 current, 2 end; the new position or -1.
+  int32_t Seek(VirtualFile& file, int32_t offset, int origin);
+  int32_t Tell(VirtualFile& file);
+  // One line with its line feed (carriage returns dropped), at most
+  // capacity - 1 characters; false at the end of the data or on error.
+  bool ReadLine(VirtualFile& file, std::string* line, size_t capacity);
+
+ private:
+  void FindArchive();
+  bool MemberUsable(const VirtualFile& file) const;
+
+  FileSystem* files_;
+  std::string path_;
+  std::unique_ptr<FileHandle> handle_;
+  int64_t archiveSize_ = 0;
+  uint32_t firstEntry_ = 0;
+  uint32_t lastEntry_ = 0;
+  bool disabled_ = false;
+  uint64_t generation_ = 1;
+};
+
+}  // namespace quorril

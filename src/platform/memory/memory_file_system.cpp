@@ -1,0 +1,580 @@
+// The in-memory file system: a tree of nodes per drive.
+#include "platform/memory/memory_file_system.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/text.h"
+
+namespace quorril {
+
+struct MemoryFileSystem::Node {
+  std::string name;
+  bool directory = false;
+  uint32_t attributes = kAttrArchive;
+  DosDateTime modified{0x5A21, 0x6000};
+  std::shared_ptr<std::string> data = std::make_shared<std::string>();
+  std::vector<std::unique_ptr<Node>> children;  // in creation order
+  Node* parent = nullptr;
+
+  Node* Child(std::string_view childName) const {
+    for (const auto& c : children)
+      if (EqualsNoCase(c->name, childName)) return c.get();
+    return nullptr;
+  }
+};
+
+struct MemoryFileSystem::Drive {
+  DriveType type = DriveType::kFixed;
+  std::string label;
+  uint64_t freeBytes = 0;
+  Node root;
+};
+
+namespace {
+
+class MemoryFileHandle : public FileHandle {
+ public:
+  MemoryFileHandle(std::shared_ptr<std::string> data, OpenMode mode) : data_(std::move(data)), mode_(mode) {}
+  int32_t Read(void* buffer, uint32_t count) override {
+    if (mode_ == OpenMode::kCreate || mode_ == OpenMode::kAppend) return -1;
+    if (position_ >= data_->size()) return 0;
+    size_t n = std::min<size_t>(count, data_->size() - position_);
+    if (n > 0x7FFFFFFF) n = 0x7FFFFFFF;
+    std::memcpy(buffer, data_->data() + position_, n);
+    position_ += n;
+    return int32_t(n);
+  }
+  int32_t Write(const void* buffer, uint32_t count) override {
+    if (mode_ == OpenMode::kRead) return -1;
+    if (count > 0x7FFFFFFF) count = 0x7FFFFFFF;
+    if (mode_ == OpenMode::kAppend) position_ = data_->size();
+    if (data_->size() < position_ + count) data_->resize(position_ + count);
+    std::memcpy(&(*data_)[position_], buffer, count);
+    position_ += count;
+    return int32_t(count);
+  }
+  int64_t Seek(int64_t offset, int origin) override {
+    int64_t base = origin == 0 ? int64_t(0) : origin == 1 ? int64_t(position_) : int64_t(data_->size());
+    if (origin < 0 || origin > 2 || base + offset < 0) return -1;
+    position_ = size_t(base + offset);
+    return int64_t(position_);
+  }
+  int64_t Size() override { return int64_t(data_->size()); }
+
+ private:
+  std::shared_ptr<std::string> data_;
+  OpenMode mode_;
+  size_t position_ = 0;
+};
+
+// Windows wildcard matching: * any run, ? any one character; a pattern that
+// ends in ".*" also matches a name without a dot.
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+  if (pattern == "*.*" || pattern == "*") return true;
+  size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || AsciiUpper(pattern[p]) == AsciiUpper(name[n]))) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      mark = n;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  if (p + 2 == pattern.size() && pattern[p] == '.' && pattern[p + 1] == '*') return true;
+  if (p + 1 == pattern.size() && pattern[p] == '.') return true;
+  return p == pattern.size();
+}
+
+std::vector<std::string> SplitComponents(std::string_view rest) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : rest) {
+    if (c == '\\' || c == '/') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+bool IsValidName(const std::string& name) {
+  if (name.empty()) return false;
+  for (char c : name)
+    if (std::strchr("<>:\"|?*", c) || (unsigned char)c < 32) return false;
+  return true;
+}
+
+}  // namespace
+
+MemoryFileSystem::MemoryFileSystem() {
+  AddDrive('C', DriveType::kFixed, "");
+}
+
+MemoryFileSystem::~MemoryFileSystem() = default;
+
+bool MemoryFileSystem::Fail(uint32_t error) {
+  lastError_ = error;
+  return false;
+}
+
+void MemoryFileSystem::AddDrive(char letter, DriveType type, const std::string& label, uint64_t freeBytes) {
+  letter = AsciiUpper(letter);
+  auto drive = std::make_unique<Drive>();
+  drive->type = type;
+  drive->label = label;
+  drive->freeBytes = freeBytes;
+  drive->root.directory = true;
+  drive->root.attributes = kAttrDirectory;
+  drive->root.name = std::string(1, letter) + ":";
+  drives_[letter] = std::move(drive);
+}
+
+void MemoryFileSystem::RemoveDrive(char letter) { drives_.erase(AsciiUpper(letter)); }
+
+void MemoryFileSystem::SetDriveFreeSpace(char letter, uint64_t freeBytes) {
+  auto it = drives_.find(AsciiUpper(letter));
+  if (it != drives_.end()) it->second->freeBytes = freeBytes;
+}
+
+void MemoryFileSystem::SetDriveLabel(char letter, const std::string& label) {
+  auto it = drives_.find(AsciiUpper(letter));
+  if (it != drives_.end()) it->second->label = label;
+}
+
+std::string MemoryFileSystem::Resolve(const std::string& path) const {
+  if (path.empty()) return "";
+  std::string drive;
+  std::string rest;
+  if (path.size() >= 2 && path[1] == ':' && IsAsciiAlpha(path[0])) {
+    drive = std::string(1, AsciiUpper(path[0])) + ":";
+    rest = path.substr(2);
+    if (rest.empty() || (rest[0] != '\\' && rest[0] != '/')) {
+      // Drive-relative: against the current directory when it is on that drive.
+      std::string base = (AsciiUpper(currentDirectory_[0]) == drive[0]) ? currentDirectory_.substr(2) : "\\";
+      rest = base + "\\" + rest;
+    }
+  } else {
+    drive = currentDirectory_.substr(0, 2);
+    if (path[0] == '\\' || path[0] == '/')
+      rest = path;
+    else
+      rest = currentDirectory_.substr(2) + "\\" + path;
+  }
+  std::vector<std::string> parts;
+  for (std::string& part : SplitComponents(rest)) {
+    if (part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    // Trailing dots and blanks are dropped, as Win32 does.
+    while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+    if (part.empty()) continue;
+    parts.push_back(part);
+  }
+  std::string out = drive;
+  for (const std::string& part : parts) out += "\\" + part;
+  if (parts.empty()) out += "\\";
+  return out;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::Lookup(const std::string& absolute) const {
+  if (absolute.size() < 3) return nullptr;
+  auto it = drives_.find(AsciiUpper(absolute[0]));
+  if (it == drives_.end()) return nullptr;
+  Node* node = &it->second->root;
+  for (const std::string& part : SplitComponents(absolute.substr(2))) {
+    if (!node->directory) return nullptr;
+    node = node->Child(part);
+    if (!node) return nullptr;
+  }
+  return node;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::Parent(const std::string& absolute) const {
+  size_t cut = absolute.find_last_of('\\');
+  if (cut == std::string::npos || cut < 2) return nullptr;
+  std::string parent = absolute.substr(0, cut);
+  if (parent.size() == 2) parent += "\\";
+  return Lookup(parent);
+}
+
+static std::string LastComponent(const std::string& absolute) {
+  size_t cut = absolute.find_last_of('\\');
+  return cut == std::string::npos ? absolute : absolute.substr(cut + 1);
+}
+
+bool MemoryFileSystem::AddDirectory(const std::string& path) {
+  std::string abs = Resolve(path);
+  if (abs.empty() || !drives_.count(AsciiUpper(abs[0]))) return false;
+  Node* node = &drives_[AsciiUpper(abs[0])]->root;
+  for (const std::string& part : SplitComponents(abs.substr(2))) {
+    Node* child = node->Child(part);
+    if (!child) {
+      auto created = std::make_unique<Node>();
+      created->name = part;
+      created->directory = true;
+      created->attributes = kAttrDirectory;
+      created->parent = node;
+      child = created.get();
+      node->children.push_back(std::move(created));
+    }
+    if (!child->directory) return false;
+    node = child;
+  }
+  return true;
+}
+
+bool MemoryFileSystem::AddFile(const std::string& path, const std::string& contents, uint32_t attributes,
+                               DosDateTime modified) {
+  std::string abs = Resolve(path);
+  size_t cut = abs.find_last_of('\\');
+  if (abs.empty() || cut == std::string::npos) return false;
+  if (!AddDirectory(cut == 2 ? abs.substr(0, 3) : abs.substr(0, cut))) return false;
+  Node* parent = Parent(abs);
+  std::string name = LastComponent(abs);
+  Node* node = parent->Child(name);
+  if (node && node->directory) return false;
+  if (!node) {
+    auto created = std::make_unique<Node>();
+    created->name = name;
+    created->parent = parent;
+    node = created.get();
+    parent->children.push_back(std::move(created));
+  }
+  node->data = std::make_shared<std::string>(contents);
+  node->attributes = attributes;
+  node->modified = modified;
+  return true;
+}
+
+bool MemoryFileSystem::ReadWholeFile(const std::string& path, std::string* contents) const {
+  Node* node = Lookup(Resolve(path));
+  if (!node || node->directory) return false;
+  *contents = *node->data;
+  return true;
+}
+
+bool MemoryFileSystem::Exists(const std::string& path) const { return Lookup(Resolve(path)) != nullptr; }
+
+std::vector<std::string> MemoryFileSystem::List() const {
+  std::vector<std::string> out;
+  struct Walker {
+    static void Walk(const Node& node, const std::string& path, std::vector<std::string>& out) {
+      for (const auto& c : node.children) {
+        std::string p = path + "\\" + c->name;
+        out.push_back(c->directory ? p + "\\" : p);
+        if (c->directory) Walk(*c, p, out);
+      }
+    }
+  };
+  for (const auto& [letter, drive] : drives_) Walker::Walk(drive->root, std::string(1, letter) + ":", out);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::unique_ptr<FileHandle> MemoryFileSystem::Open(const std::string& path, OpenMode mode) {
+  std::string abs = Resolve(path);
+  Node* node = abs.empty() ? nullptr : Lookup(abs);
+  if (mode == OpenMode::kRead || mode == OpenMode::kReadWrite) {
+    if (!node) {
+      Fail(Parent(abs) ? kErrorFileNotFound : kErrorPathNotFound);
+      return nullptr;
+    }
+    if (node->directory || (mode == OpenMode::kReadWrite && (node->attributes & kAttrReadOnly))) {
+      Fail(kErrorAccessDenied);
+      return nullptr;
+    }
+    return std::make_unique<MemoryFileHandle>(node->data, mode);
+  }
+  if (!node) {
+    Node* parent = abs.empty() ? nullptr : Parent(abs);
+    std::string name = LastComponent(abs);
+    if (!parent || !parent->directory) {
+      Fail(kErrorPathNotFound);
+      return nullptr;
+    }
+    if (!IsValidName(name)) {
+      Fail(kErrorInvalidName);
+      return nullptr;
+    }
+    auto created = std::make_unique<Node>();
+    created->name = name;
+    created->parent = parent;
+    node = created.get();
+    parent->children.push_back(std::move(created));
+  } else if (node->directory || (node->attributes & kAttrReadOnly)) {
+    Fail(kErrorAccessDenied);
+    return nullptr;
+  } else if (mode == OpenMode::kCreate) {
+    node->data = std::make_shared<std::string>();
+  }
+  return std::make_unique<MemoryFileHandle>(node->data, mode);
+}
+
+bool MemoryFileSystem::Find(const std::string& pattern, std::vector<FindEntry>* entries) {
+  entries->clear();
+  std::string abs = Resolve(pattern);
+  if (abs.empty()) return Fail(kErrorInvalidName);
+  // The last component is the pattern; a trailing "\" in the request makes
+  // the pattern empty, which matches nothing.
+  if (!pattern.empty() && (pattern.back() == '\\' || pattern.back() == '/')) return Fail(kErrorFileNotFound);
+  size_t cut = abs.find_last_of('\\');
+  std::string dirPath = cut == 2 ? abs.substr(0, 3) : abs.substr(0, cut);
+  std::string namePattern = abs.substr(cut + 1);
+  if (namePattern.empty()) return Fail(kErrorFileNotFound);
+  Node* dir = Lookup(dirPath);
+  if (!dir || !dir->directory) return Fail(kErrorPathNotFound);
+  auto add = [&](const std::string& name, const Node& node) {
+    FindEntry e;
+    e.name = name;
+    e.attributes = node.attributes;
+    e.size = node.directory ? 0 : node.data->size();
+    e.modified = node.modified;
+    entries->push_back(e);
+  };
+  if (dir->parent) {
+    if (WildcardMatch(namePattern, ".")) add(".", *dir);
+    if (WildcardMatch(namePattern, "..")) add("..", *dir->parent);
+  }
+  for (const auto& c : dir->children) {
+    std::string shortName = ShortNameFor(*dir, c->name);
+    if (WildcardMatch(namePattern, c->name) || EqualsNoCase(namePattern, shortName) ||
+        (namePattern.find_first_of("*?") != std::string::npos && WildcardMatch(namePattern, shortName))) {
+      add(c->name, *c);
+      if (!EqualsNoCase(shortName, c->name)) entries->back().shortName = shortName;
+    }
+  }
+  if (entries->empty()) return Fail(kErrorFileNotFound);
+  return true;
+}
+
+uint32_t MemoryFileSystem::GetAttributes(const std::string& path) {
+  Node* node = Lookup(Resolve(path));
+  if (!node) {
+    Fail(kErrorFileNotFound);
+    return kInvalidAttributes;
+  }
+  return node->attributes;
+}
+
+bool MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+  Node* node = Lookup(Resolve(path));
+  if (!node) return Fail(kErrorFileNotFound);
+  uint32_t keep = node->directory ? uint32_t(kAttrDirectory) : 0u;
+  attributes &= ~uint32_t(kAttrDirectory);
+  if (!node->directory && (attributes & ~uint32_t(kAttrNormal)) == 0) attributes = kAttrNormal;
+  if (attributes & ~uint32_t(kAttrNormal)) attributes &= ~uint32_t(kAttrNormal);
+  node->attributes = attributes | keep;
+  return true;
+}
+
+bool MemoryFileSystem::GetModified(const std::string& path, DosDateTime* when) {
+  Node* node = Lookup(Resolve(path));
+  if (!node || node->directory) return Fail(node ? kErrorAccessDenied : kErrorFileNotFound);
+  *when = node->modified;
+  return true;
+}
+
+bool MemoryFileSystem::SetModified(const std::string& path, DosDateTime when) {
+  Node* node = Lookup(Resolve(path));
+  if (!node || node->directory) return Fail(node ? kErrorAccessDenied : kErrorFileNotFound);
+  if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
+  node->modified = when;
+  return true;
+}
+
+bool MemoryFileSystem::CreateDirectory(const std::string& path) {
+  std::string abs = Resolve(path);
+  if (abs.empty() || abs.size() <= 3) return Fail(kErrorAccessDenied);
+  if (Lookup(abs)) return Fail(kErrorAlreadyExists);
+  Node* parent = Parent(abs);
+  if (!parent || !parent->directory) return Fail(kErrorPathNotFound);
+  std::string name = LastComponent(abs);
+  if (!IsValidName(name)) return Fail(kErrorInvalidName);
+  auto created = std::make_unique<Node>();
+  created->name = name;
+  created->directory = true;
+  created->attributes = kAttrDirectory;
+  created->parent = parent;
+  parent->children.push_back(std::move(created));
+  return true;
+}
+
+static bool Contains(const std::string& outer, const std::string& inner) {
+  return EqualsNoCase(outer, inner) || StartsWithNoCase(inner, outer + "\\");
+}
+
+bool MemoryFileSystem::RemoveDirectory(const std::string& path) {
+  std::string abs = Resolve(path);
+  Node* node = Lookup(abs);
+  if (!node) return Fail(kErrorFileNotFound);
+  if (!node->directory || !node->parent || !node->children.empty()) return Fail(kErrorAccessDenied);
+  if (Contains(abs, currentDirectory_)) return Fail(kErrorAccessDenied);
+  auto& siblings = node->parent->children;
+  siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
+                                [node](const std::unique_ptr<Node>& n) { return n.get() == node; }),
+                 siblings.end());
+  return true;
+}
+
+bool MemoryFileSystem::DeleteFile(const std::string& path) {
+  std::string abs = Resolve(path);
+  Node* node = Lookup(abs);
+  if (!node) return Fail(Parent(abs) ? kErrorFileNotFound : kErrorPathNotFound);
+  if (node->directory || (node->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
+  auto& siblings = node->parent->children;
+  siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
+                                [node](const std::unique_ptr<Node>& n) { return n.get() == node; }),
+                 siblings.end());
+  return true;
+}
+
+bool MemoryFileSystem::MoveFile(const std::string& from, const std::string& to) {
+  std::string src = Resolve(from), dst = Resolve(to);
+  Node* node = Lookup(src);
+  if (!node) return Fail(kErrorFileNotFound);
+  if (!node->parent) return Fail(kErrorAccessDenied);
+  Node* existing = Lookup(dst);
+  if (existing && existing != node) return Fail(kErrorAlreadyExists);
+  Node* parent = Parent(dst);
+  if (!parent || !parent->directory) return Fail(kErrorPathNotFound);
+  if (node->directory && Contains(src, dst) && !EqualsNoCase(src, dst)) return Fail(kErrorAccessDenied);
+  std::string name = LastComponent(dst);
+  if (!IsValidName(name)) return Fail(kErrorInvalidName);
+  auto& siblings = node->parent->children;
+  auto it = std::find_if(siblings.begin(), siblings.end(),
+                         [node](const std::unique_ptr<Node>& n) { return n.get() == node; });
+  std::unique_ptr<Node> owned = std::move(*it);
+  siblings.erase(it);
+  owned->name = name;
+  owned->parent = parent;
+  parent->children.push_back(std::move(owned));
+  return true;
+}
+
+bool MemoryFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+  Node* node = Lookup(Resolve(from));
+  if (!node) return Fail(kErrorFileNotFound);
+  if (node->directory) return Fail(kErrorAccessDenied);
+  std::string dst = Resolve(to);
+  Node* existing = Lookup(dst);
+  if (existing && failIfExists) return Fail(kErrorFileExists);
+  if (existing && (existing->directory || (existing->attributes & kAttrReadOnly))) return Fail(kErrorAccessDenied);
+  Node* parent = Parent(dst);
+  if (!parent || !parent->directory) return Fail(kErrorPathNotFound);
+  std::string contents = *node->data;
+  uint32_t attributes = node->attributes | kAttrArchive;
+  DosDateTime when = node->modified;
+  return AddFile(dst, contents, attributes, when) || Fail(kErrorAccessDenied);
+}
+
+std::string MemoryFileSystem::GetCurrentDirectory() { return currentDirectory_; }
+
+bool MemoryFileSystem::SetCurrentDirectory(const std::string& path) {
+  std::string abs = Resolve(path);
+  Node* node = abs.empty() ? nullptr : Lookup(abs);
+  if (!node) return Fail(kErrorFileNotFound);
+  if (!node->directory) return Fail(kErrorInvalidName);
+  // The current directory is kept in the case the path was given in, with
+  // the stored names for the existing components (as the system reports it).
+  std::string out = abs.substr(0, 2);
+  std::vector<const Node*> chain;
+  for (const Node* n = node; n->parent; n = n->parent) chain.push_back(n);
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) out += "\\" + (*it)->name;
+  if (chain.empty()) out += "\\";
+  currentDirectory_ = out;
+  return true;
+}
+
+DriveType MemoryFileSystem::GetDriveType(const std::string& root) {
+  char letter = root.empty() ? currentDirectory_[0] : root[0];
+  if (!root.empty() && (root.size() < 2 || root[1] != ':')) return DriveType::kNoRootDir;
+  auto it = drives_.find(AsciiUpper(letter));
+  return it == drives_.end() ? DriveType::kNoRootDir : it->second->type;
+}
+
+bool MemoryFileSystem::GetVolumeLabel(const std::string& root, std::string* label) {
+  if (root.size() < 2 || root[1] != ':') return Fail(kErrorInvalidDrive);
+  auto it = drives_.find(AsciiUpper(root[0]));
+  if (it == drives_.end()) return Fail(kErrorInvalidDrive);
+  *label = it->second->label;
+  return true;
+}
+
+bool MemoryFileSystem::GetDiskFreeSpace(const std::string& root, DiskSpace* space) {
+  char letter = root.empty() ? currentDirectory_[0] : root[0];
+  auto it = drives_.find(AsciiUpper(letter));
+  if (it == drives_.end()) return Fail(kErrorInvalidDrive);
+  space->sectorsPerCluster = 8;
+  space->bytesPerSector = 512;
+  uint64_t clusters = it->second->freeBytes / 4096;
+  space->freeClusters = clusters > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(clusters);
+  space->totalClusters = space->freeClusters;
+  return true;
+}
+
+// The 8.3 alias of a name: the name itself when it already is one, else the
+// first six legal characters of the base, "~" and a number, and the first
+// three characters of the extension.
+std::string MemoryFileSystem::ShortNameFor(const Node& dir, const std::string& name) const {
+  auto legal = [](char c) { return c != ' ' && c != '.' && c != '+' && c != ',' && c != ';' && c != '=' && c != '[' && c != ']'; };
+  size_t dot = name.find_last_of('.');
+  std::string base = dot == std::string::npos ? name : name.substr(0, dot);
+  std::string ext = dot == std::string::npos ? "" : name.substr(dot + 1);
+  bool fits = !base.empty() && base.size() <= 8 && ext.size() <= 3 && name.find(' ') == std::string::npos &&
+              std::count(name.begin(), name.end(), '.') <= 1 &&
+              std::all_of(base.begin(), base.end(), legal) && std::all_of(ext.begin(), ext.end(), legal);
+  if (fits || name == "." || name == "..") return name;
+  std::string stem;
+  for (char c : base)
+    if (legal(c) && stem.size() < 6) stem += AsciiUpper(c);
+  std::string shortExt;
+  for (char c : ext)
+    if (legal(c) && shortExt.size() < 3) shortExt += AsciiUpper(c);
+  // Number the alias by the names before it in the directory that share it.
+  int number = 1;
+  for (const auto& c : dir.children) {
+    if (c->name == name) break;
+    size_t d = c->name.find_last_of('.');
+    std::string b = d == std::string::npos ? c->name : c->name.substr(0, d);
+    std::string s;
+    for (char ch : b)
+      if (legal(ch) && s.size() < 6) s += AsciiUpper(ch);
+    if (s == stem) ++number;
+  }
+  std::string alias = stem + "~" + std::to_string(number);
+  return shortExt.empty() ? alias : alias + "." + shortExt;
+}
+
+bool MemoryFileSystem::GetShortPathName(const std::string& path, std::string* shortPath) {
+  std::string abs = Resolve(path);
+  Node* node = abs.empty() ? nullptr : Lookup(abs);
+  if (!node) return Fail(kErrorFileNotFound);
+  std::vector<const Node*> chain;
+  for (const Node* n = node; n->parent; n = n->parent) chain.push_back(n);
+  std::string out = abs.substr(0, 2);
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) out += "\\" + ShortNameFor(*(*it)->parent, (*it)->name);
+  if (chain.empty() || (!path.empty() && path.back() == '\\')) out += "\\";
+  *shortPath = out;
+  return true;
+}
+
+bool MemoryFileSystem::GetTempDirectory(std::string* path) {
+  if (tempDirectory_.empty()) return Fail(kErrorPathNotFound);
+  *path = tempDirectory_;
+  return true;
+}
+
+}  // namespace quorril

@@ -1,0 +1,26 @@
+// The process port: starting other programs.
+//
+// Contract, for every implementation (Win32 adapter, in-memory fake):
+//  - RunAndWait() starts a command line (CreateProcessA, no application
+//    name, the caller's environment and current directory, the program's own
+//    default window state) and blocks until the program has ended. It returns
+//    false when the program could not be started; the caller reports nothing.
+//  - Start() starts a command line the way WinExec does, with the given show
+//    state (SW_HIDE 0, SW_SHOW 5), and does not wait. It returns false when
+//    the program could not be started.
+#pragma once
+
+#include <string>
+
+namespace quorril {
+
+enum : int { kShowHide = 0, kShowNormal = 1, kShowMaximized = 3, kShowShow = 5 };
+
+class Process {
+ public:
+  virtual ~Process() = default;
+  virtual bool RunAndWait(const std::string& commandLine) = 0;
+  virtual bool Start(const std::string& commandLine, int showState) = 0;
+};
+
+}  // namespace quorril

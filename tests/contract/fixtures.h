@@ -1,0 +1,30 @@
+// Contract-test fixtures: the same suites run natively against the
+// in-memory fakes and under Wine against the Win32 adapters.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/machine.h"
+#include "platform/process.h"
+
+namespace quorril::testing {
+
+class PortFixture {
+ public:
+  virtual ~PortFixture() = default;
+  virtual FileSystem& files() = 0;
+  virtual Machine& machine() = 0;
+  virtual Process& process() = 0;
+  // An existing, empty directory (absolute, no trailing "\") that the test
+  // may fill; removed with everything in it when the fixture goes.
+  virtual std::string Scratch() = 0;
+  // Creates a file with the given bytes outside the port under test.
+  virtual void PutFile(const std::string& path, const std::string& contents) = 0;
+  virtual bool IsWin32() const = 0;
+};
+
+std::unique_ptr<PortFixture> MakePortFixture();
+
+}  // namespace quorril::testing
