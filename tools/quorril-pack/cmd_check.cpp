@@ -1,0 +1,140 @@
+// quorril-pack check: runs the engine's script parser, both passes, on an
+// in-memory machine and reports the first syntax error the way the engine
+// would, or a summary of what the script declares.
+//
+// This file only reads the host's files: the script and its folder, which
+// become C:\SETUP on the checked machine. Everything else is the check of
+// src/script/check.h.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "commands.h"
+#include "script/check.h"
+
+namespace quorril::pack {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The folder is loaded with these limits; larger files are present but
+// empty, so that isfile finds them while their bytes stay on the host.
+constexpr size_t kMaxFolderEntries = 4096;
+constexpr uintmax_t kMaxLoadedFileSize = 1024 * 1024;
+constexpr uintmax_t kMaxScriptSize = 64u * 1024 * 1024;
+
+bool ReadHostFile(const fs::path& path, uintmax_t limit, std::string* contents) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::string data;
+  char block[65536];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    data.append(block, size_t(in.gcount()));
+    if (data.size() > limit) return false;
+  }
+  if (in.bad()) return false;
+  *contents = std::move(data);
+  return true;
+}
+
+// The host folder's files by their names relative to it, with "\" between
+// the parts.
+void LoadFolder(const fs::path& folder, const fs::path& script, CheckPackage* package) {
+  std::error_code ec;
+  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+  size_t entries = 0;
+  for (; !ec && it != end && entries < kMaxFolderEntries; it.increment(ec), ++entries) {
+    std::error_code fileError;
+    if (!it->is_regular_file(fileError)) continue;
+    if (fs::equivalent(it->path(), script, fileError)) continue;
+    std::string name = it->path().lexically_relative(folder).generic_string();
+    for (char& c : name)
+      if (c == '/') c = '\\';
+    CheckFile file;
+    file.name = name;
+    uintmax_t size = it->file_size(fileError);
+    if (!fileError && size <= kMaxLoadedFileSize) ReadHostFile(it->path(), kMaxLoadedFileSize, &file.contents);
+    package->files.push_back(std::move(file));
+  }
+}
+
+int RunCheck(const std::vector<std::string>& args) {
+  CheckRequest request;
+  std::string error;
+  if (!ParseCheckArguments(args, &request, &error)) {
+    std::fprintf(stderr, "quorril-pack check: %s\n'quorril-pack check --help' tells more.\n", error.c_str());
+    return kExitUsage;
+  }
+  fs::path script(request.script);
+  CheckPackage package;
+  package.scriptName = script.filename().string();
+  CheckFile scriptFile;
+  scriptFile.name = package.scriptName;
+  std::error_code ec;
+  package.scriptReadable = !package.scriptName.empty() && fs::is_regular_file(script, ec) &&
+                           ReadHostFile(script, kMaxScriptSize, &scriptFile.contents);
+  if (package.scriptReadable) {
+    package.files.push_back(std::move(scriptFile));
+    fs::path folder = script.parent_path();
+    LoadFolder(folder.empty() ? fs::path(".") : folder, script, &package);
+  }
+  CheckResult result = RunScriptCheck(request, package);
+  std::fputs(result.output.c_str(), stdout);
+  return result.exitCode;
+}
+
+const char kHelp[] =
+    "usage: quorril-pack check [options] SCRIPT\n"
+    "\n"
+    "Reads an install script with the engine's own parser, both passes, on an\n"
+    "in-memory machine, and reports the first syntax error exactly as the\n"
+    "engine's message box would, or a summary of what the script declares.\n"
+    "\n"
+    "The machine (options change it):\n"
+    "  Windows 4.0 on DOS 7.0, 16384 KB of memory, 256 colours at 800x600;\n"
+    "  drive C: fixed, with C:\\WINDOWS, C:\\WINDOWS\\SYSTEM and C:\\WINDOWS\\TEMP;\n"
+    "  the script's own folder is the source directory C:\\SETUP: the script is\n"
+    "  C:\\SETUP\\<its name>, the engine C:\\SETUP\\SETUP.EXE, the current directory\n"
+    "  C:\\SETUP, and the folder's files (subfolders included, at most 4096\n"
+    "  entries; files over 1 MB are present but empty) are there, so isfile and\n"
+    "  search on $SOURCEDIR$ see them. No other drive, no registry entries, no\n"
+    "  file versions. Choice screens and questions are not shown: the second\n"
+    "  pass replays the stored IF GROUP and IF $ASKn blocks with the choices\n"
+    "  preset by \"[X]\" and the default answers of ASK1 ... ASK5.\n"
+    "\n"
+    "options:\n"
+    "  --winver V      Windows version, such as 3.95 or 4.10 (default 4.0)\n"
+    "  --dosver V      DOS version (default 7.0)\n"
+    "  --memory KB     physical memory in kilobytes (default 16384)\n"
+    "  --colors N      display colours, a power of two (default 256)\n"
+    "  --screen WxH    display resolution (default 800x600)\n"
+    "  --file PATH     a file that exists, full Windows path such as\n"
+    "                  C:\\WINDOWS\\WIN.INI (empty; a new drive letter is a\n"
+    "                  fixed disk); repeatable\n"
+    "  --option TEXT   a start-up option: the first is $SYSTEM$, then $SYS2$ and\n"
+    "                  $SYS3$; repeatable up to three times\n"
+    "\n"
+    "output and exit codes (stable):\n"
+    "  0  the script has no syntax error: \"SCRIPT: OK\" and a summary, each\n"
+    "     summary line indented by two blanks. When an EXITMESSAGE block ends\n"
+    "     the installation on this machine, a first line\n"
+    "     \"SCRIPT:N: note: EXITMESSAGE ends the installation on this machine; ...\"\n"
+    "     says so: the lines after it were not read.\n"
+    "  1  a syntax error: exactly one line\n"
+    "       SCRIPT:N: Syntax error, line: N: TEXT\n"
+    "     with SCRIPT as given, N the line number and TEXT the line that the\n"
+    "     engine's message box shows (empty at the end of the script).\n"
+    "  2  the script cannot be read: the engine's text\n"
+    "       File not found on the installation disk: SCRIPT. \n"
+    "  64 wrong usage (on standard error).\n"
+    "Results go to standard output.\n";
+
+const CommandRegistration kRegistration(
+    Command{"check", "check [options] SCRIPT   read an install script as the engine does, both passes", kHelp, RunCheck});
+
+}  // namespace
+}  // namespace quorril::pack
