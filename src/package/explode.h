@@ -36,7 +36,7 @@
 // its length, bit-reversed so that the stream delivers it LSB first. All
 // three tables are complete prefix codes, so every bit pattern decodes.
 //
-// Awkward corners, kept exactly as the format's reference decoder has them:
+// Awkward corners, kept exactly as the format's original decoder has them:
 //  - The decoder keeps 8 bits of look-ahead: a token is taken only when at
 //    least 8 more bits of the stream follow it. The end marker is the one
 //    exception: its eight extra bits may be the last bits of the stream.
@@ -45,8 +45,9 @@
 //  - The first read must deliver at least 5 bytes: a 4-byte stream (the
 //    two header bytes and a bare end marker) is refused with result 3.
 //  - A distance that reaches before the data decoded by this call reads the
-//    window as the work area holds it (zeros in a zeroed work area, else
-//    bytes of the previous stream); this is not an error.
+//    window as the work area holds it: the last full 4096-byte block that
+//    an earlier call wrote (zeros in a zeroed work area that has not yet
+//    written one). This is not an error.
 //  - The read callback is called only when the decoder needs a byte that it
 //    does not hold yet, so a stream is never read further than its end
 //    marker plus the rest of the last 2048-byte block.
@@ -61,7 +62,6 @@
 // input buffer. The code tables are constant and shared, not copied in.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -182,9 +182,10 @@ static_assert(kLengthCodes.code[0] == 0x05 && kLengthCodes.code[1] == 0x03 &&
               kLengthCodes.code[15] == 0x00 && kLengthCodes.code[14] == 0x40);
 static_assert(kDistanceCodes.code[0] == 0x03 && kDistanceCodes.code[7] == 0x3E &&
               kDistanceCodes.code[48] == 0xF0 && kDistanceCodes.code[63] == 0x00);
-static_assert(kAsciiCodes.code[0] == 0x490 && kAsciiCodes.code[' '] == 0x0F &&
-              kAsciiCodes.code['e'] == 0x1B && kAsciiCodes.code[128] == 0x240 &&
-              kAsciiCodes.code[255] == 0x000 && kAsciiCodes.code['\n'] == 0x62);
+static_assert(kAsciiCodes.code[0] == 0x490 && kAsciiCodes.code[32] == 0x0F &&   // blank
+              kAsciiCodes.code[101] == 0x1B && kAsciiCodes.code[128] == 0x240 &&  // 'e'
+              kAsciiCodes.code[255] == 0x000 && kAsciiCodes.code[10] == 0x62 &&   // line feed
+              kAsciiCodes.code[13] == 0x22 && kAsciiCodes.code[9] == 0xB8);
 
 }  // namespace dcl
 }  // namespace quorril

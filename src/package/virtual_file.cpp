@@ -60,41 +60,59 @@ static std::string LookupName(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
+bool VirtualFileSystem::WalkArchive(const std::function<bool(const ArchiveEntry&)>& visit) {
+  FindArchive();
+  if (!handle_ || firstEntry_ == 0 || disabled_) return false;
+  // Every entry takes at least a header, so no sound chain holds more
+  // entries than this; offsets must also move forward, which rules out loops.
+  // An offset outside the file ends the walk as well.
+  const int64_t maxEntries = archiveSize_ / kArchiveHeaderSize + 1;
+  int64_t offset = firstEntry_;
+  int64_t previous = -1;
+  for (int64_t visited = 0; offset != 0; ++visited) {
+    if (visited == maxEntries || offset <= previous || offset + int64_t(kArchiveHeaderSize) > archiveSize_)
+      return false;
+    uint8_t header[kArchiveHeaderSize];
+    if (handle_->Seek(offset, 0) != offset ||
+        handle_->Read(header, kArchiveHeaderSize) != int32_t(kArchiveHeaderSize))
+      return false;
+    ArchiveEntry entry;
+    entry.headerOffset = uint32_t(offset);
+    entry.dataOffset = offset + kArchiveHeaderSize;
+    entry.size = Le32(header + 16);
+    entry.attributes = Le32(header + 4) & 0xFFFF;
+    entry.dosTime = uint16_t(Le32(header + 8));
+    entry.dosDate = uint16_t(Le32(header + 12));
+    const char* name = reinterpret_cast<const char*>(header + 20);
+    entry.name.assign(name, strnlen(name, kArchiveNameSize));
+    if (!visit(entry)) return true;
+    previous = offset;
+    offset = Le32(header);
+  }
+  return true;
+}
+
 std::unique_ptr<VirtualFile> VirtualFileSystem::Open(const std::string& path) {
   FindArchive();
-  if (handle_ && firstEntry_ != 0 && !disabled_) {
-    std::string name = LookupName(path);
-    // Every entry takes at least a header, so no chain can hold more entries
-    // than this; offsets must also move forward, which rules out loops.
-    int64_t maxEntries = archiveSize_ / kArchiveHeaderSize + 1;
-    int64_t offset = firstEntry_;
-    int64_t previous = -1;
-    for (int64_t visited = 0; offset != 0 && visited < maxEntries; ++visited) {
-      if (offset <= previous || offset + kArchiveHeaderSize > archiveSize_) break;
-      uint8_t header[kArchiveHeaderSize];
-      if (handle_->Seek(offset, 0) != offset ||
-          handle_->Read(header, kArchiveHeaderSize) != int32_t(kArchiveHeaderSize))
-        break;
-      const char* entryName = reinterpret_cast<const char*>(header + 20);
-      size_t nameLength = strnlen(entryName, kArchiveNameSize);
-      if (EqualsNoCase(std::string_view(entryName, nameLength), name)) {
-        uint32_t size = Le32(header + 16);
-        int64_t dataOffset = offset + kArchiveHeaderSize;
-        // A size that runs past the end of the file is cut to what is there.
-        if (dataOffset + int64_t(size) > archiveSize_) size = uint32_t(archiveSize_ - dataOffset);
-        if (size > 0x7FFFFFFFu) size = 0x7FFFFFFF;
-        auto file = std::unique_ptr<VirtualFile>(new VirtualFile());
-        file->dataOffset_ = dataOffset;
-        file->size_ = int32_t(size);
-        file->attributes_ = Le32(header + 4) & 0xFFFF;
-        file->dosTime_ = uint16_t(Le32(header + 8));
-        file->dosDate_ = uint16_t(Le32(header + 12));
-        file->generation_ = generation_;
-        return file;
-      }
-      previous = offset;
-      offset = Le32(header);
-    }
+  std::string name = LookupName(path);
+  if (handle_ && firstEntry_ != 0 && !disabled_ && !name.empty()) {
+    std::unique_ptr<VirtualFile> found;
+    WalkArchive([&](const ArchiveEntry& entry) {
+      if (!EqualsNoCase(entry.name, name)) return true;
+      uint32_t size = entry.size;
+      // A size that runs past the end of the file is cut to what is there.
+      if (entry.dataOffset + int64_t(size) > archiveSize_) size = uint32_t(archiveSize_ - entry.dataOffset);
+      if (size > 0x7FFFFFFFu) size = 0x7FFFFFFF;
+      found.reset(new VirtualFile());
+      found->dataOffset_ = entry.dataOffset;
+      found->size_ = int32_t(size);
+      found->attributes_ = entry.attributes;
+      found->dosTime_ = entry.dosTime;
+      found->dosDate_ = entry.dosDate;
+      found->generation_ = generation_;
+      return false;
+    });
+    if (found) return found;
   }
   if (path.find_first_of("*?") != std::string::npos) return nullptr;
   DosDateTime when;

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,6 +32,17 @@ constexpr char kArchiveMagic[8] = {'[', 'Z', 'e', 'm', 'k', 'o', ']', '\0'};
 constexpr uint32_t kArchiveTrailerSize = 16;
 constexpr uint32_t kArchiveHeaderSize = 276;
 constexpr uint32_t kArchiveNameSize = 256;
+
+// One entry of the archive's chain, as its header gives it.
+struct ArchiveEntry {
+  uint32_t headerOffset = 0;
+  int64_t dataOffset = 0;  // headerOffset + kArchiveHeaderSize
+  uint32_t size = 0;       // the size field as stored
+  uint32_t attributes = 0;  // low 16 bits of the field
+  uint16_t dosDate = 0;
+  uint16_t dosTime = 0;
+  std::string name;
+};
 
 // A read-only handle on an archive member or a disk file.
 class VirtualFile {
@@ -66,6 +78,12 @@ class VirtualFileSystem {
   bool ArchiveDisabled() const { return disabled_; }
   // True when an archive was found in the attached executable.
   bool HasArchive();
+  // Calls `visit` for each entry of the chain in order until it returns
+  // false. Returns true when the chain ended properly (a next offset of 0, or
+  // `visit` stopped it), false when no archive is available or the walk was
+  // cut short by a damaged chain (an offset outside the file or not moving
+  // forward, a header that cannot be read).
+  bool WalkArchive(const std::function<bool(const ArchiveEntry&)>& visit);
 
   // Null when the file exists neither in the archive nor on the disk.
   std::unique_ptr<VirtualFile> Open(const std::string& path);

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "journal/journal.h"
 #include "package/virtual_file.h"
 #include "platform/file_system.h"
 #include "platform/machine.h"
@@ -87,6 +88,10 @@ class SetupContext {
   std::unique_ptr<InstallScript> script;
   ParserState parser;
   VirtualFileSystem archive;
+  Journal journal;
+  // The file name of the last continuation volume of a shrunk-file
+  // container that was opened; FILE entries of that name are skipped.
+  std::string continuationName;
 };
 
 }  // namespace quorril

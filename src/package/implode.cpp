@@ -1,0 +1,466 @@
+// ImplodeBuffer: DCL implode compressor (see implode.h).
+//
+// Organisation: constant encode tables derived from the format's code tables
+// (explode.h); the `Imploder` with its match finder (`Insert`, `FindMatches`),
+// its two parsers (`ParseGreedy` for the fast levels, `ParseOptimal` for the
+// others) and the `BitWriter` that lays down the tokens.
+//
+// Costs. A literal costs 9 bits (binary) or 1 + its ASCII code length. A
+// match of length L at distance D costs 1 + the length code and its extra
+// bits + the distance code + 2 low bits (L = 2, D <= 256) or "dictionary
+// bits" low bits (L > 2, D <= the dictionary size). The distance code is
+// (D - 1) >> 2 or (D - 1) >> dictionary bits and its code length never falls
+// as D grows, so for one length the nearest match is always the cheapest:
+// the candidates are found from near to far (nearest pair, nearest 3-byte
+// string, then the 4-byte chain) and each longer match found serves the
+// lengths between the previous one and its own.
+//
+// Positions are 32-bit offsets into the input; tables hold position + 1, so
+// that 0 means empty. The chain keeps the last 8192 positions, more than any
+// window, so a link is never stale while its distance is in the window.
+#include "package/implode.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "package/explode.h"
+
+namespace quorril {
+namespace {
+
+constexpr unsigned kMaxMatch = dcl::kMaxMatch;
+constexpr unsigned kBlockSize = 1u << 16;     // positions per optimal-parse block
+constexpr unsigned kHash3Bits = 14;
+constexpr unsigned kHash4Bits = 15;
+constexpr unsigned kChainSize = 8192;         // more than the largest window
+constexpr unsigned kMaxCandidates = 64;
+
+// ---- encode tables ----------------------------------------------------------------
+
+// Length value v (0 to 517): the length code with its extra bits appended,
+// LSB first, and the total bit count.
+struct LengthEncode {
+  uint16_t pattern[518];
+  uint8_t bits[518];
+};
+constexpr LengthEncode MakeLengthEncode() {
+  LengthEncode t{};
+  for (unsigned v = 0; v < 518; ++v) {
+    unsigned c = 15;
+    while (dcl::kLengthBase[c] > v) --c;
+    unsigned n = dcl::kLengthCodes.bits[c];
+    t.pattern[v] = uint16_t(dcl::kLengthCodes.code[c] | (v - dcl::kLengthBase[c]) << n);
+    t.bits[v] = uint8_t(n + dcl::kLengthExtraBits[c]);
+  }
+  return t;
+}
+constexpr LengthEncode kLengthEncode = MakeLengthEncode();
+
+struct Level {
+  unsigned depth[3];  // chain links followed per position, for 1024, 2048, 4096
+  unsigned nice;      // a match this long is taken at once
+  bool optimal;       // shortest-path parse, else greedy or lazy
+  bool lazy;
+};
+constexpr Level kLevels[kImplodeMaxLevel + 1] = {
+    {{0, 0, 0}, 0, false, false},            // unused
+    {{1, 2, 4}, 16, false, false},           // 1
+    {{2, 4, 8}, 16, false, true},            // 2
+    {{4, 6, 8}, 16, true, false},            // 3
+    {{8, 12, 16}, 16, true, false},          // 4
+    {{8, 16, 32}, 32, true, false},          // 5
+    {{16, 32, 64}, 64, true, false},         // 6
+    {{32, 64, 128}, 128, true, false},       // 7
+    {{128, 256, 512}, 258, true, false},     // 8
+    {{1024, 2048, 4096}, 518, true, false},  // 9
+};
+
+inline uint64_t Load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+// Number of equal bytes at a and b, at most `limit`; reads only below
+// a + limit and b + limit.
+inline unsigned MatchLength(const uint8_t* a, const uint8_t* b, unsigned limit) {
+  unsigned n = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  while (n + 8 <= limit) {
+    uint64_t x = Load64(a + n) ^ Load64(b + n);
+    if (x) return n + unsigned(__builtin_ctzll(x)) / 8;
+    n += 8;
+  }
+#endif
+  while (n < limit && a[n] == b[n]) ++n;
+  return n;
+}
+
+// Bits are collected LSB first in a 64-bit accumulator and stored 32 at a time.
+class BitWriter {
+ public:
+  explicit BitWriter(uint8_t* start) : next_(start) {}
+  // count <= 31
+  void Put(uint32_t value, unsigned count) {
+    acc_ |= uint64_t(value) << used_;
+    used_ += count;
+    if (used_ >= 32) {
+      uint32_t low = uint32_t(acc_);
+      uint8_t bytes[4] = {uint8_t(low), uint8_t(low >> 8), uint8_t(low >> 16), uint8_t(low >> 24)};
+      std::memcpy(next_, bytes, 4);
+      next_ += 4;
+      acc_ >>= 32;
+      used_ -= 32;
+    }
+  }
+  // Writes the last, partly filled bytes; returns the end of the output.
+  uint8_t* Finish() {
+    while (used_ > 0) {
+      *next_++ = uint8_t(acc_);
+      acc_ >>= 8;
+      used_ = used_ > 8 ? used_ - 8 : 0;
+    }
+    return next_;
+  }
+
+ private:
+  uint8_t* next_;
+  uint64_t acc_ = 0;
+  unsigned used_ = 0;
+};
+
+struct Candidate {
+  uint16_t length;
+  uint16_t distance;
+};
+
+class Imploder {
+ public:
+  Imploder(const uint8_t* data, uint32_t size, const ImplodeOptions& options)
+      : data_(data),
+        size_(size),
+        ascii_(options.ascii),
+        dictBits_(options.dictionarySize == 1024 ? 4 : options.dictionarySize == 2048 ? 5 : 6),
+        dictSize_(options.dictionarySize),
+        level_(kLevels[options.level]),
+        depth_(level_.depth[dictBits_ - 4]),
+        head3_(size_t(1) << kHash3Bits, 0),
+        head4_(size_t(1) << kHash4Bits, 0),
+        chain_(kChainSize, 0),
+        pairs_(65536, 0) {
+    for (unsigned b = 0; b < 256; ++b)
+      literalCost_[b] = ascii_ ? 1u + dcl::kAsciiCodes.bits[b] : 9u;
+    for (unsigned length = 2; length <= kMaxMatch; ++length)
+      lengthCost_[length] = 1u + kLengthEncode.bits[length - 2];
+  }
+
+  // Writes the whole stream at `out` (room for 2 + size * 14 / 8 + 16 bytes)
+  // and returns its end.
+  uint8_t* Compress(uint8_t* out) {
+    out[0] = ascii_ ? 1 : 0;
+    out[1] = uint8_t(dictBits_);
+    BitWriter writer(out + 2);
+    writer_ = &writer;
+    if (level_.optimal)
+      ParseOptimal();
+    else
+      ParseGreedy();
+    // End marker: a match of length value 517.
+    writer.Put(1u | uint32_t(kLengthEncode.pattern[dcl::kEndValue]) << 1,
+               1u + kLengthEncode.bits[dcl::kEndValue]);
+    return writer.Finish();
+  }
+
+ private:
+  uint32_t Pair(uint32_t pos) const { return uint32_t(data_[pos]) | uint32_t(data_[pos + 1]) << 8; }
+  uint32_t Hash3(uint32_t pos) const {
+    uint32_t v = Pair(pos) | uint32_t(data_[pos + 2]) << 16;
+    return (v * 2654435761u) >> (32 - kHash3Bits);
+  }
+  uint32_t Hash4(uint32_t pos) const {
+    uint32_t v = Pair(pos) | uint32_t(data_[pos + 2]) << 16 | uint32_t(data_[pos + 3]) << 24;
+    return (v * 2654435761u) >> (32 - kHash4Bits);
+  }
+
+  void Insert(uint32_t pos) {
+    uint32_t left = size_ - pos;
+    if (left >= 4) {
+      uint32_t h = Hash4(pos);
+      chain_[pos & (kChainSize - 1)] = head4_[h];
+      head4_[h] = pos + 1;
+    }
+    if (left >= 3) head3_[Hash3(pos)] = pos + 1;
+    if (left >= 2) pairs_[Pair(pos)] = pos + 1;
+  }
+
+  // Finds the candidates at `pos` for matches of at most `limit` bytes:
+  // `pairDistance_` (0: none) for length 2 and candidates_[0..count) of
+  // rising length and distance for 3 bytes and more. The nearest 2- and
+  // 3-byte matches come from the latest position of their pair and 3-byte
+  // hash, the longer ones from the chain of the 4-byte hash. Returns the
+  // count.
+  unsigned FindMatches(uint32_t pos, unsigned limit) {
+    pairDistance_ = 0;
+    if (limit < 2) return 0;
+    uint32_t link = pairs_[Pair(pos)];
+    if (link != 0 && pos - (link - 1) <= 256) pairDistance_ = pos - (link - 1);
+    if (limit < 3) return 0;
+    const uint8_t* here = data_ + pos;
+    unsigned count = 0;
+    unsigned best = 2;
+    link = head3_[Hash3(pos)];
+    if (link != 0 && pos - (link - 1) <= dictSize_) {
+      const uint8_t* there = data_ + (link - 1);
+      if (there[0] == here[0] && there[1] == here[1] && there[2] == here[2]) {
+        best = MatchLength(here, there, limit);
+        candidates_[count++] = Candidate{uint16_t(best), uint16_t(pos - (link - 1))};
+        if (best >= level_.nice || best >= limit) return count;
+      }
+    }
+    if (limit < 4) return count;
+    unsigned depth = depth_;
+    link = head4_[Hash4(pos)];
+    while (link != 0 && depth-- != 0) {
+      uint32_t candidate = link - 1;
+      uint32_t distance = pos - candidate;
+      if (distance > dictSize_) break;
+      const uint8_t* there = data_ + candidate;
+      if (there[best] == here[best]) {
+        unsigned length = MatchLength(here, there, limit);
+        if (length > best) {
+          best = length;
+          candidates_[count++] = Candidate{uint16_t(length), uint16_t(distance)};
+          if (length >= level_.nice || length >= limit || count == kMaxCandidates) break;
+        }
+      }
+      link = chain_[candidate & (kChainSize - 1)];
+    }
+    return count;
+  }
+
+  uint32_t MatchCost(unsigned length, unsigned distance) const {
+    if (length == 2) return lengthCost_[2] + dcl::kDistanceCodes.bits[(distance - 1) >> 2] + 2;
+    return lengthCost_[length] + dcl::kDistanceCodes.bits[(distance - 1) >> dictBits_] + dictBits_;
+  }
+
+  void PutLiteral(uint8_t b) {
+    if (ascii_)
+      writer_->Put(uint32_t(dcl::kAsciiCodes.code[b]) << 1, 1u + dcl::kAsciiCodes.bits[b]);
+    else
+      writer_->Put(uint32_t(b) << 1, 9);
+  }
+
+  void PutMatch(unsigned length, unsigned distance) {
+    unsigned v = length - 2;
+    writer_->Put(1u | uint32_t(kLengthEncode.pattern[v]) << 1, 1u + kLengthEncode.bits[v]);
+    unsigned lowBits = length == 2 ? 2 : dictBits_;
+    unsigned code = (distance - 1) >> lowBits;
+    unsigned n = dcl::kDistanceCodes.bits[code];
+    writer_->Put(dcl::kDistanceCodes.code[code] | ((distance - 1) & ((1u << lowBits) - 1)) << n,
+                 n + lowBits);
+  }
+
+  // Literal cost of bytes [pos, pos + length).
+  uint32_t LiteralRunCost(uint32_t pos, unsigned length) const {
+    if (!ascii_) return 9 * length;
+    uint32_t cost = 0;
+    for (unsigned i = 0; i < length; ++i) cost += literalCost_[data_[pos + i]];
+    return cost;
+  }
+
+  // The most profitable match at `pos` (bits saved against literals, 0 when
+  // no match pays); its length and distance in *length and *distance.
+  int32_t BestMatch(uint32_t pos, unsigned* length, unsigned* distance) {
+    unsigned limit = std::min<uint32_t>(kMaxMatch, size_ - pos);
+    unsigned count = FindMatches(pos, limit);
+    int32_t best = 0;
+    *length = 0;
+    if (pairDistance_ != 0) {
+      int32_t gain = int32_t(LiteralRunCost(pos, 2)) - int32_t(MatchCost(2, pairDistance_));
+      if (gain > best) {
+        best = gain;
+        *length = 2;
+        *distance = pairDistance_;
+      }
+    }
+    for (unsigned k = 0; k < count; ++k) {
+      unsigned l = candidates_[k].length, d = candidates_[k].distance;
+      int32_t gain = int32_t(LiteralRunCost(pos, l)) - int32_t(MatchCost(l, d));
+      if (gain > best) {
+        best = gain;
+        *length = l;
+        *distance = d;
+      }
+    }
+    return best;
+  }
+
+  void ParseGreedy() {
+    uint32_t pos = 0;
+    unsigned length = 0, distance = 0;
+    int32_t gain = size_ ? BestMatch(0, &length, &distance) : 0;
+    while (pos < size_) {
+      if (length == 0) {
+        PutLiteral(data_[pos]);
+        Insert(pos);
+        ++pos;
+        if (pos < size_) gain = BestMatch(pos, &length, &distance);
+        continue;
+      }
+      if (level_.lazy && length < level_.nice && pos + 1 < size_) {
+        // Lazy: a literal now and the match at the next position is worth it
+        // when that match saves more bits than this one.
+        Insert(pos);
+        unsigned nextLength, nextDistance;
+        int32_t nextGain = BestMatch(pos + 1, &nextLength, &nextDistance);
+        if (nextGain > gain) {
+          PutLiteral(data_[pos]);
+          ++pos;
+          length = nextLength;
+          distance = nextDistance;
+          gain = nextGain;
+          continue;
+        }
+        PutMatch(length, distance);
+        for (uint32_t i = pos + 1; i < pos + length; ++i) Insert(i);
+      } else {
+        PutMatch(length, distance);
+        for (uint32_t i = pos; i < pos + length; ++i) Insert(i);
+      }
+      pos += length;
+      length = 0;
+      if (pos < size_) gain = BestMatch(pos, &length, &distance);
+    }
+  }
+
+  void ParseOptimal() {
+    nodes_.resize(std::min(size_, kBlockSize) + 1);
+    for (uint32_t start = 0; start < size_;) {
+      uint32_t end = size_ - start > kBlockSize ? start + kBlockSize : size_;
+      ParseBlock(start, end);
+      start = end;
+    }
+  }
+
+  // A node of the shortest-path pass: the price in bits of the cheapest way
+  // to reach a position in the upper half, the last token in the lower half
+  // (0 a literal, else length | distance << 16), so that the smaller node is
+  // the better one.
+  static uint64_t Node(uint32_t price, uint32_t token) { return uint64_t(price) << 32 | token; }
+  static void Relax(uint64_t* node, uint64_t candidate) {
+    if (candidate < *node) *node = candidate;
+  }
+
+  // Cheapest parse of [start, end): forward pass over the positions, then
+  // the tokens back from the end.
+  void ParseBlock(uint32_t start, uint32_t end) {
+    uint32_t n = end - start;
+    uint64_t* nodes = nodes_.data();
+    std::fill(nodes + 1, nodes + n + 1, ~uint64_t(0));
+    nodes[0] = 0;
+    for (uint32_t k = 0; k < n;) {
+      uint32_t pos = start + k;
+      uint32_t here = uint32_t(nodes[k] >> 32);
+      Relax(&nodes[k + 1], Node(here + literalCost_[data_[pos]], 0));
+      unsigned limit = std::min<uint32_t>(kMaxMatch, n - k);
+      unsigned count = FindMatches(pos, limit);
+      if (count != 0 && candidates_[count - 1].length >= level_.nice) {
+        // Long match: take it whole and skip the positions it covers.
+        unsigned l = candidates_[count - 1].length, d = candidates_[count - 1].distance;
+        Relax(&nodes[k + l], Node(here + MatchCost(l, d), l | d << 16));
+        for (unsigned i = 0; i < l; ++i) Insert(pos + i);
+        k += l;
+        continue;
+      }
+      if (pairDistance_ != 0)
+        Relax(&nodes[k + 2], Node(here + MatchCost(2, pairDistance_), 2 | pairDistance_ << 16));
+      unsigned previous = 2;
+      for (unsigned c = 0; c < count; ++c) {
+        unsigned l = candidates_[c].length, d = candidates_[c].distance;
+        uint64_t base = Node(here + 1 + dcl::kDistanceCodes.bits[(d - 1) >> dictBits_] + dictBits_,
+                             d << 16);
+        uint64_t* target = nodes + k;
+        for (unsigned j = previous + 1; j <= l; ++j) {
+          uint64_t candidate = base + (uint64_t(kLengthEncode.bits[j - 2]) << 32) + j;
+          target[j] = candidate < target[j] ? candidate : target[j];
+        }
+        previous = l;
+      }
+      Insert(pos);
+      ++k;
+    }
+    // Walk back from the end, then write the tokens in order.
+    tokens_.clear();
+    for (uint32_t k = n; k > 0;) {
+      uint32_t token = uint32_t(nodes[k]);
+      tokens_.push_back(token);
+      k -= token == 0 ? 1 : (token & 0xFFFF);
+    }
+    uint32_t pos = start;
+    for (auto it = tokens_.rbegin(); it != tokens_.rend(); ++it) {
+      uint32_t token = *it;
+      if (token == 0) {
+        PutLiteral(data_[pos]);
+        ++pos;
+      } else {
+        PutMatch(token & 0xFFFF, token >> 16);
+        pos += token & 0xFFFF;
+      }
+    }
+  }
+
+  const uint8_t* data_;
+  uint32_t size_;
+  bool ascii_;
+  unsigned dictBits_;
+  unsigned dictSize_;
+  Level level_;
+  unsigned depth_;  // chain links followed per position
+  std::vector<uint32_t> head3_;  // 3-byte hash -> latest position + 1
+  std::vector<uint32_t> head4_;  // 4-byte hash -> latest position + 1
+  std::vector<uint32_t> chain_;  // position -> previous position + 1 with the same 4-byte hash
+  std::vector<uint32_t> pairs_;  // byte pair -> latest position + 1
+  std::vector<uint64_t> nodes_;
+  std::vector<uint32_t> tokens_;
+  uint32_t literalCost_[256];
+  uint32_t lengthCost_[kMaxMatch + 1] = {};
+  Candidate candidates_[kMaxCandidates];
+  uint32_t pairDistance_ = 0;
+  BitWriter* writer_ = nullptr;
+};
+
+}  // namespace
+
+const char* ImplodeResultText(int result) {
+  switch (result) {
+    case kImplodeOk: return "ok";
+    case kImplodeBadDictionarySize: return "dictionary size not 1024, 2048 or 4096";
+    case kImplodeBadLevel: return "compression level not 1 to 9";
+    case kImplodeTooLarge: return "input too large (4 GiB or more, or beyond the memory of a 32-bit build)";
+  }
+  return "unknown result";
+}
+
+int ImplodeBuffer(const uint8_t* data, size_t size, const ImplodeOptions& options,
+                  std::vector<uint8_t>* out) {
+  out->clear();
+  if (options.dictionarySize != 1024 && options.dictionarySize != 2048 &&
+      options.dictionarySize != 4096)
+    return kImplodeBadDictionarySize;
+  if (options.level < kImplodeMinLevel || options.level > kImplodeMaxLevel) return kImplodeBadLevel;
+  // At most 14 bits per input byte (an ASCII literal; a match costs less per
+  // byte), the header, the end marker and the writer's 4-byte stores.
+  uint64_t bound = 2 + uint64_t(size) / 8 * 14 + uint64_t(size % 8) * 2 + 16;
+  if (uint64_t(size) >= 0xFFFFFFFFu - kBlockSize || bound > out->max_size()) return kImplodeTooLarge;
+  out->resize(size_t(bound));
+  Imploder imploder(data, uint32_t(size), options);
+  uint8_t* end = imploder.Compress(out->data());
+  size_t length = size_t(end - out->data());
+  // ExplodeStream wants at least 5 bytes in its first read; an empty input
+  // gives 4, so one padding byte follows the end marker.
+  if (length < 5) out->data()[length++] = 0;
+  out->resize(length);
+  return kImplodeOk;
+}
+
+}  // namespace quorril

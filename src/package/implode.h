@@ -1,0 +1,53 @@
+// ImplodeBuffer: the compressor of the publisher's tool, writing PKWARE DCL
+// implode streams (the format is described in explode.h) that any conforming
+// decoder, ExplodeStream among them, reads back exactly.
+//
+// The stream's codes are fixed, so the cost in bits of every literal and
+// match is known in advance. The compressor finds matches through the latest
+// position of each byte pair and 3-byte hash (the nearest 2- and 3-byte
+// matches) and hash chains over 4 bytes (longer ones), and chooses the parse:
+//  - levels 1 and 2: greedy and lazy matching, weighing each match by its
+//    exact cost against the literals it replaces;
+//  - levels 3 to 9: the cheapest parse of each 64 KiB block, found by a
+//    shortest-path pass over all positions with every useful (length,
+//    distance) candidate; higher levels search the chains deeper (more so
+//    for larger dictionaries) and take long matches whole only when longer.
+// The default, level 4, is the balance measured in bench/dcl_bench.cpp.
+// Every stream it writes is at least 5 bytes long (an empty input gets one
+// padding byte after the end marker), since ExplodeStream refuses shorter
+// first reads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace quorril {
+
+constexpr int kImplodeMinLevel = 1;
+constexpr int kImplodeMaxLevel = 9;
+constexpr int kImplodeDefaultLevel = 4;
+
+struct ImplodeOptions {
+  bool ascii = false;              // literal mode: false = binary, true = ASCII
+  unsigned dictionarySize = 4096;  // 1024, 2048 or 4096
+  int level = kImplodeDefaultLevel;
+};
+
+enum ImplodeResult : int {
+  kImplodeOk = 0,
+  kImplodeBadDictionarySize = 1,  // not 1024, 2048 or 4096
+  kImplodeBadLevel = 2,           // not in kImplodeMinLevel..kImplodeMaxLevel
+  kImplodeTooLarge = 3,           // the input is 4 GiB or more (less in 32-bit builds)
+};
+
+// A short text for each result, for messages.
+const char* ImplodeResultText(int result);
+
+// Compresses `size` bytes at `data` into one complete stream, which replaces
+// the contents of `out`. Returns an ImplodeResult; `out` is left empty on
+// failure.
+int ImplodeBuffer(const uint8_t* data, size_t size, const ImplodeOptions& options,
+                  std::vector<uint8_t>* out);
+
+}  // namespace quorril

@@ -1,0 +1,355 @@
+// The publisher's package commands, run as the built quorril-pack binary on
+// host files: shrink, append, list and extract round trips (subdirectories,
+// dates, members split across volumes), the payload's bytes against its
+// format, packages read back by the engine's own reader, inputs made by hand
+// to the formats, and bad input (clear message, non-zero exit, no output).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utime.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "package/container.h"
+#include "package/implode.h"
+#include "package/virtual_file.h"
+#include "platform/memory/memory_file_system.h"
+
+namespace quorril {
+namespace {
+
+std::string ToolPath() {
+  char self[4096];
+  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return std::string();
+  self[n] = '\0';
+  std::string dir(self);
+  dir = dir.substr(0, dir.find_last_of('/'));     // .../tests
+  return dir.substr(0, dir.find_last_of('/')) + "/quorril-pack";
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& data) {
+  std::ofstream(path, std::ios::binary) << data;
+}
+
+// A fixed local time for a file, as a DOS date and time.
+void SetTime(const std::string& path, int year, int month, int day, int hour, int minute, int second) {
+  struct tm t = {};
+  t.tm_year = year - 1900;
+  t.tm_mon = month - 1;
+  t.tm_mday = day;
+  t.tm_hour = hour;
+  t.tm_min = minute;
+  t.tm_sec = second;
+  t.tm_isdst = -1;
+  struct utimbuf times;
+  times.actime = times.modtime = mktime(&t);
+  utime(path.c_str(), &times);
+}
+
+time_t ModifiedAt(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? st.st_mtime : 0;
+}
+
+std::string Noise(size_t size, uint32_t seed) {
+  std::string s(size, '\0');
+  for (char& c : s) {
+    seed = seed * 1103515245u + 12345u;
+    c = char(seed >> 23);
+  }
+  return s;
+}
+
+uint32_t Le32(const std::string& s, size_t at) {
+  return uint32_t(uint8_t(s[at])) | uint32_t(uint8_t(s[at + 1])) << 8 | uint32_t(uint8_t(s[at + 2])) << 16 |
+         uint32_t(uint8_t(s[at + 3])) << 24;
+}
+
+class PackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tool = ToolPath();
+    if (!Exists(tool)) GTEST_SKIP() << "quorril-pack is not built beside the tests: " << tool;
+    char pattern[] = "/tmp/quorril-pack-test-XXXXXX";
+    ASSERT_TRUE(mkdtemp(pattern));
+    dir = pattern;
+    ASSERT_EQ(mkdir((dir + "/in").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((dir + "/in/sub").c_str(), 0755), 0);
+  }
+  void TearDown() override {
+    if (!dir.empty()) std::system(("rm -rf '" + dir + "'").c_str());
+  }
+
+  // Runs the tool in `dir`/in; returns the exit code, keeps stdout and stderr.
+  int Pack(const std::string& arguments) {
+    std::string command = "cd '" + dir + "/in' && '" + tool + "' " + arguments + " >'" + dir + "/stdout' 2>'" + dir +
+                          "/stderr'";
+    int status = std::system(command.c_str());
+    out = ReadFile(dir + "/stdout");
+    err = ReadFile(dir + "/stderr");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string In(const std::string& name) { return dir + "/in/" + name; }
+
+  std::string tool, dir, out, err;
+};
+
+TEST_F(PackTest, ShrinkThenExtractGivesBackEveryFileWithItsDirectoryAndDate) {
+  const std::string text = std::string(30000, 'x') + "tail", binary = Noise(70000, 1);
+  WriteFile(In("readme.txt"), text);
+  WriteFile(In("sub/app.bin"), binary);
+  WriteFile(In("empty"), "");
+  SetTime(In("readme.txt"), 2001, 2, 3, 4, 5, 6);
+  SetTime(In("sub/app.bin"), 1999, 12, 31, 23, 59, 58);
+  ASSERT_EQ(Pack("shrink ../DATA.Z readme.txt ./sub/app.bin empty"), 0) << err;
+  ASSERT_EQ(Pack("list ../DATA.Z"), 0) << err;
+  EXPECT_NE(out.find("     30004 ["), std::string::npos) << out;
+  EXPECT_NE(out.find("2001-02-03 04:05:06  ----A  readme.txt"), std::string::npos) << out;
+  EXPECT_NE(out.find("1999-12-31 23:59:58  ----A  sub\\app.bin"), std::string::npos) << out;
+
+  ASSERT_EQ(Pack("extract ../DATA.Z ../out"), 0) << err;
+  EXPECT_EQ(ReadFile(dir + "/out/readme.txt"), text);
+  EXPECT_EQ(ReadFile(dir + "/out/sub/app.bin"), binary);
+  EXPECT_TRUE(Exists(dir + "/out/empty"));
+  EXPECT_EQ(ModifiedAt(dir + "/out/readme.txt"), ModifiedAt(In("readme.txt")));
+  EXPECT_EQ(ModifiedAt(dir + "/out/sub/app.bin"), ModifiedAt(In("sub/app.bin")));
+  EXPECT_FALSE(Exists(dir + "/out/DATA.Z"));
+}
+
+TEST_F(PackTest, SplitContainersSpanVolumesNamedAfterTheFirst) {
+  const std::string big = Noise(50000, 2);
+  WriteFile(In("big.bin"), big);
+  WriteFile(In("small.txt"), "small");
+  ASSERT_EQ(Pack("shrink --volume-size 20000 ../DISK.Z big.bin small.txt"), 0) << err;
+  EXPECT_EQ(ReadFile(dir + "/DISK.Z").size(), 20000u);
+  EXPECT_EQ(ReadFile(dir + "/DISK.002").size(), 20000u);
+  EXPECT_GT(ReadFile(dir + "/DISK.003").size(), 58u);
+  EXPECT_LE(ReadFile(dir + "/DISK.003").size(), 20000u);
+  EXPECT_FALSE(Exists(dir + "/DISK.004"));
+  // The headers chain the volumes; big.bin runs through all of them.
+  std::string first = ReadFile(dir + "/DISK.Z");
+  EXPECT_EQ(first.substr(0, 9), std::string("DISK.002\0", 9));
+  EXPECT_EQ(first[18], 0x74);
+  std::string second = ReadFile(dir + "/DISK.002");
+  EXPECT_EQ(second.substr(0, 9), std::string("DISK.003\0", 9));
+  EXPECT_EQ(second[18], 0x75);
+
+  ASSERT_EQ(Pack("extract ../DISK.Z ../out"), 0) << err;
+  EXPECT_EQ(ReadFile(dir + "/out/big.bin"), big);
+  EXPECT_EQ(ReadFile(dir + "/out/small.txt"), "small");
+
+  // Without its continuation volumes a split container cannot be extracted.
+  std::system(("mv '" + dir + "/DISK.003' '" + dir + "/gone'").c_str());
+  EXPECT_EQ(Pack("extract ../DISK.Z ../out2"), 1);
+  EXPECT_NE(err.find("'DISK.003' is neither in"), std::string::npos) << err;
+  EXPECT_FALSE(Exists(dir + "/out2"));
+}
+
+TEST_F(PackTest, AppendWritesThePayloadFormatAndTheEngineReadsIt) {
+  const std::string engine = Noise(3000, 3);
+  WriteFile(In("engine.exe"), engine);
+  WriteFile(In("setup.cfg"), "FILE: DATA.Z\r\n");
+  WriteFile(In("sub/DATA.Z"), Noise(500, 4));
+  SetTime(In("setup.cfg"), 2010, 6, 7, 8, 9, 10);
+  chmod(In("engine.exe").c_str(), 0755);
+  ASSERT_EQ(Pack("append engine.exe ../SETUP.EXE setup.cfg sub/DATA.Z"), 0) << err;
+  std::string package = ReadFile(dir + "/SETUP.EXE");
+  struct stat st;
+  ASSERT_EQ(stat((dir + "/SETUP.EXE").c_str(), &st), 0);
+  EXPECT_TRUE(st.st_mode & S_IXUSR);
+
+  // engine | magic | header 1 | setup.cfg | header 2 | DATA.Z | trailer
+  ASSERT_EQ(package.substr(0, engine.size()), engine);
+  EXPECT_EQ(package.substr(3000, 8), std::string("[Zemko]\0", 8));
+  const uint32_t h1 = 3008, h2 = h1 + 276 + 14;
+  EXPECT_EQ(Le32(package, h1), h2);
+  EXPECT_EQ(Le32(package, h1 + 4), 0x20u);
+  EXPECT_EQ(Le32(package, h1 + 12), uint32_t((30 << 9) | (6 << 5) | 7));
+  EXPECT_EQ(Le32(package, h1 + 8), uint32_t((8 << 11) | (9 << 5) | 5));
+  EXPECT_EQ(Le32(package, h1 + 16), 14u);
+  EXPECT_EQ(std::string(package.c_str() + h1 + 20), "setup.cfg");
+  EXPECT_EQ(Le32(package, h2), 0u);
+  EXPECT_EQ(std::string(package.c_str() + h2 + 20), "DATA.Z");
+  const size_t trailer = package.size() - 16;
+  EXPECT_EQ(trailer, h2 + 276 + 500);
+  EXPECT_EQ(package.substr(trailer, 8), std::string("[Zemko]\0", 8));
+  EXPECT_EQ(Le32(package, trailer + 8), h1);
+  EXPECT_EQ(Le32(package, trailer + 12), h2);
+
+  // The engine's reader finds both by name.
+  MemoryFileSystem files;
+  files.AddFile("C:\\SETUP\\SETUP.EXE", package);
+  VirtualFileSystem vfs(&files);
+  vfs.AttachArchive("C:\\SETUP\\SETUP.EXE");
+  auto cfg = vfs.Open("C:\\SETUP\\SETUP.CFG");
+  ASSERT_TRUE(cfg && cfg->InArchive());
+  std::string line;
+  ASSERT_TRUE(vfs.ReadLine(*cfg, &line, 999));
+  EXPECT_EQ(line, "FILE: DATA.Z\n");
+  auto data = vfs.Open("data.z");
+  ASSERT_TRUE(data);
+  EXPECT_EQ(data->Size(), 500);
+
+  ASSERT_EQ(Pack("list ../SETUP.EXE"), 0) << err;
+  EXPECT_NE(out.find("        14  2010-06-07 08:09:10  ----A  setup.cfg"), std::string::npos) << out;
+  ASSERT_EQ(Pack("extract ../SETUP.EXE ../out"), 0) << err;
+  EXPECT_EQ(ReadFile(dir + "/out/setup.cfg"), "FILE: DATA.Z\r\n");
+  EXPECT_EQ(ReadFile(dir + "/out/DATA.Z"), ReadFile(In("sub/DATA.Z")));
+}
+
+TEST_F(PackTest, APackageWithContainersExtractsWhatTheEngineWouldInstall) {
+  WriteFile(In("a.txt"), "first container");
+  WriteFile(In("sub/b.bin"), Noise(30000, 5));
+  WriteFile(In("engine.exe"), "MZ engine");
+  WriteFile(In("setup.cfg"), "script");
+  ASSERT_EQ(Pack("shrink ONE.Z a.txt"), 0) << err;
+  ASSERT_EQ(Pack("shrink --volume-size 12000 TWO.Z sub/b.bin"), 0) << err;
+  ASSERT_EQ(Pack("append engine.exe ../SETUP.EXE setup.cfg TWO.Z TWO.002 TWO.003 ONE.Z"), 0) << err;
+  ASSERT_EQ(Pack("list ../SETUP.EXE"), 0) << err;
+  EXPECT_NE(out.find("ONE.Z  (container)"), std::string::npos) << out;
+  EXPECT_NE(out.find("TWO.002  (continuation volume)"), std::string::npos) << out;
+  EXPECT_NE(out.find("         15 ["), std::string::npos) << out;
+
+  ASSERT_EQ(Pack("extract ../SETUP.EXE ../out"), 0) << err;
+  EXPECT_EQ(ReadFile(dir + "/out/setup.cfg"), "script");
+  EXPECT_EQ(ReadFile(dir + "/out/a.txt"), "first container");
+  EXPECT_EQ(ReadFile(dir + "/out/sub/b.bin"), ReadFile(In("sub/b.bin")));
+  EXPECT_FALSE(Exists(dir + "/out/ONE.Z"));
+  EXPECT_FALSE(Exists(dir + "/out/TWO.002"));
+
+  ASSERT_EQ(Pack("extract --raw ../SETUP.EXE ../raw"), 0) << err;
+  EXPECT_EQ(ReadFile(dir + "/raw/ONE.Z"), ReadFile(In("ONE.Z")));
+  EXPECT_EQ(ReadFile(dir + "/raw/TWO.002"), ReadFile(In("TWO.002")));
+}
+
+TEST_F(PackTest, AContainerMadeByHandToTheFormatListsAndExtracts) {
+  // One member in a subdirectory, written byte by byte, its stream made by
+  // our compressor in ASCII mode with a 1024-byte dictionary.
+  const std::string text = "Hello, hello, hello again.\r\n";
+  std::vector<uint8_t> stream;
+  ImplodeOptions options;
+  options.ascii = true;
+  options.dictionarySize = 1024;
+  ASSERT_EQ(ImplodeBuffer(reinterpret_cast<const uint8_t*>(text.data()), text.size(), options, &stream), kImplodeOk);
+  std::string c(14, '\0');
+  c += std::string("\x74\0\x01\0\x74\0", 6) + std::string(38, '\0');
+  std::string member = "DOCS\\HELLO.TXT";
+  member.resize(128, '\0');
+  auto le32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+  member += le32(0x21) + le32(0) + le32(uint32_t(stream.size())) + le32((20 << 9) | (1 << 5) | 2) +
+            le32((3 << 11) | (4 << 5) | 5) + std::string(20, '\0');
+  WriteFile(In("hand.z"), c + member + std::string(stream.begin(), stream.end()));
+  ASSERT_EQ(Pack("list hand.z"), 0) << err;
+  EXPECT_NE(out.find("        28 ["), std::string::npos) << out;
+  EXPECT_NE(out.find("2000-01-02 03:04:10  R---A  DOCS\\HELLO.TXT"), std::string::npos) << out;
+  ASSERT_EQ(Pack("extract hand.z ../out"), 0) << err;
+  EXPECT_EQ(ReadFile(dir + "/out/DOCS/HELLO.TXT"), text);
+}
+
+TEST_F(PackTest, BadInputGetsAClearMessageAnExitCodeAndNoOutput) {
+  WriteFile(In("a.txt"), "a");
+  WriteFile(In("engine.exe"), "MZ");
+  ASSERT_EQ(mkdir((dir + "/in/other").c_str(), 0755), 0);
+  WriteFile(In("other/A.TXT"), "A");
+  struct Case {
+    std::string arguments;
+    int code;
+    std::string message;
+    std::string output;
+  };
+  const std::string longName(256, 'n');
+  WriteFile(In(longName), "long");
+  std::vector<Case> cases = {
+      {"shrink ../x.z a.txt missing.txt", 2, "cannot open 'missing.txt'", "x.z"},
+      {"shrink ../x.z ../in/a.txt", 1, "cannot be a member path", "x.z"},
+      {"shrink ../x.z a.txt ./a.txt", 1, "given twice", "x.z"},
+      {"shrink --volume-size 226 ../x.z a.txt", 64, "volume size '226'", "x.z"},
+      {"shrink --volume-size 1000 ../toolongname.z a.txt", 1, "1 to 8 characters", "toolongname.z"},
+      {"shrink --level 0 ../x.z a.txt", 64, "level '0'", "x.z"},
+      {"shrink ../x.z", 64, "needs OUT.EXT", "x.z"},
+      {"append engine.exe ../p.exe a.txt other/A.TXT", 1, "have the same name", "p.exe"},
+      {"append engine.exe ../p.exe " + longName, 1, "longer than 255", "p.exe"},
+      {"append missing.exe ../p.exe a.txt", 2, "cannot open 'missing.exe'", "p.exe"},
+      {"list a.txt", 1, "neither a package", ""},
+      {"list missing", 2, "cannot open", ""},
+      {"extract a.txt ../out", 1, "neither a package", "out"},
+      {"extract", 64, "needs PACKAGE", ""},
+      {"nonsense", 64, "unknown command", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    EXPECT_EQ(Pack(c.arguments), c.code);
+    EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    if (!c.output.empty()) {
+      EXPECT_FALSE(Exists(dir + "/" + c.output));
+    }
+  }
+  // A package that already has a payload is refused as an engine.
+  ASSERT_EQ(Pack("append engine.exe ../p.exe a.txt"), 0) << err;
+  EXPECT_EQ(Pack("append ../p.exe ../q.exe a.txt"), 1);
+  EXPECT_NE(err.find("already carries a payload"), std::string::npos) << err;
+  EXPECT_FALSE(Exists(dir + "/q.exe"));
+  // No temporary file is left behind anywhere.
+  EXPECT_EQ(std::system(("find '" + dir + "' -name '*.quorril-tmp' | grep -q .").c_str()) == 0, false);
+}
+
+TEST_F(PackTest, DamagedPackagesAndContainersAreRefusedWithoutOutput) {
+  WriteFile(In("a.txt"), std::string(20000, 'a') + Noise(20000, 6));
+  WriteFile(In("engine.exe"), "MZ");
+  ASSERT_EQ(Pack("shrink GOOD.Z a.txt"), 0) << err;
+  ASSERT_EQ(Pack("append engine.exe GOOD.EXE a.txt GOOD.Z"), 0) << err;
+  const std::string container = ReadFile(In("GOOD.Z")), package = ReadFile(In("GOOD.EXE"));
+
+  WriteFile(In("cut.z"), container.substr(0, container.size() / 2));
+  EXPECT_EQ(Pack("extract cut.z ../out"), 1);
+  EXPECT_NE(err.find("Reading file error: ./cut.z"), std::string::npos) << err;
+  EXPECT_EQ(Pack("list cut.z"), 1);
+  EXPECT_NE(err.find("runs past the end"), std::string::npos) << err;
+
+  std::string corrupt = container;
+  for (size_t i = 58 + 168 + 2; i < corrupt.size(); i += 7) corrupt[i] = char(corrupt[i] ^ 0x5A);
+  WriteFile(In("corrupt.z"), corrupt);
+  EXPECT_EQ(Pack("extract corrupt.z ../out"), 1);
+  EXPECT_NE(err.find("Invalid compressed file ./corrupt.z"), std::string::npos) << err;
+
+  std::string unsafe = container;
+  std::memcpy(&unsafe[58], "..\\x.txt\0", 9);
+  WriteFile(In("unsafe.z"), unsafe);
+  EXPECT_EQ(Pack("extract unsafe.z ../out"), 1);
+  EXPECT_NE(err.find("Invalid compressed file ./unsafe.z"), std::string::npos) << err;
+
+  std::string loop = package;
+  uint32_t first = Le32(loop, loop.size() - 8);
+  std::memcpy(&loop[first], &loop[loop.size() - 8], 4);  // the first entry points to itself
+  WriteFile(In("loop.exe"), loop);
+  EXPECT_EQ(Pack("list loop.exe"), 1);
+  EXPECT_NE(err.find("chain of entries is damaged"), std::string::npos) << err;
+  EXPECT_EQ(Pack("extract loop.exe ../out"), 1);
+
+  WriteFile(In("short.exe"), package.substr(0, package.size() - 40000) + package.substr(package.size() - 16));
+  EXPECT_EQ(Pack("extract short.exe ../out"), 1);
+  EXPECT_FALSE(Exists(dir + "/out"));
+}
+
+}  // namespace
+}  // namespace quorril

@@ -1,0 +1,261 @@
+// quorril-pack implode / explode: compress a file into a raw DCL implode
+// stream and expand one back.
+//
+// Both commands write their result to "OUT.tmp" and rename it to OUT only
+// when everything succeeded; on any failure the temporary file is deleted, so
+// OUT is either the complete result or untouched.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "package/explode.h"
+#include "package/implode.h"
+
+namespace quorril::pack {
+namespace {
+
+const char kImplodeSynopsis[] = "implode [--ascii] [--dict 1024|2048|4096] [--level N] IN OUT";
+const char kImplodeHelp[] =
+    "usage: quorril-pack implode [--ascii] [--dict 1024|2048|4096] [--level N] IN OUT\n"
+    "\n"
+    "Compresses the file IN into a raw DCL implode stream written to OUT, the\n"
+    "format of the members of a shrunk-file container.\n"
+    "\n"
+    "  --ascii      code literals with the fixed ASCII table (smaller for\n"
+    "               text); the default codes every literal as a plain byte\n"
+    "  --dict N     dictionary (window) size: 1024, 2048 or 4096 (default)\n"
+    "  --level N    1 (fastest) to 9 (smallest output); default 4\n"
+    "\n"
+    "OUT is written only when the compression succeeded.\n"
+    "Exit codes: 0 done, 2 a file cannot be read or written, 64 wrong usage.\n";
+
+const char kExplodeSynopsis[] = "explode IN OUT";
+const char kExplodeHelp[] =
+    "usage: quorril-pack explode IN OUT\n"
+    "\n"
+    "Expands the raw DCL implode stream in the file IN (binary or ASCII\n"
+    "literals, any dictionary size) into the file OUT, exactly as the setup\n"
+    "engine expands the members of a shrunk-file container.\n"
+    "\n"
+    "A stream the engine would refuse is refused here with the decoder's\n"
+    "result: 1 dictionary bits not 4, 5 or 6; 2 literal mode not 0 or 1;\n"
+    "3 stream shorter than 5 bytes; 4 input ended before the end marker.\n"
+    "OUT is written only when the whole stream was expanded.\n"
+    "Exit codes: 0 done, 1 the stream is corrupt, 2 a file cannot be read or\n"
+    "written, 64 wrong usage.\n";
+
+int Usage(const char* command, const char* message, const char* synopsis) {
+  std::fprintf(stderr, "quorril-pack %s: %s\nusage: quorril-pack %s\n", command, message, synopsis);
+  return kExitUsage;
+}
+
+// Reads a whole file; false (with a message) when it cannot be read.
+bool ReadWholeFile(const char* command, const std::string& path, std::vector<uint8_t>* data) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    std::fprintf(stderr, "quorril-pack %s: cannot open '%s': %s\n", command, path.c_str(),
+                 std::strerror(errno));
+    return false;
+  }
+  data->clear();
+  uint8_t block[65536];
+  size_t got;
+  while ((got = std::fread(block, 1, sizeof block, f)) > 0) data->insert(data->end(), block, block + got);
+  bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) {
+    std::fprintf(stderr, "quorril-pack %s: cannot read '%s'\n", command, path.c_str());
+    return false;
+  }
+  return true;
+}
+
+// The temporary file beside OUT; renamed over OUT by Commit or deleted by
+// Abandon (also when the object goes away uncommitted).
+class PendingOutput {
+ public:
+  PendingOutput(const char* command, std::string path)
+      : command_(command), path_(std::move(path)), temp_(path_ + ".tmp") {}
+  ~PendingOutput() { Abandon(); }
+
+  bool Open() {
+    file_ = std::fopen(temp_.c_str(), "wb");
+    if (!file_) {
+      std::fprintf(stderr, "quorril-pack %s: cannot create '%s': %s\n", command_, temp_.c_str(),
+                   std::strerror(errno));
+      return false;
+    }
+    return true;
+  }
+  // False once any write has failed.
+  bool Write(const void* data, size_t size) {
+    if (failed_) return false;
+    if (size != 0 && std::fwrite(data, 1, size, file_) != size) failed_ = true;
+    return !failed_;
+  }
+  bool Commit() {
+    bool ok = !failed_ && std::fflush(file_) == 0 && !std::ferror(file_);
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    if (!ok) {
+      std::fprintf(stderr, "quorril-pack %s: cannot write '%s'\n", command_, temp_.c_str());
+      std::remove(temp_.c_str());
+      return false;
+    }
+    if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
+      // Windows does not rename over an existing file.
+      std::remove(path_.c_str());
+      if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
+        std::fprintf(stderr, "quorril-pack %s: cannot write '%s': %s\n", command_, path_.c_str(),
+                     std::strerror(errno));
+        std::remove(temp_.c_str());
+        return false;
+      }
+    }
+    committed_ = true;
+    return true;
+  }
+  void Abandon() {
+    if (file_) {
+      std::fclose(file_);
+      file_ = nullptr;
+    }
+    if (!committed_) std::remove(temp_.c_str());
+    committed_ = true;
+  }
+
+ private:
+  const char* command_;
+  std::string path_;
+  std::string temp_;
+  FILE* file_ = nullptr;
+  bool failed_ = false;
+  bool committed_ = false;
+};
+
+bool ParseNumber(const std::string& text, long* value) {
+  if (text.empty() || text.size() > 9) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  *value = std::strtol(text.c_str(), nullptr, 10);
+  return true;
+}
+
+int RunImplode(const std::vector<std::string>& args) {
+  const char* name = "implode";
+  ImplodeOptions options;
+  std::vector<std::string> files;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--ascii") {
+      options.ascii = true;
+    } else if (a == "--dict" || a == "--level") {
+      if (i + 1 == args.size()) return Usage(name, (a + " needs a value").c_str(), kImplodeSynopsis);
+      long value = 0;
+      const std::string& text = args[++i];
+      if (a == "--dict") {
+        if (!ParseNumber(text, &value) || (value != 1024 && value != 2048 && value != 4096))
+          return Usage(name, ("dictionary size '" + text + "' is not 1024, 2048 or 4096").c_str(),
+                       kImplodeSynopsis);
+        options.dictionarySize = unsigned(value);
+      } else {
+        if (!ParseNumber(text, &value) || value < kImplodeMinLevel || value > kImplodeMaxLevel)
+          return Usage(name, ("level '" + text + "' is not 1 to 9").c_str(), kImplodeSynopsis);
+        options.level = int(value);
+      }
+    } else if (a.size() > 1 && a[0] == '-') {
+      return Usage(name, ("unknown option '" + a + "'").c_str(), kImplodeSynopsis);
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (files.size() != 2) return Usage(name, "needs IN and OUT", kImplodeSynopsis);
+
+  std::vector<uint8_t> input;
+  if (!ReadWholeFile(name, files[0], &input)) return kExitIo;
+  std::vector<uint8_t> stream;
+  int result = ImplodeBuffer(input.data(), input.size(), options, &stream);
+  if (result != kImplodeOk) {
+    std::fprintf(stderr, "quorril-pack implode: '%s': %s\n", files[0].c_str(),
+                 ImplodeResultText(result));
+    return result == kImplodeTooLarge ? kExitBadInput : kExitUsage;
+  }
+  PendingOutput out(name, files[1]);
+  if (!out.Open()) return kExitIo;
+  out.Write(stream.data(), stream.size());
+  if (!out.Commit()) return kExitIo;
+  return kExitOk;
+}
+
+// Callback state of ExplodeStream over two files.
+struct ExplodeFiles {
+  FILE* in;
+  PendingOutput* out;
+  bool readFailed = false;
+  bool writeFailed = false;
+};
+
+unsigned int ReadInput(char* buffer, unsigned int* size, void* user) {
+  auto* files = static_cast<ExplodeFiles*>(user);
+  if (files->writeFailed || files->readFailed) return 0;  // stops the decoder
+  size_t got = std::fread(buffer, 1, *size, files->in);
+  if (got < *size && std::ferror(files->in)) files->readFailed = true;
+  return unsigned(got);
+}
+
+void WriteOutput(char* buffer, unsigned int* size, void* user) {
+  auto* files = static_cast<ExplodeFiles*>(user);
+  if (!files->out->Write(buffer, *size)) files->writeFailed = true;
+}
+
+int RunExplode(const std::vector<std::string>& args) {
+  const char* name = "explode";
+  std::vector<std::string> files;
+  for (const std::string& a : args) {
+    if (a.size() > 1 && a[0] == '-')
+      return Usage(name, ("unknown option '" + a + "'").c_str(), kExplodeSynopsis);
+    files.push_back(a);
+  }
+  if (files.size() != 2) return Usage(name, "needs IN and OUT", kExplodeSynopsis);
+
+  FILE* in = std::fopen(files[0].c_str(), "rb");
+  if (!in) {
+    std::fprintf(stderr, "quorril-pack explode: cannot open '%s': %s\n", files[0].c_str(),
+                 std::strerror(errno));
+    return kExitIo;
+  }
+  PendingOutput out(name, files[1]);
+  if (!out.Open()) {
+    std::fclose(in);
+    return kExitIo;
+  }
+  ExplodeFiles state{in, &out};
+  std::vector<uint8_t> work(kExplodeWorkAreaSize, 0);
+  int result = ExplodeStream(ReadInput, WriteOutput, work.data(), &state);
+  std::fclose(in);
+  if (state.readFailed) {
+    std::fprintf(stderr, "quorril-pack explode: cannot read '%s'\n", files[0].c_str());
+    return kExitIo;
+  }
+  if (state.writeFailed) {
+    std::fprintf(stderr, "quorril-pack explode: cannot write '%s.tmp'\n", files[1].c_str());
+    return kExitIo;
+  }
+  if (result != kExplodeOk) {
+    std::fprintf(stderr, "quorril-pack explode: '%s' is not a valid stream: %s (result %d)\n",
+                 files[0].c_str(), ExplodeResultText(result), result);
+    return kExitBadInput;
+  }
+  if (!out.Commit()) return kExitIo;
+  return kExitOk;
+}
+
+const CommandRegistration kImplodeCommand({"implode", kImplodeSynopsis, kImplodeHelp, RunImplode});
+const CommandRegistration kExplodeCommand({"explode", kExplodeSynopsis, kExplodeHelp, RunExplode});
+
+}  // namespace
+}  // namespace quorril::pack

@@ -1,0 +1,161 @@
+// quorril-pack extract: the files of a package's payload or of a shrunk-file
+// container, expanded as the engine would install them.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "host_files.h"
+#include "package/container.h"
+#include "package_reader.h"
+#include "platform/text.h"
+
+namespace quorril::pack {
+namespace {
+
+const char kSynopsis[] = "extract [--raw] PACKAGE|CONTAINER DIR";
+const char kHelp[] =
+    "usage: quorril-pack extract [--raw] PACKAGE|CONTAINER DIR\n"
+    "\n"
+    "Writes into the directory DIR (created when missing) what the engine\n"
+    "would install from a package's payload or from a shrunk-file container,\n"
+    "with the engine's own reader and decompressor:\n"
+    "  - a payload file that is no container is written as it is stored;\n"
+    "  - a container is expanded in its place: its members are written with\n"
+    "    their subdirectories, the container file itself is not;\n"
+    "  - a split container is followed into its continuation volumes, taken\n"
+    "    from the payload or from the directory of the package (or of the\n"
+    "    first volume); continuation volumes are not written themselves.\n"
+    "Every file keeps its stored date. As with the engine's overwrite mode\n"
+    "YES, a later file of the same name replaces an earlier one; split\n"
+    "containers are expanded last, as the engine installs them.\n"
+    "\n"
+    "  --raw   write the payload's files as stored, containers included,\n"
+    "          without expanding anything\n"
+    "\n"
+    "Nothing is written into DIR unless everything could be read and expanded.\n"
+    "Exit codes: 0 done, 1 the input is no package or container, or it is\n"
+    "damaged, 2 a file cannot be read or written, 64 wrong usage.\n";
+
+int Usage(const std::string& message) {
+  std::fprintf(stderr, "quorril-pack extract: %s\nusage: quorril-pack %s\n", message.c_str(), kSynopsis);
+  return kExitUsage;
+}
+
+// A payload name that is a plain file name on every system.
+bool IsPlainName(const std::string& name) {
+  return IsSafeMemberPath(name) && name.find_first_of("\\/") == std::string::npos;
+}
+
+// Writes everything below C:\OUT\ into DIR.
+int Export(PackageReader& reader, const std::string& directory) {
+  OutputSet output("extract");
+  if (!output.MakeDirectories(directory)) return kExitIo;
+  const std::string root = PackageReader::kOutputDirectory;
+  size_t written = 0;
+  for (const std::string& path : reader.files().List()) {
+    if (!StartsWithNoCase(path, root) || path.size() == root.size()) continue;
+    std::string relative = path.substr(root.size());
+    bool isDirectory = relative.back() == '\\';
+    if (isDirectory) relative.pop_back();
+    std::string host = directory;
+    for (char c : relative) host += c == '\\' ? '/' : c;
+    if (isDirectory) {
+      if (!output.MakeDirectories(host)) return kExitIo;
+      continue;
+    }
+    std::string data;
+    DosDateTime when;
+    reader.files().ReadWholeFile(path, &data);
+    reader.files().GetModified(path, &when);
+    if (!output.Add(host, data, &when)) return kExitIo;
+    ++written;
+  }
+  if (!output.Commit()) return kExitIo;
+  std::printf("%zu file%s written to %s\n", written, written == 1 ? "" : "s", directory.c_str());
+  return kExitOk;
+}
+
+int Run(const std::vector<std::string>& args) {
+  bool raw = false;
+  std::vector<std::string> operands;
+  for (const std::string& a : args) {
+    if (a == "--raw")
+      raw = true;
+    else if (a.size() > 1 && a[0] == '-')
+      return Usage("unknown option '" + a + "'");
+    else
+      operands.push_back(a);
+  }
+  if (operands.size() != 2) return Usage("needs PACKAGE or CONTAINER, and DIR");
+  std::string directory = operands[1];
+  while (directory.size() > 1 && (directory.back() == '/' || directory.back() == '\\')) directory.pop_back();
+  directory += '/';
+
+  PackageReader reader("extract", operands[0]);
+  if (!reader.Load()) return kExitIo;
+  MemoryFileSystem& files = reader.files();
+  const std::string out = PackageReader::kOutputDirectory;
+
+  switch (reader.kind()) {
+    case PackageReader::Kind::kOther: {
+      VolumeHeader header;
+      std::string data;
+      files.ReadWholeFile(PackageReader::kSourceDirectory + reader.name(), &data);
+      if (PackageReader::ReadVolumeHeader(data, &header) && header.IsContinuation())
+        std::fprintf(stderr, "quorril-pack extract: '%s' is a continuation volume; give the first volume\n",
+                     operands[0].c_str());
+      else
+        std::fprintf(stderr,
+                     "quorril-pack extract: '%s' is neither a package (no payload trailer) nor the first volume "
+                     "of a container\n",
+                     operands[0].c_str());
+      return kExitBadInput;
+    }
+    case PackageReader::Kind::kContainer:
+      if (reader.Expand(reader.name()) != kUnshrinkDone) return kExitBadInput;
+      return Export(reader, directory);
+    case PackageReader::Kind::kPackage:
+      break;
+  }
+
+  std::vector<ArchiveEntry> entries;
+  if (!reader.Entries(&entries)) return kExitBadInput;
+  std::vector<std::string> splitContainers;
+  for (const ArchiveEntry& e : entries) {
+    if (!IsPlainName(e.name)) {
+      std::fprintf(stderr, "quorril-pack extract: the payload entry '%s' has no usable file name\n", e.name.c_str());
+      return kExitBadInput;
+    }
+    std::string data = reader.EntryData(e);
+    if (data.size() < e.size) {
+      std::fprintf(stderr, "quorril-pack extract: the payload entry '%s' is cut short (%zu of %u bytes)\n",
+                   e.name.c_str(), data.size(), e.size);
+      return kExitBadInput;
+    }
+    VolumeHeader header;
+    bool container = !raw && PackageReader::ReadVolumeHeader(data, &header);
+    if (container && header.IsContinuation()) continue;
+    if (container && !header.nextVolume.empty()) {
+      splitContainers.push_back(e.name);
+      continue;
+    }
+    if (container) {
+      if (reader.Expand(e.name) != kUnshrinkDone) return kExitBadInput;
+      continue;
+    }
+    if (!files.AddFile(out + e.name, data, kAttrArchive, {e.dosDate, e.dosTime})) {
+      std::fprintf(stderr, "quorril-pack extract: '%s' cannot be written below a directory of that name\n",
+                   e.name.c_str());
+      return kExitBadInput;
+    }
+  }
+  for (const std::string& name : splitContainers)
+    if (reader.Expand(name) != kUnshrinkDone) return kExitBadInput;
+  return Export(reader, directory);
+}
+
+CommandRegistration registration({"extract", kSynopsis, kHelp, &Run});
+
+}  // namespace
+}  // namespace quorril::pack

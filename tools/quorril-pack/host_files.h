@@ -1,0 +1,76 @@
+// Host files for the package commands (shrink, append, list, extract): whole
+// files in and out, DOS dates on host files, case-blind lookup of a file
+// beside another (the continuation volumes of a split container), and an
+// output set that becomes visible all at once or not at all.
+//
+// The tool works on host paths (POSIX or Windows). Everything here reports
+// its own failures on stderr as "quorril-pack COMMAND: ..." and returns
+// false; nothing throws.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace quorril::pack {
+
+// Reads a whole file.
+bool ReadHostFile(const char* command, const std::string& path, std::string* data);
+
+// The last-write time of a host file as a DOS date and time (local time,
+// clamped to the DOS range 1980 to 2107).
+bool HostModified(const char* command, const std::string& path, DosDateTime* when);
+
+// The file name of a host path (after its last "/" or "\"), and the
+// directory part (up to that separator, "." when there is none).
+std::string HostBaseName(const std::string& path);
+std::string HostDirectory(const std::string& path);
+
+// Finds `name` in the host directory `directory` without regard to ASCII
+// case; the host path of the file, or "" when there is none.
+std::string FindBeside(const std::string& directory, const std::string& name);
+
+// "2024-05-17 13:45:06" for a DOS date and time; "-" parts when invalid.
+std::string DosDateTimeText(DosDateTime when);
+// Attribute letters "RHSDA" with "-" for bits that are clear, and the
+// value in hexadecimal when other bits are set.
+std::string AttributesText(uint32_t attributes);
+
+// A set of output files written beside their final names as temporary
+// files, then renamed into place together by Commit. Directories it had to
+// create, and every temporary file, are removed again when the set goes
+// away without a successful Commit.
+class OutputSet {
+ public:
+  explicit OutputSet(const char* command) : command_(command) {}
+  ~OutputSet();
+  OutputSet(const OutputSet&) = delete;
+  OutputSet& operator=(const OutputSet&) = delete;
+
+  // Creates the directory `path` and any missing parent.
+  bool MakeDirectories(const std::string& path);
+  // Writes `data` to a temporary file for `path`; `when` (if not null) dates
+  // the file once it is in place.
+  bool Add(const std::string& path, const std::string& data, const DosDateTime* when = nullptr,
+           const std::string& permissionsFrom = std::string());
+  // Moves every file into place. On failure the files already moved stay
+  // (with a message naming them) and the rest is removed.
+  bool Commit();
+
+ private:
+  struct Pending {
+    std::string path;
+    std::string temp;
+    bool dated = false;
+    DosDateTime when;
+    std::string permissionsFrom;
+  };
+  const char* command_;
+  std::vector<Pending> files_;
+  std::vector<std::string> createdDirectories_;  // in creation order
+  bool committed_ = false;
+};
+
+}  // namespace quorril::pack
