@@ -196,6 +196,11 @@ class CopyHost {
   // volume, 0 when the volume still cannot be opened), `restore` its lParam.
   // Returns 0 when the disk is in the drive, 1 to stop the installation.
   virtual int AskNextDisk(bool advance, bool restore) = 0;
+
+  // True once the file list has reached an INSERTDISK entry (DiskEntryIndex
+  // is not -1): a missing source file then asks for the next disk instead
+  // of being reported as missing. Hosts without disks keep the default.
+  virtual bool DiskEntryReached() { return false; }
 };
 
 // Results of UnshrinkContainer.

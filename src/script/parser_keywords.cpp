@@ -313,6 +313,9 @@ LineResult File(ParseRun& run) {
     if (EqualsNoCase(option, "COMPRESSED") || EqualsNoCase(option, "SELF-EXTRACT")) {
       entry.compression = EqualsNoCase(option, "COMPRESSED") ? 1 : 2;
       run.script.compressedFilesPresent = true;
+      // An external decompressor's output size is not known in advance:
+      // the progress bar then counts files.
+      run.script.progressBytesUnknown = true;
       continue;
     }
     bool known = EqualsNoCase(option, "OVERWRITE") || EqualsNoCase(option, "SOURCE") ||
