@@ -17,6 +17,8 @@
 //    has none or it is empty.
 //  - ClassesRootDefault() reads the default value of a key below
 //    HKEY_CLASSES_ROOT as text; false when the key or value is missing.
+//  - EnvironmentVariable() reads a variable of the process environment
+//    (COMSPEC); false when it is not set or empty.
 #pragma once
 
 #include <cstdint>
@@ -51,6 +53,7 @@ class Machine {
   virtual std::string ExecutablePath() = 0;
   virtual bool FileVersionText(const std::string& path, std::string* version) = 0;
   virtual bool ClassesRootDefault(const std::string& key, std::string* value) = 0;
+  virtual bool EnvironmentVariable(const std::string& name, std::string* value) = 0;
 };
 
 }  // namespace quorril

@@ -8,6 +8,10 @@
 //  - Start() starts a command line the way WinExec does, with the given show
 //    state (SW_HIDE 0, SW_SHOW 5), and does not wait. It returns false when
 //    the program could not be started.
+//  - RestartWindows() restarts the computer (ExitWindowsEx with EWX_REBOOT);
+//    with `enablePrivilege` it first enables the shutdown privilege of the
+//    process and does not restart when that fails. False when no restart
+//    was started.
 #pragma once
 
 #include <string>
@@ -21,6 +25,7 @@ class Process {
   virtual ~Process() = default;
   virtual bool RunAndWait(const std::string& commandLine) = 0;
   virtual bool Start(const std::string& commandLine, int showState) = 0;
+  virtual bool RestartWindows(bool enablePrivilege) = 0;
 };
 
 }  // namespace quorril

@@ -7,16 +7,14 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/user_interface.h"
+
 namespace quorril {
 
 // A prompt and its two display lines.
 //  state 0: no prompt text was given; 1: the prompt goes on one line
 //  (static 302); 2: it was split, line1 into static 301, line2 into 302.
-struct PromptLines {
-  int state = 0;
-  std::string text;
-  std::string line1, line2;
-};
+using PromptLines = DialogPrompt;
 
 constexpr size_t kPromptWrapColumn = 45;
 

@@ -2,7 +2,8 @@
 // the machine-facts, process and user-interface ports.
 //
 // MemoryMachine answers with the facts a test sets (by default Windows 4.0
-// on DOS 7.0, 16384 KB, 256 colours at 800x600, a 486, C:\WINDOWS).
+// on DOS 7.0, 16384 KB, 256 colours at 800x600, a 486, C:\WINDOWS, COMSPEC
+// C:\WINDOWS\COMMAND.COM).
 // MemoryProcess records the command lines it is asked to start and can run
 // a test's hook in their place. ScriptedUserInterface records every message
 // box, window and banner, and answers message boxes from a queue (OK, or
@@ -33,6 +34,8 @@ class MemoryMachine : public Machine {
   std::string executablePath = "C:\\SETUP\\SETUP.EXE";
   std::map<std::string, std::string> fileVersions;       // upper-case path -> FileVersion
   std::map<std::string, std::string> classesRootValues;  // upper-case key -> default value
+  // upper-case name -> value
+  std::map<std::string, std::string> environment{{"COMSPEC", "C:\\WINDOWS\\COMMAND.COM"}};
 
   // Windows and DOS versions as major.minor numbers.
   void SetVersions(int winMajor, int winMinor, int dosMajor, int dosMinor) {
@@ -63,6 +66,12 @@ class MemoryMachine : public Machine {
     *value = it->second;
     return true;
   }
+  bool EnvironmentVariable(const std::string& name, std::string* value) override {
+    auto it = environment.find(AsciiUpperCopy(name));
+    if (it == environment.end() || it->second.empty()) return false;
+    *value = it->second;
+    return true;
+  }
 };
 
 class MemoryProcess : public Process {
@@ -84,6 +93,12 @@ class MemoryProcess : public Process {
   bool Start(const std::string& commandLine, int showState) override {
     started.push_back({commandLine, false, showState});
     return hook ? hook(commandLine) : true;
+  }
+  // Restarts asked for, with whether the privilege was to be enabled.
+  std::vector<bool> restarts;
+  bool RestartWindows(bool enablePrivilege) override {
+    restarts.push_back(enablePrivilege);
+    return true;
   }
 };
 
@@ -111,7 +126,75 @@ class ScriptedUserInterface : public UserInterface {
     uint32_t buttons = request.style & 0x0F;
     return buttons == kMbYesNo ? kIdYes : kIdOk;
   }
+  // Answers of the modal dialogs, in order. An ask answer is the text typed,
+  // or kCancelAnswer; a destination answer is a list of texts typed into
+  // field 204, one per OK press, ending in kCancelAnswer or accepted.
+  static constexpr const char* kCancelAnswer = "\x1b<cancel>";
+  std::deque<std::string> askAnswers;
+  std::deque<std::vector<std::string>> destinationAnswers;
+  // Progress dialog state.
+  bool progressDialog = false;
+  int32_t progressItems = 0;
+  std::vector<int32_t> percents;
+  std::string progressUpper, progressLower;
+  // PumpMessages() answers true (cancelled) from this call on (1-based);
+  // 0 never.
+  int cancelAtPump = 0;
+  int pumps = 0;
+  std::vector<uint32_t> beeps;
+
   void CreateMainWindow() override { mainWindowCreated = true; }
+  void Beep(uint32_t type) override { beeps.push_back(type); }
+  bool PumpMessages() override {
+    ++pumps;
+    return cancelAtPump > 0 && pumps >= cancelAtPump;
+  }
+  void CreateProgressDialog(int32_t totalItems, const DialogTexts&) override {
+    if (totalItems == 0) return;
+    progressDialog = true;
+    progressItems = totalItems;
+    log.push_back("progress:" + std::to_string(totalItems));
+  }
+  bool HasProgressDialog() override { return progressDialog; }
+  void SetProgressTexts(const std::string& upper, const std::string& lower) override {
+    progressUpper = upper;
+    progressLower = lower;
+  }
+  void ShowProgress(int32_t percent) override { percents.push_back(percent); }
+  void DestroyProgressDialog() override {
+    if (progressDialog) log.push_back("progress-end");
+    progressDialog = false;
+  }
+  int RunAskDialog(const DialogPrompt& prompt, const std::string& defaultAnswer, const DialogTexts&,
+                   std::string* typed) override {
+    log.push_back("ask:" + (prompt.state == 2 ? prompt.line1 + "|" + prompt.line2 : prompt.text));
+    if (askAnswers.empty()) {
+      *typed = defaultAnswer;
+      return kIdOk;
+    }
+    std::string answer = askAnswers.front();
+    askAnswers.pop_front();
+    if (answer == kCancelAnswer) return kIdCancel;
+    *typed = answer;
+    return kIdOk;
+  }
+  int RunDestinationDialog(const DialogPrompt& prompt, int askMode, const std::string& input,
+                           const std::string& readOnly, const DialogTexts&, DestinationChecker* checker) override {
+    log.push_back("destination:" + std::to_string(askMode) + ":" + input + "|" + readOnly);
+    std::vector<std::string> typed;
+    if (!destinationAnswers.empty()) {
+      typed = destinationAnswers.front();
+      destinationAnswers.pop_front();
+    } else {
+      typed.push_back(input);
+    }
+    for (const std::string& t : typed) {
+      if (t == kCancelAnswer) return kIdCancel;
+      if (checker->Accept(t)) return kIdOk;
+    }
+    // Nothing more to type: the person gives up.
+    return kIdCancel;
+  }
   void ShowMainWindow(const std::string& title) override {
     mainWindowShown = true;
     mainWindowTitle = title;

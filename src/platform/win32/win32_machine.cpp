@@ -141,4 +141,10 @@ bool Win32Machine::ClassesRootDefault(const std::string& key, std::string* value
   return true;
 }
 
+bool Win32Machine::EnvironmentVariable(const std::string& name, std::string* value) {
+  if (win32::HasNul(name)) return false;
+  return win32::ReadSystemText(
+      [&name](char* buffer, DWORD size) { return GetEnvironmentVariableA(name.c_str(), buffer, size); }, value);
+}
+
 }  // namespace quorril

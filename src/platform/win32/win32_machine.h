@@ -4,8 +4,8 @@
 // Each method asks the system afresh: GetVersion, GlobalMemoryStatusEx,
 // an information context on "DISPLAY" with GetDeviceCaps, GetSystemMetrics,
 // GetSystemInfo, GetWindowsDirectoryA and GetSystemDirectoryA,
-// GetModuleFileNameA, the version resource calls, and the registry below
-// HKEY_CLASSES_ROOT. A fact the system cannot give comes back as 0 or empty;
+// GetModuleFileNameA, the version resource calls, the registry below
+// HKEY_CLASSES_ROOT, and GetEnvironmentVariableA. A fact the system cannot give comes back as 0 or empty;
 // nothing is cached and nothing is shown.
 #pragma once
 
@@ -28,6 +28,7 @@ class Win32Machine : public Machine {
   std::string ExecutablePath() override;
   bool FileVersionText(const std::string& path, std::string* version) override;
   bool ClassesRootDefault(const std::string& key, std::string* value) override;
+  bool EnvironmentVariable(const std::string& name, std::string* value) override;
 };
 
 }  // namespace quorril

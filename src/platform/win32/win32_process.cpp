@@ -35,4 +35,18 @@ bool Win32Process::Start(const std::string& commandLine, int showState) {
   return WinExec(commandLine.c_str(), UINT(showState)) > 31;
 }
 
+bool Win32Process::RestartWindows(bool enablePrivilege) {
+  if (enablePrivilege) {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw)) return false;
+    win32::UniqueKernelHandle token(raw);
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (!LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) return false;
+    if (!AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr)) return false;
+  }
+  return ExitWindowsEx(EWX_REBOOT, 0) != FALSE;
+}
+
 }  // namespace quorril

@@ -13,6 +13,7 @@ class Win32Process : public Process {
  public:
   bool RunAndWait(const std::string& commandLine) override;
   bool Start(const std::string& commandLine, int showState) override;
+  bool RestartWindows(bool enablePrivilege) override;
 };
 
 }  // namespace quorril

@@ -1,27 +1,45 @@
-// The user-interface port on Win32: message boxes, the main window and the
-// message loop.
+// The user-interface port on Win32: message boxes, the main window, the
+// message loop and pumping, and the dialogs.
 #include "platform/win32/win32_user_interface.h"
 
+#include "ui/win32/ask_dialog.h"
+#include "ui/win32/destination_dialog.h"
 #include "ui/win32/main_window.h"
+#include "ui/win32/progress_dialog.h"
 
 namespace quorril {
 
 Win32UserInterface::Win32UserInterface(HINSTANCE instance) : instance_(instance) {}
 
-// The main window goes first: the brush may still be in use by it.
-Win32UserInterface::~Win32UserInterface() { mainWindow_.reset(); }
+// The windows go first: the brush may still be in use by them.
+Win32UserInterface::~Win32UserInterface() {
+  progress_.reset();
+  mainWindow_.reset();
+}
 
 HWND Win32UserInterface::MainWindowHandle() const { return mainWindow_ ? mainWindow_->Handle() : nullptr; }
 
+HWND Win32UserInterface::ProgressDialogHandle() const { return progress_ ? progress_->Handle() : nullptr; }
+
+HWND Win32UserInterface::MessageBoxOwner() const {
+  if (modalDialog_ && modalDialog_->Handle()) return modalDialog_->Handle();
+  return MainWindowHandle();
+}
+
+HBRUSH Win32UserInterface::WindowBrush() {
+  if (!windowBrush_) windowBrush_.Reset(CreateSolidBrush(GetSysColor(COLOR_WINDOW)));
+  return windowBrush_.Get();
+}
+
 int Win32UserInterface::ShowMessageBox(const MessageBoxRequest& request) {
-  HWND owner = request.owned ? MainWindowHandle() : nullptr;
+  HWND owner = request.owned ? MessageBoxOwner() : nullptr;
   const char* caption = request.caption ? request.caption->c_str() : nullptr;
   return MessageBoxA(owner, request.text.c_str(), caption, request.style);
 }
 
 void Win32UserInterface::CreateMainWindow() {
   if (mainWindow_) return;
-  windowBrush_.Reset(CreateSolidBrush(GetSysColor(COLOR_WINDOW)));
+  WindowBrush();
   auto window = std::make_unique<win32::MainWindow>();
   if (window->Create(instance_)) mainWindow_ = std::move(window);
 }
@@ -38,17 +56,91 @@ void Win32UserInterface::PostInstallPhase() {
   if (HWND window = MainWindowHandle()) PostMessageA(window, win32::kMessageInstallPhase, 0, 0);
 }
 
+bool Win32UserInterface::ProgressDialogTakes(MSG* msg) {
+  HWND dialog = ProgressDialogHandle();
+  return dialog && IsDialogMessageA(dialog, msg);
+}
+
 void Win32UserInterface::RunMessageLoop(MainWindowEvents* events) {
   if (!MainWindowHandle()) return;  // nothing could end the loop
   mainWindow_->SetEvents(events);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (ProgressDialogTakes(&msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  mainWindow_->SetEvents(nullptr);
+  // Only this loop exists to see WM_QUIT: the main window is done.
+  if (mainWindow_) mainWindow_->SetEvents(nullptr);
 }
 
 void Win32UserInterface::QuitMessageLoop() { PostQuitMessage(0); }
+
+void Win32UserInterface::Beep(uint32_t type) { MessageBeep(type); }
+
+bool Win32UserInterface::PumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Not ours to take: the message loop ends on it.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (ProgressDialogTakes(&msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return progressCancelled_ || (progress_ && progress_->Cancelled());
+}
+
+void Win32UserInterface::CreateProgressDialog(int32_t totalItems, const DialogTexts& texts) {
+  if (totalItems == 0 || progress_) return;
+  progressCancelled_ = false;
+  auto dialog = std::make_unique<win32::ProgressDialog>(WindowBrush(), texts.cancel, texts.quit);
+  if (dialog->Create(instance_, MainWindowHandle())) progress_ = std::move(dialog);
+}
+
+bool Win32UserInterface::HasProgressDialog() { return progress_ != nullptr; }
+
+void Win32UserInterface::SetProgressTexts(const std::string& upper, const std::string& lower) {
+  if (progress_) progress_->SetTexts(upper, lower);
+}
+
+void Win32UserInterface::ShowProgress(int32_t percent) {
+  if (progress_) progress_->SetPercent(percent);
+}
+
+void Win32UserInterface::DestroyProgressDialog() {
+  if (!progress_) return;
+  // The answer stays for the copy loop that may still ask.
+  progressCancelled_ = progressCancelled_ || progress_->Cancelled();
+  progress_.reset();
+}
+
+template <typename Run>
+INT_PTR Win32UserInterface::RunModal(win32::Dialog* dialog, Run run) {
+  win32::Dialog* previous = modalDialog_;
+  modalDialog_ = dialog;
+  INT_PTR result = run();
+  modalDialog_ = previous;
+  return result;
+}
+
+int Win32UserInterface::RunAskDialog(const DialogPrompt& prompt, const std::string& defaultAnswer,
+                                     const DialogTexts& texts, std::string* typed) {
+  win32::AskDialog dialog(prompt, defaultAnswer, texts, WindowBrush());
+  INT_PTR result = RunModal(&dialog, [&] { return dialog.Run(instance_, MainWindowHandle()); });
+  if (result != IDOK) return kIdCancel;
+  *typed = dialog.Answer();
+  return kIdOk;
+}
+
+int Win32UserInterface::RunDestinationDialog(const DialogPrompt& prompt, int askMode, const std::string& input,
+                                             const std::string& readOnly, const DialogTexts& texts,
+                                             DestinationChecker* checker) {
+  win32::DestinationDialog dialog(prompt, askMode, input, readOnly, texts, checker);
+  INT_PTR result = RunModal(&dialog, [&] { return dialog.Run(instance_, MainWindowHandle()); });
+  return result == IDOK ? kIdOk : kIdCancel;
+}
 
 }  // namespace quorril

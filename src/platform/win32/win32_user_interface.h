@@ -1,14 +1,32 @@
 // Win32UserInterface: the user-interface port on Win32.
 //
-// Message boxes are MessageBoxA, owned by the main window when the request
-// says so and the window exists. The main window is a MainWindow (the Win32
-// UI layer); the message loop is GetMessageA / DispatchMessageA until
-// WM_QUIT. The adapter also owns the window-colour brush (COLOR_WINDOW)
-// that the dialogs hand out for their controls; it is deleted with the
-// adapter, after the main window.
+// Message boxes are MessageBoxA. One that asks to be owned belongs to the
+// modal dialog on screen (a question or destination dialog run through this
+// adapter), else to the main window when it exists. The main window is a
+// MainWindow (the Win32 UI layer); the dialogs are the ProgressDialog,
+// AskDialog and DestinationDialog of the same layer, made from the
+// resources in ui/win32/dialogs.rc, which the program must link.
+//
+// The message loop (GetMessageA until WM_QUIT) and PumpMessages() (every
+// message waiting, PeekMessageA) hand the progress dialog its keyboard
+// messages through IsDialogMessageA, so Tab, Enter and Escape work in it.
+// A WM_QUIT met by PumpMessages() is posted again for the loop that waits
+// for it.
+//
+// The progress dialog object lives from a CreateProgressDialog() whose
+// window could be made until DestroyProgressDialog(): HasProgressDialog()
+// stays true after the user cancelled and the window went. The cancel
+// answer of PumpMessages() stays true until the next progress dialog. A
+// modal dialog that cannot be made (or an ask mode without a dialog)
+// answers kIdCancel: nothing is taken as the user's answer that the user
+// did not give.
+//
+// The adapter owns the window-colour brush (COLOR_WINDOW) that the question
+// and progress dialogs hand out for their controls; it is made when first
+// needed and deleted with the adapter, after the windows.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/handles.h"
 
 #include <memory>
 #include <string>
@@ -19,8 +37,10 @@
 namespace quorril {
 
 namespace win32 {
+class Dialog;
 class MainWindow;
-}
+class ProgressDialog;
+}  // namespace win32
 
 class Win32UserInterface : public UserInterface {
  public:
@@ -35,15 +55,43 @@ class Win32UserInterface : public UserInterface {
   void RunMessageLoop(MainWindowEvents* events) override;
   void QuitMessageLoop() override;
 
+  void Beep(uint32_t type) override;
+  bool PumpMessages() override;
+  void CreateProgressDialog(int32_t totalItems, const DialogTexts& texts) override;
+  bool HasProgressDialog() override;
+  void SetProgressTexts(const std::string& upper, const std::string& lower) override;
+  void ShowProgress(int32_t percent) override;
+  void DestroyProgressDialog() override;
+  int RunAskDialog(const DialogPrompt& prompt, const std::string& defaultAnswer, const DialogTexts& texts,
+                   std::string* typed) override;
+  int RunDestinationDialog(const DialogPrompt& prompt, int askMode, const std::string& input,
+                           const std::string& readOnly, const DialogTexts& texts,
+                           DestinationChecker* checker) override;
+
   HINSTANCE Instance() const { return instance_; }
   // The main window's handle; null before CreateMainWindow or after it closed.
   HWND MainWindowHandle() const;
-  HBRUSH WindowBrush() const { return windowBrush_.Get(); }
+  // The progress dialog's window; null when there is none on screen.
+  HWND ProgressDialogHandle() const;
+  // The window that owns an owned message box now.
+  HWND MessageBoxOwner() const;
+  // The window-colour brush of the dialogs (made on first use).
+  HBRUSH WindowBrush();
 
  private:
+  // Runs a modal dialog as the owner of owned message boxes; restores the
+  // previous one after it.
+  template <typename Run>
+  INT_PTR RunModal(win32::Dialog* dialog, Run run);
+  // Hands `msg` to the progress dialog's keyboard handling; true when taken.
+  bool ProgressDialogTakes(MSG* msg);
+
   HINSTANCE instance_;
   win32::Brush windowBrush_;
   std::unique_ptr<win32::MainWindow> mainWindow_;
+  std::unique_ptr<win32::ProgressDialog> progress_;
+  bool progressCancelled_ = false;
+  win32::Dialog* modalDialog_ = nullptr;
 };
 
 }  // namespace quorril

@@ -1,6 +1,7 @@
 // The engine's entry point on Windows: builds the Win32 ports and one
 // SetupContext over them, runs start-up, the message loop while the main
-// window lives, and the clean-up at exit.
+// window lives (the install run answers its messages), the exit phase with
+// the uninstaller hand-over, and the clean-up at exit.
 #include "platform/win32/handles.h"  // <windows.h> without the macros that clash with the ports
 
 #include <string>
@@ -9,6 +10,8 @@
 #include "platform/win32/win32_machine.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_user_interface.h"
+#include "shell/exit_phase.h"
+#include "shell/run_sequence.h"
 #include "shell/setup_context.h"
 #include "shell/startup.h"
 
@@ -40,6 +43,22 @@ std::string ExecutablePath() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // Before anything else: libraries are looked for in the system directory
+  // only, so that a DLL placed beside a downloaded setup program (or in the
+  // current directory) is never loaded into it. Systems without
+  // SetDefaultDllDirectories at least take the current directory out of
+  // the search.
+  {
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    FARPROC entry = kernel ? GetProcAddress(kernel, "SetDefaultDllDirectories") : nullptr;
+    if (entry)
+      reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(entry))(
+          LOAD_LIBRARY_SEARCH_SYSTEM32);
+    else
+      SetDllDirectoryA("");
+  }
+
   // A drive without a disk answers with an error instead of a system dialog,
   // from the first look at the script on.
   SetErrorMode(SEM_FAILCRITICALERRORS);
@@ -50,9 +69,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   quorril::Win32UserInterface ui(instance);
   quorril::SetupContext ctx(quorril::Ports{&files, &machine, &process, &ui});
 
+  // The screens and the system changes are not plugged in yet: the run
+  // skips their steps. It outlives the main window's message loop.
+  quorril::InstallRun run(ctx);
   if (quorril::Startup(ctx, ArgumentsOf(GetCommandLineA()), ExecutablePath())) {
-    quorril::InstallPhaseEvents events(ctx);
-    ui.RunMessageLoop(&events);
+    ui.RunMessageLoop(&run);
+    if (run.PhaseRan()) {
+      quorril::RunExitPhase(ctx, run.RebootRequest());
+      quorril::HandOverUninstaller(ctx);
+    }
   }
   quorril::ExitCleanup(ctx);
   return 0;

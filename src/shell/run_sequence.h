@@ -1,0 +1,177 @@
+// The install run sequence: what message 1025 does, in order, and the
+// main window's answers to the copy code while files are installed.
+//
+// InstallRun is the main window's handler of the installation phase
+// (MainWindowEvents) and the copy code's host (CopyHost). One object lives
+// for the whole message loop; it holds the state of the run: the position
+// in the file list (FileCursor), the INSERTDISK entry of the disk now
+// expected (DiskEntryIndex, -1 until one is reached), the progress counters
+// and the progress bar's arithmetic, InstallCancelled, the measured free
+// destination bytes and the reboot request that the exit phase reads.
+//
+// OnInstallPhase() runs RunSequence() and then the final phase, and ends
+// the message loop. RunSequence() returns 0 when the installation went
+// through and 1 when it stopped (a check failed, the user quit, or an error
+// ended it); after a stop the read-me and every RUNATEXIT command line are
+// emptied and the reboot request is cleared, so the exit phase starts
+// nothing. Nothing done before a stop is undone; the journal keeps it.
+//
+// Two groups of steps are made by other parts of the engine and reach the
+// run through plug-in interfaces that the engine hands in:
+//  - Screens: the first screen, the choice screens, the pop-up messages
+//    while files are copied, and the last screen.
+//  - SystemChanges: AUTOEXEC.BAT and CONFIG.SYS, INIFILE entries, component
+//    self-registration, ADDTEXT entries, and in the final phase the registry
+//    blocks and the Program Manager groups.
+// Where no plug-in is set (null), its steps are skipped: nothing is shown,
+// nothing is changed and nothing is journalled for them, even when the
+// script has such lines. Without Screens the choices stay as they are
+// (ScriptSettings::itemChosen; no group is selected unless a caller chose
+// one), so FILE entries bound to groups are passed over. Without
+// SystemChanges the registry blocks stay in the script model.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "package/container.h"
+#include "platform/user_interface.h"
+#include "ui/dialog_logic.h"
+
+namespace quorril {
+
+class SetupContext;
+struct FileEntry;
+struct DirectorySpec;
+
+// The screens built from script text.
+class Screens {
+ public:
+  virtual ~Screens() = default;
+  // The first screen; kIdOk to go on, kIdCancel when the user quit.
+  virtual int ShowFirstScreen(SetupContext& ctx) = 0;
+  // The choice screens, which record the user's choices in
+  // ScriptSettings::itemChosen; kIdOk or kIdCancel.
+  virtual int RunGroupScreens(SetupContext& ctx) = 0;
+  // Shows the first pop-up message with this number whose text is not
+  // empty, in place of the one shown before; a number whose pop-ups are all
+  // empty changes nothing.
+  virtual void ShowPopup(SetupContext& ctx, int32_t popupId) = 0;
+  // Called before each entry of the file list while the progress dialog
+  // exists: when a pop-up is on screen, keeps its owned windows shown and
+  // makes the progress dialog the active window again.
+  virtual void KeepProgressInFront(SetupContext& ctx) = 0;
+  // Closes the pop-up on screen, if any (end of the file phase).
+  virtual void ClosePopup(SetupContext& ctx) = 0;
+  // The last screen; kIdOk or kIdCancel.
+  virtual int ShowLastScreen(SetupContext& ctx) = 0;
+};
+
+// The changes to the system beyond the files. The steps return 0 to go on
+// and 1 to stop the installation; each journals its own changes.
+class SystemChanges {
+ public:
+  virtual ~SystemChanges() = default;
+  // The AUTOEXEC.BAT block, then the CONFIG.SYS block.
+  virtual int ChangeStartupFiles(SetupContext& ctx) = 0;
+  // Every INIFILE entry in script order.
+  virtual int ChangeIniFiles(SetupContext& ctx) = 0;
+  // Self-registration of one component at a full path; true when it
+  // succeeded (the run then journals the "RegServer: " line).
+  virtual bool RegisterComponent(SetupContext& ctx, const std::string& path) = 0;
+  // Every ADDTEXT entry in script order.
+  virtual int AddTexts(SetupContext& ctx) = 0;
+  // Final phase: every registry block in script order, journalled.
+  virtual void WriteRegistryBlocks(SetupContext& ctx) = 0;
+  // Final phase: the Program Manager groups and items of the WINITEM lines.
+  virtual void MakeProgramGroups(SetupContext& ctx) = 0;
+};
+
+// The full path of a REGSERVER component: a leading variable expanded, and
+// $DEFAULTDIR$ + "\" in front unless the path begins with "\" or has ":" as
+// its second character.
+std::string ComponentPath(SetupContext& ctx, const std::string& name);
+
+class InstallRun : public MainWindowEvents, public CopyHost {
+ public:
+  explicit InstallRun(SetupContext& ctx, Screens* screens = nullptr, SystemChanges* systemChanges = nullptr)
+      : ctx_(ctx), screens_(screens), systemChanges_(systemChanges) {}
+  InstallRun(const InstallRun&) = delete;
+  InstallRun& operator=(const InstallRun&) = delete;
+
+  // Message 1025: RunSequence(), the final phase, then the message loop is
+  // told to end. Runs once; later calls do nothing.
+  void OnInstallPhase() override;
+
+  // The sequence from the processor check to the expansion of the RUNATEXIT
+  // command lines: 0 installed, 1 stopped.
+  int RunSequence();
+  // On 1 empties the read-me and the RUNATEXIT command lines; on 0 writes
+  // the registry blocks and makes the Program Manager groups.
+  void FinalPhase(int result);
+
+  // ---- steps of the sequence, each 0 to go on and 1 to stop ----------------
+  int CheckProcessor();
+  // The questions of ASK1 to ASK5; each answer becomes $ASKn$.
+  int AskQuestions();
+  // DEFAULTDIR, DIR2 and DIR3: the dialogs, the directories, the variables,
+  // the journal path and DEFAULTDIR line, and the free destination bytes.
+  int AskDestinations();
+  // The MINDISKSPACE base size plus that of every selected group.
+  int64_t RequiredBytes() const;
+  int CheckDiskSpace(int64_t requiredBytes);
+  void SetProgressTotal(int64_t requiredBytes);
+  void JournalUninstallTexts();
+  // The file list with its disk questions and the progress dialog.
+  int InstallFileList();
+  // True when a FILE entry is to be installed: it names no group, or one of
+  // its groups was chosen.
+  bool Selected(const FileEntry& entry) const;
+
+  // The INSERTDISK question for the entry at DiskEntryIndex.
+  int AskForDisk();
+
+  // ---- CopyHost: the main window's answers to the copy code ----------------
+  ProgressCounters& Counters() override { return counters_; }
+  bool PumpMessages() override;
+  void Progress(int code) override;
+  void ShowFileName(const std::string& path) override;
+  int AskNextDisk(bool advance, bool restore) override;
+  bool DiskEntryReached() override { return diskEntryIndex_ != -1; }
+
+  // ---- state, for the exit phase and the tests -----------------------------
+  bool PhaseRan() const { return phaseRan_; }
+  int Result() const { return result_; }
+  // 0 none, 1 or 2 restart; cleared when the installation stopped.
+  int32_t RebootRequest() const { return rebootRequest_; }
+  bool InstallCancelled() const { return installCancelled_; }
+  int32_t FileCursor() const { return fileCursor_; }
+  int32_t DiskEntryIndex() const { return diskEntryIndex_; }
+  uint64_t FreeDestinationBytes() const { return freeDestinationBytes_; }
+
+ private:
+  // One destination (DEFAULTDIR, DIR2, DIR3): the dialog in ask modes 1 to
+  // 3, the path as it is in ask mode 0. False when the user quit.
+  bool ChooseDirectory(DirectorySpec& spec, std::string* chosen);
+  int AskDefaultDirectory();
+  int AskOtherDirectory(DirectorySpec& spec, std::string* variable);
+  DialogTexts Texts() const;
+  void Redraw();
+
+  SetupContext& ctx_;
+  Screens* screens_;
+  SystemChanges* systemChanges_;
+
+  int32_t fileCursor_ = 0;
+  int32_t diskEntryIndex_ = -1;
+  ProgressCounters counters_;
+  std::optional<ProgressMeter> meter_;
+  bool installCancelled_ = false;
+  uint64_t freeDestinationBytes_ = 0;
+  int32_t rebootRequest_ = 0;
+  bool phaseRan_ = false;
+  int result_ = 1;
+};
+
+}  // namespace quorril

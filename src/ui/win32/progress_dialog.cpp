@@ -1,0 +1,97 @@
+// ProgressDialog: creation, texts, the two-coloured bar and Cancel.
+#include "ui/win32/progress_dialog.h"
+
+#include "ui/dialog_logic.h"
+#include "ui/win32/dialog_ids.h"
+#include "ui/win32/gdi.h"
+
+namespace quorril::win32 {
+
+bool ProgressDialog::Create(HINSTANCE instance, HWND owner) {
+  return CreateModeless(instance, QUORRIL_DIALOG_PROGRESS, owner);
+}
+
+void ProgressDialog::SetTexts(const std::string& upper, const std::string& lower) {
+  if (!Handle()) return;
+  SetItemText(QUORRIL_ID_PROGRESS_UPPER, upper);
+  SetItemText(QUORRIL_ID_PROGRESS_LOWER, lower);
+}
+
+void ProgressDialog::SetPercent(int32_t percent) {
+  percent_ = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+  if (!Handle()) return;
+  InvalidateRect(Handle(), &bar_, FALSE);
+  UpdateWindow(Handle());
+}
+
+// Centred on the screen; the bar is the inside of control 102 in the
+// dialog's client coordinates.
+void ProgressDialog::Initialise() {
+  CentreOnScreen();
+  HWND frame = GetDlgItem(Handle(), QUORRIL_ID_PROGRESS_BAR);
+  if (frame && GetClientRect(frame, &bar_)) {
+    MapWindowPoints(frame, Handle(), reinterpret_cast<POINT*>(&bar_), 2);
+  } else {
+    bar_ = RECT{};
+  }
+  SetItemText(QUORRIL_ID_CANCEL, cancelText_);
+}
+
+// The percentage is drawn twice, each time filling its part of the bar:
+// white on blue up to the filled edge, blue on white after it.
+void ProgressDialog::Paint() {
+  PaintDc paint(Handle());
+  HDC dc = paint.Get();
+  if (!dc) return;
+  const std::string text = PercentText(percent_);
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  const BarLayout layout = LayoutBar(bar_.left, bar_.top, bar_.right, bar_.bottom, percent_, extent.cx, extent.cy);
+
+  const COLORREF white = RGB(255, 255, 255), blue = RGB(0, 0, 255);
+  const COLORREF previousText = GetTextColor(dc), previousBack = GetBkColor(dc);
+  RECT filled = {bar_.left, bar_.top, layout.fillRight, bar_.bottom};
+  SetTextColor(dc, white);
+  SetBkColor(dc, blue);
+  ExtTextOutA(dc, layout.textX, layout.textY, ETO_OPAQUE | ETO_CLIPPED, &filled, text.c_str(),
+              static_cast<UINT>(text.size()), nullptr);
+  RECT rest = {layout.fillRight, bar_.top, bar_.right, bar_.bottom};
+  SetTextColor(dc, blue);
+  SetBkColor(dc, white);
+  ExtTextOutA(dc, layout.textX, layout.textY, ETO_OPAQUE | ETO_CLIPPED, &rest, text.c_str(),
+              static_cast<UINT>(text.size()), nullptr);
+  SetTextColor(dc, previousText);
+  SetBkColor(dc, previousBack);
+}
+
+void ProgressDialog::OnCancel() {
+  if (cancelled_ || !ConfirmQuit(Handle(), "", quitText_)) return;
+  cancelled_ = true;
+  End(IDCANCEL);
+}
+
+INT_PTR ProgressDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      Initialise();
+      return TRUE;
+    case WM_PAINT:
+      Paint();
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDCANCEL) OnCancel();
+      return TRUE;
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORMSGBOX:
+      return WindowColour(wParam, brush_);
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace quorril::win32

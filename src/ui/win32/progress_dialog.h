@@ -1,0 +1,56 @@
+// ProgressDialog: the modeless dialog 100 that accompanies file copying.
+//
+// Statics 101 and 103 carry the two texts (what is being installed, and
+// where); control 102, a black frame, marks the bar. The bar shows a
+// percentage that the core computes (ProgressMeter): the filled part white
+// on blue, the rest blue on white, the percentage centred across both.
+// Cancel (button 2, Escape, the close box) asks ConfirmQuit with an empty
+// caption; Yes marks the dialog cancelled and destroys it.
+//
+// The dialog answers WM_CTLCOLOR* with the window colour. It is modeless:
+// the thread's message loops must give it its messages through
+// IsDialogMessage (see Win32UserInterface).
+#pragma once
+
+#include "platform/win32/handles.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "ui/win32/dialog.h"
+
+namespace quorril::win32 {
+
+class ProgressDialog : public Dialog {
+ public:
+  // `brush` is the window-colour brush (not owned; may be null).
+  ProgressDialog(HBRUSH brush, std::string cancelText, std::string quitText)
+      : brush_(brush), cancelText_(std::move(cancelText)), quitText_(std::move(quitText)) {}
+
+  // Creates the dialog, owned by `owner`; false when the system refuses.
+  bool Create(HINSTANCE instance, HWND owner);
+  void SetTexts(const std::string& upper, const std::string& lower);
+  // Redraws the bar at once at `percent` (held to 0..100).
+  void SetPercent(int32_t percent);
+  // True once the user has confirmed quitting; the window is gone then.
+  bool Cancelled() const { return cancelled_; }
+  // The bar in the dialog's client coordinates.
+  RECT BarRect() const { return bar_; }
+
+ protected:
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void Initialise();
+  void Paint();
+  void OnCancel();
+
+  HBRUSH brush_;
+  std::string cancelText_, quitText_;
+  RECT bar_{};
+  int32_t percent_ = 0;
+  bool cancelled_ = false;
+};
+
+}  // namespace quorril::win32
