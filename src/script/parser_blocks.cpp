@@ -14,13 +14,16 @@
 // bytes, so a non-blank line of 128 characters or more, or a 128th line,
 // is refused as a syntax error of that line. The tables of the model hold
 // 16 pop-ups, 16 conditional groups and 100 choice items; the line that
-// would go beyond is a syntax error too.
+// would go beyond is a syntax error too. So is the line at which the blocks
+// read so far no longer fit the shared text area, or at which a block's
+// dialog template would pass its fixed block (ui/screen_limits.h).
 #include <memory>
 #include <string>
 
 #include "platform/text.h"
 #include "script/parser_internal.h"
 #include "script/registry_block_reader.h"
+#include "ui/screen_limits.h"
 
 namespace quorril {
 
@@ -42,6 +45,16 @@ bool IsBlankTextLine(const std::string& line) {
 using LineCheck = LineResult (*)(ParseRun& run, const std::string& line, int32_t lineNumber);
 
 LineResult AcceptLine(ParseRun&, const std::string&, int32_t) { return LineResult::kOk; }
+
+// A block that has been read must fit the text area after the blocks before
+// it, and its template the template block; otherwise the line at fault is a
+// syntax error.
+LineResult CheckBlockLimits(ParseRun& run, const TextBlock& block, ScreenBlockKind kind) {
+  int32_t index = CheckScreenBlockLimits(run.script, run.ctx.settings, run.ctx.prompts, block, kind);
+  if (index < 0) return LineResult::kOk;
+  if (size_t(index) >= block.lines.size()) return run.FailAt(run.LineNumber(), std::string());
+  return run.FailAt(block.firstLine + index, block.lines[size_t(index)]);
+}
 
 LineResult ReadTextBlock(ParseRun& run, const char* endKeyword, TextBlock* block, LineCheck check) {
   ParserLineSource& source = run.source;
@@ -82,6 +95,7 @@ LineResult ReadScreen(ParseRun& run, const char* endKeyword, std::unique_ptr<Tex
   settings.screenBlockFontFace = block->fontFace;
   settings.screenBlockFontSize = block->fontSize;
   LineResult result = ReadTextBlock(run, endKeyword, block.get(), AcceptLine);
+  if (result == LineResult::kOk) result = CheckBlockLimits(run, *block, ScreenBlockKind::kScreen);
   settings.screenBlockFontFace.clear();
   settings.screenBlockFontSize = 0;
   if (result == LineResult::kOk) *target = std::move(block);
@@ -135,6 +149,7 @@ LineResult ParsePopMessage(ParseRun& run) {
   block->fontFace = face;
   block->fontSize = size != 0 ? size : 10;
   LineResult result = ReadTextBlock(run, "ENDPOP", block.get(), AcceptLine);
+  if (result == LineResult::kOk) result = CheckBlockLimits(run, *block, ScreenBlockKind::kPopup);
   if (result != LineResult::kOk) return result;
   PopupMessage& popup = run.script.popups[size_t(run.script.popupCount++)];
   popup.id = ParseInt(id);
@@ -151,6 +166,7 @@ LineResult ParseExitMessage(ParseRun& run) {
   std::string header = run.tokenizer.Line();
   auto block = std::make_unique<TextBlock>();
   LineResult result = ReadTextBlock(run, "EXIT", block.get(), AcceptLine);
+  if (result == LineResult::kOk) result = CheckBlockLimits(run, *block, ScreenBlockKind::kExitMessage);
   if (result != LineResult::kOk) return result;
   run.script.exitMessage = std::move(block);
   run.ctx.parser.lastError.lineNumber = headerLine;
@@ -172,6 +188,8 @@ LineResult ParseGroup(ParseRun& run) {
   int32_t firstItem = script.choiceItemCount;
   auto block = std::make_unique<TextBlock>();
   LineResult result = ReadTextBlock(run, "ENDGROUP", block.get(), ReadChoiceLine);
+  if (result == LineResult::kOk)
+    result = CheckBlockLimits(run, *block, exclusive ? ScreenBlockKind::kExclusiveGroup : ScreenBlockKind::kChoiceGroup);
   if (result != LineResult::kOk) return result;
 
   if (!conditional) {
