@@ -4,8 +4,11 @@
 
 #include "ui/win32/ask_dialog.h"
 #include "ui/win32/destination_dialog.h"
+#include "ui/win32/intro_window.h"
 #include "ui/win32/main_window.h"
+#include "ui/win32/popup_message.h"
 #include "ui/win32/progress_dialog.h"
+#include "ui/win32/template_dialog.h"
 
 namespace quorril {
 
@@ -13,6 +16,8 @@ Win32UserInterface::Win32UserInterface(HINSTANCE instance) : instance_(instance)
 
 // The windows go first: the brush may still be in use by them.
 Win32UserInterface::~Win32UserInterface() {
+  popup_.reset();
+  intro_.reset();
   progress_.reset();
   mainWindow_.reset();
 }
@@ -20,6 +25,10 @@ Win32UserInterface::~Win32UserInterface() {
 HWND Win32UserInterface::MainWindowHandle() const { return mainWindow_ ? mainWindow_->Handle() : nullptr; }
 
 HWND Win32UserInterface::ProgressDialogHandle() const { return progress_ ? progress_->Handle() : nullptr; }
+
+HWND Win32UserInterface::IntroWindowHandle() const { return intro_ ? intro_->Handle() : nullptr; }
+
+HWND Win32UserInterface::PopupHandle() const { return popup_ ? popup_->Handle() : nullptr; }
 
 HWND Win32UserInterface::MessageBoxOwner() const {
   if (modalDialog_ && modalDialog_->Handle()) return modalDialog_->Handle();
@@ -41,6 +50,7 @@ void Win32UserInterface::CreateMainWindow() {
   if (mainWindow_) return;
   WindowBrush();
   auto window = std::make_unique<win32::MainWindow>();
+  window->SetAppearance(appearance_);
   if (window->Create(instance_)) mainWindow_ = std::move(window);
 }
 
@@ -97,6 +107,7 @@ void Win32UserInterface::CreateProgressDialog(int32_t totalItems, const DialogTe
   if (totalItems == 0 || progress_) return;
   progressCancelled_ = false;
   auto dialog = std::make_unique<win32::ProgressDialog>(WindowBrush(), texts.cancel, texts.quit);
+  if (popupPlacement_) dialog->SetTop(ProgressDialogTopBelowPopup(*popupPlacement_));
   if (dialog->Create(instance_, MainWindowHandle())) progress_ = std::move(dialog);
 }
 
@@ -141,6 +152,71 @@ int Win32UserInterface::RunDestinationDialog(const DialogPrompt& prompt, int ask
   win32::DestinationDialog dialog(prompt, askMode, input, readOnly, texts, checker);
   INT_PTR result = RunModal(&dialog, [&] { return dialog.Run(instance_, MainWindowHandle()); });
   return result == IDOK ? kIdOk : kIdCancel;
+}
+
+// ---- the screen surface --------------------------------------------------------
+
+void Win32UserInterface::SetAppearance(const ScreenAppearance& appearance) {
+  appearance_ = appearance;
+  if (mainWindow_) mainWindow_->SetAppearance(appearance);
+}
+
+// Without a window to show, the installation phase is posted at once, so
+// that the run does not wait for a click that cannot come.
+void Win32UserInterface::ShowIntro(const BitmapData& image, int32_t seconds) {
+  intro_.reset();
+  auto intro = std::make_unique<win32::IntroWindow>();
+  if (!intro->Create(instance_, image, seconds)) {
+    PostInstallPhase();
+    return;
+  }
+  intro_ = std::move(intro);
+  intro_->Show(MainWindowHandle());
+}
+
+void Win32UserInterface::CloseIntro() { intro_.reset(); }
+
+int32_t Win32UserInterface::TextWidth(const std::string& face, int32_t height, bool italic, bool underline,
+                                      const std::string& text) {
+  win32::WindowDc screen(nullptr);
+  if (!screen.Get()) return 0;
+  win32::Font font(CreateFontA(height, 0, 0, 0, FW_NORMAL, italic ? TRUE : FALSE, underline ? TRUE : FALSE, FALSE,
+                               ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                               DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+  win32::Selection selected(screen.Get(), font.Get());
+  SIZE extent{};
+  if (!GetTextExtentPoint32A(screen.Get(), text.c_str(), static_cast<int>(text.size()), &extent)) return 0;
+  return static_cast<int32_t>(extent.cx);
+}
+
+int32_t Win32UserInterface::DialogBaseUnitX() { return static_cast<int32_t>(LOWORD(GetDialogBaseUnits())); }
+
+int Win32UserInterface::RunTemplateDialog(const std::vector<uint8_t>& dialogTemplate,
+                                          const TemplateDialogSetup& setup, const std::string& quitText,
+                                          TemplateDialogChecker* checker) {
+  win32::TemplateDialog dialog(setup, quitText, checker);
+  INT_PTR result =
+      RunModal(&dialog, [&] { return dialog.Run(instance_, dialogTemplate, MainWindowHandle()); });
+  return result == IDOK ? kIdOk : kIdCancel;
+}
+
+void Win32UserInterface::ShowPopup(const std::vector<uint8_t>& dialogTemplate) {
+  popup_.reset();
+  auto popup = std::make_unique<win32::PopupMessage>();
+  if (!popup->Create(instance_, dialogTemplate, MainWindowHandle())) return;
+  popupPlacement_ = popup->Placement();
+  popup_ = std::move(popup);
+}
+
+void Win32UserInterface::ClosePopup() { popup_.reset(); }
+
+void Win32UserInterface::KeepProgressInFront() {
+  HWND popup = PopupHandle();
+  if (!popup || !popupPlacement_ || !progress_ || !progress_->Handle()) return;
+  progress_->SetTop(ProgressDialogTopBelowPopup(*popupPlacement_));
+  progress_->Reposition();
+  ShowOwnedPopups(popup, TRUE);
+  SetActiveWindow(progress_->Handle());
 }
 
 }  // namespace quorril

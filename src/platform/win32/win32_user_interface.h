@@ -21,6 +21,13 @@
 // answers kIdCancel: nothing is taken as the user's answer that the user
 // did not give.
 //
+// It is also the screen surface: the main window's appearance (kept until
+// the window exists), the intro window, the template dialogs (run like the
+// question dialogs, owning the message boxes shown meanwhile) and the
+// pop-up message, whose placement — once one was placed in the run — puts
+// the progress dialog below it, at its creation and at each
+// KeepProgressInFront().
+//
 // The adapter owns the window-colour brush (COLOR_WINDOW) that the question
 // and progress dialogs hand out for their controls; it is made when first
 // needed and deleted with the adapter, after the windows.
@@ -29,20 +36,26 @@
 #include "platform/win32/handles.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/screen_surface.h"
 #include "platform/user_interface.h"
+#include "ui/screen_painting.h"
 #include "ui/win32/gdi.h"
 
 namespace quorril {
 
 namespace win32 {
 class Dialog;
+class IntroWindow;
 class MainWindow;
+class PopupMessage;
 class ProgressDialog;
 }  // namespace win32
 
-class Win32UserInterface : public UserInterface {
+class Win32UserInterface : public UserInterface, public ScreenSurface {
  public:
   explicit Win32UserInterface(HINSTANCE instance);
   ~Win32UserInterface() override;
@@ -68,11 +81,29 @@ class Win32UserInterface : public UserInterface {
                            const std::string& readOnly, const DialogTexts& texts,
                            DestinationChecker* checker) override;
 
+  // ---- ScreenSurface --------------------------------------------------------
+  void SetAppearance(const ScreenAppearance& appearance) override;
+  void ShowIntro(const BitmapData& image, int32_t seconds) override;
+  void CloseIntro() override;
+  int32_t TextWidth(const std::string& face, int32_t height, bool italic, bool underline,
+                    const std::string& text) override;
+  int32_t DialogBaseUnitX() override;
+  int RunTemplateDialog(const std::vector<uint8_t>& dialogTemplate, const TemplateDialogSetup& setup,
+                        const std::string& quitText, TemplateDialogChecker* checker) override;
+  void ShowPopup(const std::vector<uint8_t>& dialogTemplate) override;
+  void ClosePopup() override;
+  void KeepProgressInFront() override;
+
   HINSTANCE Instance() const { return instance_; }
   // The main window's handle; null before CreateMainWindow or after it closed.
   HWND MainWindowHandle() const;
   // The progress dialog's window; null when there is none on screen.
   HWND ProgressDialogHandle() const;
+  // The intro window and the pop-up on screen; null when there is none.
+  HWND IntroWindowHandle() const;
+  HWND PopupHandle() const;
+  // Where the last pop-up of the run was placed, if one was.
+  const std::optional<PopupPlacement>& LastPopupPlacement() const { return popupPlacement_; }
   // The window that owns an owned message box now.
   HWND MessageBoxOwner() const;
   // The window-colour brush of the dialogs (made on first use).
@@ -90,6 +121,10 @@ class Win32UserInterface : public UserInterface {
   win32::Brush windowBrush_;
   std::unique_ptr<win32::MainWindow> mainWindow_;
   std::unique_ptr<win32::ProgressDialog> progress_;
+  std::unique_ptr<win32::IntroWindow> intro_;
+  std::unique_ptr<win32::PopupMessage> popup_;
+  std::optional<PopupPlacement> popupPlacement_;
+  ScreenAppearance appearance_;
   bool progressCancelled_ = false;
   win32::Dialog* modalDialog_ = nullptr;
 };

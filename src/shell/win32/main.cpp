@@ -14,6 +14,7 @@
 #include "shell/run_sequence.h"
 #include "shell/setup_context.h"
 #include "shell/startup.h"
+#include "ui/script_screens.h"
 
 namespace {
 
@@ -69,10 +70,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   quorril::Win32UserInterface ui(instance);
   quorril::SetupContext ctx(quorril::Ports{&files, &machine, &process, &ui});
 
-  // The screens and the system changes are not plugged in yet: the run
-  // skips their steps. It outlives the main window's message loop.
-  quorril::InstallRun run(ctx);
+  // The screens are shown on the adapter's screen surface; the system
+  // changes are not plugged in yet, so the run skips their steps. The run
+  // outlives the main window's message loop.
+  quorril::ScriptScreens screens(ui);
+  quorril::InstallRun run(ctx, &screens);
   if (quorril::Startup(ctx, ArgumentsOf(GetCommandLineA()), ExecutablePath())) {
+    ui.SetAppearance(quorril::AppearanceOf(ctx));
     ui.RunMessageLoop(&run);
     if (run.PhaseRan()) {
       quorril::RunExitPhase(ctx, run.RebootRequest());

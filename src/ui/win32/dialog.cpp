@@ -39,6 +39,12 @@ bool Dialog::CreateModeless(HINSTANCE instance, int resourceId, HWND owner) {
                             reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
+bool Dialog::CreateModelessIndirect(HINSTANCE instance, const void* dialogTemplate, HWND owner) {
+  modal_ = false;
+  return CreateDialogIndirectParamA(instance, static_cast<LPCDLGTEMPLATEA>(dialogTemplate), owner,
+                                    &Dialog::Procedure, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
 void Dialog::End(INT_PTR result) {
   if (!handle_) return;
   if (modal_)

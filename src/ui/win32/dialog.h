@@ -41,6 +41,8 @@ class Dialog {
   INT_PTR RunModalIndirect(HINSTANCE instance, const void* dialogTemplate, HWND owner);
   // A modeless dialog from a resource; false when the system refuses.
   bool CreateModeless(HINSTANCE instance, int resourceId, HWND owner);
+  // The same from an in-memory template (a DLGTEMPLATE on a 4-byte boundary).
+  bool CreateModelessIndirect(HINSTANCE instance, const void* dialogTemplate, HWND owner);
   // Ends a modal dialog with `result`; destroys a modeless one.
   void End(INT_PTR result);
 

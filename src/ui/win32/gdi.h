@@ -39,6 +39,8 @@ class GdiObject {
 using Font = GdiObject<HFONT>;
 using Brush = GdiObject<HBRUSH>;
 using Pen = GdiObject<HPEN>;
+using Palette = GdiObject<HPALETTE>;
+using Bitmap = GdiObject<HBITMAP>;
 
 // Selects an object into a device context and selects the previous one
 // back when it goes.

@@ -1,8 +1,10 @@
-// MainWindow: creation, showing, the private messages and the "checking"
-// banner.
+// MainWindow: creation, showing, the private messages, the background,
+// the graphic, the title and the "checking" banner.
 #include "ui/win32/main_window.h"
 
 #include <dde.h>
+
+#include "ui/screen_painting.h"
 
 namespace quorril::win32 {
 
@@ -31,11 +33,77 @@ void MainWindow::ShowCheckingBanner(const std::string& text) {
   PresentDrawing();
 }
 
+namespace {
+
+Colour ColourOf(const RgbColour& c) { return Colour{c.red, c.green, c.blue}; }
+COLORREF ColorRefOf(const Colour& c) { return RGB(c.red, c.green, c.blue); }
+
+void FillSolid(HDC dc, const RECT& area, COLORREF colour) {
+  Brush brush(CreateSolidBrush(colour));
+  if (brush) FillRect(dc, &area, brush.Get());
+}
+
+HFONT CreateTitleFont(const ScreenAppearance& a, int32_t size, int32_t weight) {
+  return CreateFontA(-size, 0, 0, 0, weight, a.titleItalic ? TRUE : FALSE, a.titleUnderline ? TRUE : FALSE, FALSE,
+                     ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                     a.titleFace.c_str());
+}
+
+}  // namespace
+
+void MainWindow::SetAppearance(const ScreenAppearance& appearance) {
+  appearance_ = appearance;
+  graphic_.SetImage(appearance.graphic);
+  if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
+}
+
 void MainWindow::EraseBackground(HDC dc) {
   RECT client;
   GetClientRect(Handle(), &client);
-  Brush brush(CreateSolidBrush(background_));
-  if (brush) FillRect(dc, &client, brush.Get());
+  if (graphic_.Empty() || graphic_.NeedsBackground(client)) {
+    const BackgroundPlan plan = PlanBackground(ColourOf(appearance_.colour1), ColourOf(appearance_.colour2),
+                                               client.top, client.bottom);
+    if (plan.solid) {
+      FillSolid(dc, client, ColorRefOf(plan.solidColour));
+    } else {
+      for (const Band& band : plan.bands) {
+        RECT area = {client.left, band.y, client.right, band.y + kGradientBand};
+        FillSolid(dc, area, ColorRefOf(band.colour));
+      }
+    }
+  }
+  graphic_.Draw(dc, client);
+}
+
+void MainWindow::PaintTitle() {
+  PaintDc paint(Handle());
+  HDC dc = paint.Get();
+  const std::string& title = appearance_.title;
+  if (!dc || title.empty()) return;
+
+  TitleFont wanted;
+  wanted.face = appearance_.titleFace;
+  wanted.bold = appearance_.titleBold;
+  wanted.italic = appearance_.titleItalic;
+  wanted.underline = appearance_.titleUnderline;
+  wanted.size = appearance_.titleSize;
+  const int length = static_cast<int>(title.size());
+  const TitleFontChoice choice = ChooseTitleFont(wanted, GetSystemMetrics(SM_CXSCREEN), [&](int32_t size) {
+    Font trial(CreateTitleFont(appearance_, size, 700));
+    Selection selected(dc, trial.Get());
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, title.c_str(), length, &extent);
+    return static_cast<int32_t>(extent.cx);
+  });
+
+  Font font(CreateTitleFont(appearance_, choice.size, choice.weight));
+  Selection selected(dc, font.Get());
+  const int previousMode = SetBkMode(dc, TRANSPARENT);
+  TextOutA(dc, kTitleShadowAt.x, kTitleShadowAt.y, title.c_str(), length);
+  const COLORREF previousColour = SetTextColor(dc, ColorRefOf(ColourOf(appearance_.titleColour)));
+  TextOutA(dc, kTitleAt.x, kTitleAt.y, title.c_str(), length);
+  SetTextColor(dc, previousColour);
+  SetBkMode(dc, previousMode);
 }
 
 // The banner: a dark grey frame around a white box in the middle of the
@@ -105,6 +173,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       EraseBackground(reinterpret_cast<HDC>(wParam));
       return 1;
+    case WM_PAINT:
+      PaintTitle();
+      return 0;
     case WM_CLOSE:
       DestroyWindow(Handle());
       return 0;

@@ -24,10 +24,19 @@ void ProgressDialog::SetPercent(int32_t percent) {
   UpdateWindow(Handle());
 }
 
-// Centred on the screen; the bar is the inside of control 102 in the
-// dialog's client coordinates.
-void ProgressDialog::Initialise() {
+void ProgressDialog::Reposition() {
+  if (!Handle()) return;
   CentreOnScreen();
+  if (!hasTop_) return;
+  RECT window;
+  if (!GetWindowRect(Handle(), &window)) return;
+  SetWindowPos(Handle(), nullptr, window.left, top_, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Centred on the screen or below the pop-up; the bar is the inside of
+// control 102 in the dialog's client coordinates.
+void ProgressDialog::Initialise() {
+  Reposition();
   HWND frame = GetDlgItem(Handle(), QUORRIL_ID_PROGRESS_BAR);
   if (frame && GetClientRect(frame, &bar_)) {
     MapWindowPoints(frame, Handle(), reinterpret_cast<POINT*>(&bar_), 2);

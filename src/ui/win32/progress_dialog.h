@@ -7,6 +7,10 @@
 // Cancel (button 2, Escape, the close box) asks ConfirmQuit with an empty
 // caption; Yes marks the dialog cancelled and destroys it.
 //
+// It stands centred on the screen, or, once a pop-up message has been
+// placed in the run, centred across with its top at the place given by
+// SetTop() (below the pop-up); Reposition() moves it there again.
+//
 // The dialog answers WM_CTLCOLOR* with the window colour. It is modeless:
 // the thread's message loops must give it its messages through
 // IsDialogMessage (see Win32UserInterface).
@@ -30,6 +34,13 @@ class ProgressDialog : public Dialog {
 
   // Creates the dialog, owned by `owner`; false when the system refuses.
   bool Create(HINSTANCE instance, HWND owner);
+  // From now on the dialog's top stands at `top` (screen coordinates).
+  void SetTop(int32_t top) {
+    top_ = top;
+    hasTop_ = true;
+  }
+  // Places the dialog again: centred, or at the top set.
+  void Reposition();
   void SetTexts(const std::string& upper, const std::string& lower);
   // Redraws the bar at once at `percent` (held to 0..100).
   void SetPercent(int32_t percent);
@@ -50,6 +61,8 @@ class ProgressDialog : public Dialog {
   std::string cancelText_, quitText_;
   RECT bar_{};
   int32_t percent_ = 0;
+  int32_t top_ = 0;
+  bool hasTop_ = false;
   bool cancelled_ = false;
 };
 
