@@ -117,6 +117,8 @@ std::string ComponentPath(SetupContext& ctx, const std::string& name) {
 void InstallRun::OnInstallPhase() {
   if (phaseRan_) return;
   phaseRan_ = true;
+  // The intro window, if it still exists, goes before anything is asked.
+  if (ctx_.HasScreens()) ctx_.screens().CloseIntro();
   result_ = RunSequence();
   // Whatever stopped the sequence, the progress dialog does not outlive it.
   ctx_.ui().DestroyProgressDialog();

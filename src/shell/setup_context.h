@@ -19,6 +19,7 @@
 #include "platform/file_system.h"
 #include "platform/machine.h"
 #include "platform/process.h"
+#include "platform/screen_surface.h"
 #include "platform/user_interface.h"
 #include "script/parser_state.h"
 #include "script/prompt_texts.h"
@@ -31,6 +32,10 @@ struct Ports {
   Machine* machine = nullptr;
   Process* process = nullptr;
   UserInterface* ui = nullptr;
+  // The screens the script describes; null where none can be shown (the
+  // publisher's checker), and then start-up shows no intro screen and no
+  // exit message.
+  ScreenSurface* screens = nullptr;
 };
 
 // Values fixed at start-up.
@@ -60,6 +65,8 @@ class SetupContext {
   Machine& machine() { return *ports_.machine; }
   Process& process() { return *ports_.process; }
   UserInterface& ui() { return *ports_.ui; }
+  bool HasScreens() const { return ports_.screens != nullptr; }
+  ScreenSurface& screens() { return *ports_.screens; }
 
   // Shows a message box, owned by the main window once it exists.
   int ShowMessage(const std::string& text, std::optional<std::string> caption, uint32_t style) {

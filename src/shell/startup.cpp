@@ -1,30 +1,42 @@
 // Start-up: the command line, the start-up values, the road decision, the
-// normal run up to the first phase message, and the clean-up at exit.
+// relaunch from a temporary copy, the normal run up to the first phase
+// message, and the clean-up at exit.
 //
-// Organisation: Startup() follows the start-up steps in order and hands the
-// normal run to NormalRun(); every rule that can be checked alone (argument
-// splitting, path composition, the pre-scan, the road decision) is a small
-// function of its own, declared in startup.h for the tests.
+// Organisation: Startup() follows the start-up steps in order and hands over
+// to Relaunch() or NormalRun(); every rule that can be checked alone
+// (argument splitting, path composition, the pre-scan, the road decision,
+// the relaunch's command lines) is a small function of its own, declared in
+// startup.h for the tests.
 #include "shell/startup.h"
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "package/virtual_file.h"
 #include "platform/text.h"
 #include "script/parser.h"
 #include "script/script_model.h"
 #include "shell/setup_context.h"
+#include "ui/script_screens.h"
 
 namespace quorril {
 
 namespace {
 
 constexpr char kCaptionBlank[] = " ";
+
 // Lines of the pre-scan: at most 998 characters each.
 constexpr size_t kPreScanLineCapacity = 999;
 constexpr size_t kTempPathCapacity = 998;
 constexpr size_t kWindowsDirectoryCapacity = 998;
 constexpr size_t kHelpDirectoryCapacity = 535;
+
+// A path as a command line or a batch file takes it: in double quotes when
+// it holds a blank, so that it stays one argument.
+std::string CommandPath(const std::string& path) {
+  return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
+}
 
 // The warning of start-up: caption " ", warning icon, never owned (the main
 // window does not exist yet, or is not shown).
@@ -68,6 +80,61 @@ bool ScriptHasInsertDisk(SetupContext& ctx, VirtualFile& script) {
   return false;
 }
 
+// ---- the relaunch ------------------------------------------------------------
+
+// Reads up to `count` bytes into `buffer`: the bytes read, 0 at the end, -1
+// on error.
+using BlockReader = std::function<int32_t(char* buffer, int32_t count)>;
+
+// Creates `target` and moves what `read` delivers into it through `block`,
+// one block at a time, until the first block shorter than the block size.
+// Every error ends the loop. True when the whole source arrived.
+bool CopyInBlocks(SetupContext& ctx, const BlockReader& read, const std::string& target,
+                  std::vector<char>* block) {
+  std::unique_ptr<FileHandle> out = ctx.files().Open(target, OpenMode::kCreate);
+  if (!out) return false;
+  for (;;) {
+    int32_t got = read(block->data(), kRelaunchCopyBlock);
+    if (got < 0) return false;
+    if (got > 0 && out->Write(block->data(), uint32_t(got)) != got) return false;
+    if (got < kRelaunchCopyBlock) return true;
+  }
+}
+
+// Copies the running executable byte for byte.
+bool CopyExecutable(SetupContext& ctx, const std::string& target, std::vector<char>* block) {
+  std::unique_ptr<FileHandle> in = ctx.files().Open(ctx.startup.executablePath, OpenMode::kRead);
+  if (!in) return false;
+  return CopyInBlocks(
+      ctx, [&in](char* buffer, int32_t count) { return in->Read(buffer, uint32_t(count)); }, target, block);
+}
+
+// Copies the package's program information file when it has one, from the
+// payload or the disk. A "~0000.pif" left by an earlier run is removed when
+// the package has none: the clean-up at exit runs the one it finds.
+void CopyProgramInformationFile(SetupContext& ctx, const std::string& target, std::vector<char>* block) {
+  std::unique_ptr<VirtualFile> pif = ctx.archive.Open(ctx.startup.executableDirectory + kPackagePifName);
+  if (!pif) {
+    ctx.files().DeleteFile(target);
+    return;
+  }
+  VirtualFileSystem& archive = ctx.archive;
+  CopyInBlocks(
+      ctx, [&archive, &pif](char* buffer, int32_t count) { return archive.Read(*pif, buffer, count); }, target,
+      block);
+}
+
+// Writes the batch file that deletes the three temporary files.
+bool WriteCleanupBatch(SetupContext& ctx, const TemporaryFiles& temp) {
+  std::unique_ptr<FileHandle> out = ctx.files().Open(temp.batch, OpenMode::kCreate);
+  if (!out) return false;
+  std::string text = CleanupBatchText(temp);
+  // A write error leaves a batch file that deletes less; nothing is shown,
+  // like the other errors of the relaunch's copies.
+  out->Write(text.data(), uint32_t(text.size()));
+  return true;
+}
+
 bool NormalRun(SetupContext& ctx) {
   StartupValues& values = ctx.startup;
   ScriptVariables& vars = ctx.variables;
@@ -93,20 +160,31 @@ bool NormalRun(SetupContext& ctx) {
   vars.winSysDir = WithoutTrailingBackslash(ctx.machine().SystemDirectory());
   CutToCapacity(vars.winSysDir, kWindowsDirectoryCapacity);
 
-  // 9. The parser's first pass; it shows its own message on failure.
-  if (ParseScript(ctx, values.scriptPath) != 0) return false;
+  // 9. The parser's first pass; it shows its own message on failure, except
+  // that the exit message of an EXITMESSAGE block is a screen of its own.
+  if (ParseScript(ctx, values.scriptPath) != 0) {
+    if (ctx.parser.failure == ParseFailure::kExitMessage && ctx.HasScreens()) ShowExitMessage(ctx, ctx.screens());
+    return false;
+  }
 
   // 10. From now on every message box belongs to the main window.
   values.ownerWindowSet = true;
 
-  // 11. The window, maximized.
+  // 11. The window, maximized, painted as the script declares.
+  if (ctx.HasScreens()) ctx.screens().SetAppearance(AppearanceOf(ctx));
   ctx.ui().ShowMainWindow(kMainWindowTitle);
 
   // 12. The script's start command, waited for; a failure is not shown.
   if (ctx.script && !ctx.script->startCommand.Empty()) ctx.process().RunAndWait(ctx.script->startCommand.Text());
 
-  // 13. The installation phase begins with the first phase message.
-  ctx.ui().PostInstallPhase();
+  // 13. The installation phase begins with the first phase message, which
+  // the intro screen posts itself when it closes.
+  BitmapData intro;
+  int32_t seconds = 0;
+  if (ctx.HasScreens() && IntroImage(ctx, &intro, &seconds))
+    ctx.screens().ShowIntro(intro, seconds);
+  else
+    ctx.ui().PostInstallPhase();
   return true;
 }
 
@@ -225,16 +303,85 @@ bool Startup(SetupContext& ctx, const std::string& arguments, const std::string&
     values.shortScriptPath = values.scriptPath;
   ctx.variables.sourceDrive = values.scriptPath.substr(0, 1);
 
-  // 8. The road. The relaunch from a temporary copy is not built yet: a
-  // process that should relaunch takes the normal run.
+  // 8. The road.
   switch (DecideRoad(ctx)) {
     case Road::kStop:
       return false;
     case Road::kRelaunch:
+      switch (Relaunch(ctx)) {
+        case RelaunchResult::kStarted:
+        case RelaunchResult::kStopped:
+          return false;
+        case RelaunchResult::kNormalRun:
+          break;
+      }
+      break;
     case Road::kNormalRun:
       break;
   }
   return NormalRun(ctx);
+}
+
+std::string CleanupBatchText(const TemporaryFiles& temp) {
+  const std::string copy = CommandPath(temp.copy);
+  return "@ECHO OFF\r\n"
+         ":again\r\n"
+         "del " + copy + "\r\n"
+         "if not exist " + copy + " goto gone\r\n"
+         "ping -n 2 127.0.0.1 >NUL\r\n"
+         "goto again\r\n"
+         ":gone\r\n"
+         "del " + CommandPath(temp.pif) + "\r\n"
+         "del " + CommandPath(temp.batch) + "\r\n";
+}
+
+TemporaryFiles ComposeTemporaryFiles(SetupContext& ctx) {
+  std::string directory = TemporaryDirectory(ctx);
+  return TemporaryFiles{directory + kTemporaryCopyName, directory + kTemporaryPifName,
+                        directory + kTemporaryBatchName};
+}
+
+std::string RelaunchCommandLine(SetupContext& ctx, const std::string& copyPath) {
+  // Unquoted, a path with blanks would let the system try its first words
+  // as a program name ("C:\Documents.exe" for "C:\Documents and ...").
+  std::string command = CommandPath(copyPath) + " " + ctx.startup.scriptPath;
+  for (const std::string* option : {&ctx.variables.system, &ctx.variables.sys2, &ctx.variables.sys3})
+    if (!option->empty()) command += " -" + *option;
+  return command;
+}
+
+RelaunchResult Relaunch(SetupContext& ctx) {
+  // 1. The temporary files; the executable is read as a plain file.
+  TemporaryFiles temp = ComposeTemporaryFiles(ctx);
+  ctx.archive.DetachArchive();
+
+  // 2. The copy of the executable. Its errors are not shown; an incomplete
+  // copy is not started.
+  std::vector<char> block(size_t(kRelaunchCopyBlock), '\0');
+  bool copied = CopyExecutable(ctx, temp.copy, &block);
+
+  // 3. The payload is looked into again, for "install.pif" and, when the
+  // relaunch cannot go on, for the normal run.
+  ctx.archive.AttachArchive(ctx.startup.executablePath);
+  if (!copied) {
+    ctx.files().DeleteFile(temp.copy);
+    return RelaunchResult::kNormalRun;
+  }
+  CopyProgramInformationFile(ctx, temp.pif, &block);
+
+  // 4. The batch file that removes the three files when the copy ends.
+  if (!WriteCleanupBatch(ctx, temp)) {
+    ShowFileNotFound(ctx, temp.batch);
+    return RelaunchResult::kStopped;
+  }
+
+  // 5. The copy, with the script named explicitly and the same options.
+  if (!ctx.process().Start(RelaunchCommandLine(ctx, temp.copy), kShowShow)) {
+    for (const std::string* path : {&temp.copy, &temp.pif, &temp.batch}) ctx.files().DeleteFile(*path);
+    return RelaunchResult::kNormalRun;
+  }
+  // 6. This process ends without having shown a window.
+  return RelaunchResult::kStarted;
 }
 
 std::string TemporaryDirectory(SetupContext& ctx) {
@@ -245,8 +392,14 @@ std::string TemporaryDirectory(SetupContext& ctx) {
 
 std::string CleanupCommandLine(SetupContext& ctx) {
   if (BaseName(ctx.startup.executablePath).find(kTemporaryCopyMarker) == std::string::npos) return std::string();
-  std::string temp = TemporaryDirectory(ctx);
-  return temp + "~0000.pif /C " + temp + "~0000.bat";
+  TemporaryFiles temp = ComposeTemporaryFiles(ctx);
+  if (ctx.files().GetAttributes(temp.pif) != kInvalidAttributes)
+    return CommandPath(temp.pif) + " /C " + CommandPath(temp.batch);
+  // Without a program information file the command interpreter runs the
+  // batch file itself.
+  std::string interpreter;
+  if (!ctx.machine().EnvironmentVariable("COMSPEC", &interpreter)) return std::string();
+  return CommandPath(interpreter) + " /C " + CommandPath(temp.batch);
 }
 
 void ExitCleanup(SetupContext& ctx) {

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
@@ -141,8 +143,9 @@ void PutLe32(std::string* s, size_t at, uint32_t v) {
 }
 
 // An executable image followed by an archive with one member.
-std::string ExecutableWithPayload(const std::string& name, const std::string& data) {
-  std::string exe = "MZ executable image";
+std::string ExecutableWithPayload(const std::string& name, const std::string& data,
+                                  const std::string& image = "MZ executable image") {
+  std::string exe = image;
   exe.append(kArchiveMagic, sizeof kArchiveMagic);
   size_t header = exe.size();
   exe.append(kArchiveHeaderSize, '\0');
@@ -234,16 +237,6 @@ TEST_F(RoadTest, TheTemporaryCopySkipsThePreScan) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(RoadTest, AProcessThatShouldRelaunchStillRunsNormally) {
-  files.AddFile("A:\\SETUP.cfg", "INSERTDISK: \"Disk 2\"\n");
-  ASSERT_TRUE(Run("", "A:\\SETUP.EXE"));
-  EXPECT_EQ(DecideRoad(ctx), Road::kRelaunch);
-  EXPECT_TRUE(ui.mainWindowShown);
-  EXPECT_EQ(files.GetCurrentDirectory(), "A:\\");
-  EXPECT_EQ(ctx.startup.executableDirectory, "A:\\");
-  EXPECT_EQ(ctx.variables.sourceDir, "A:");
-  EXPECT_EQ(ctx.variables.sourceDrive, "A");
-}
 
 // ---- the normal run ------------------------------------------------------------
 
@@ -357,11 +350,327 @@ TEST_F(StartupTest, AScriptCanRewordTheStartupTexts) {
   EXPECT_EQ(ctx.Prompt(PromptId::kCommandFailure), "Cannot execute command ");
 }
 
+// ---- the relaunch --------------------------------------------------------------
+
+// The memory file system with one call failing: every call of the port and
+// of the handles it gives out is counted, and call number `failAt` (from 1)
+// fails, once or from then on.
+class FaultyFiles : public FileSystem {
+ public:
+  explicit FaultyFiles(MemoryFileSystem* inner) : inner_(inner) {}
+  int failAt = 0;
+  bool persistent = false;
+  int calls = 0;
+
+  std::unique_ptr<FileHandle> Open(const std::string& path, OpenMode mode) override {
+    if (Fault()) return nullptr;
+    std::unique_ptr<FileHandle> handle = inner_->Open(path, mode);
+    if (!handle) return nullptr;
+    return std::make_unique<Handle>(this, std::move(handle));
+  }
+  bool Find(const std::string& pattern, std::vector<FindEntry>* entries) override {
+    return !Fault() && inner_->Find(pattern, entries);
+  }
+  uint32_t GetAttributes(const std::string& path) override {
+    return Fault() ? kInvalidAttributes : inner_->GetAttributes(path);
+  }
+  bool SetAttributes(const std::string& path, uint32_t attributes) override {
+    return !Fault() && inner_->SetAttributes(path, attributes);
+  }
+  bool GetModified(const std::string& path, DosDateTime* when) override {
+    return !Fault() && inner_->GetModified(path, when);
+  }
+  bool SetModified(const std::string& path, DosDateTime when) override {
+    return !Fault() && inner_->SetModified(path, when);
+  }
+  bool CreateDirectory(const std::string& path) override { return !Fault() && inner_->CreateDirectory(path); }
+  bool RemoveDirectory(const std::string& path) override { return !Fault() && inner_->RemoveDirectory(path); }
+  bool DeleteFile(const std::string& path) override { return !Fault() && inner_->DeleteFile(path); }
+  bool MoveFile(const std::string& from, const std::string& to) override {
+    return !Fault() && inner_->MoveFile(from, to);
+  }
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
+    return !Fault() && inner_->CopyFile(from, to, failIfExists);
+  }
+  std::string GetCurrentDirectory() override { return inner_->GetCurrentDirectory(); }
+  bool SetCurrentDirectory(const std::string& path) override {
+    return !Fault() && inner_->SetCurrentDirectory(path);
+  }
+  DriveType GetDriveType(const std::string& root) override {
+    return Fault() ? DriveType::kNoRootDir : inner_->GetDriveType(root);
+  }
+  bool GetVolumeLabel(const std::string& root, std::string* label) override {
+    return !Fault() && inner_->GetVolumeLabel(root, label);
+  }
+  bool GetDiskFreeSpace(const std::string& root, DiskSpace* space) override {
+    return !Fault() && inner_->GetDiskFreeSpace(root, space);
+  }
+  bool GetShortPathName(const std::string& path, std::string* shortPath) override {
+    return !Fault() && inner_->GetShortPathName(path, shortPath);
+  }
+  bool GetTempDirectory(std::string* path) override { return !Fault() && inner_->GetTempDirectory(path); }
+  uint32_t LastError() const override { return inner_->LastError(); }
+
+ private:
+  class Handle : public FileHandle {
+   public:
+    Handle(FaultyFiles* owner, std::unique_ptr<FileHandle> inner) : owner_(owner), inner_(std::move(inner)) {}
+    int32_t Read(void* buffer, uint32_t count) override {
+      return owner_->Fault() ? -1 : inner_->Read(buffer, count);
+    }
+    int32_t Write(const void* buffer, uint32_t count) override {
+      return owner_->Fault() ? -1 : inner_->Write(buffer, count);
+    }
+    int64_t Seek(int64_t offset, int origin) override { return owner_->Fault() ? -1 : inner_->Seek(offset, origin); }
+    int64_t Size() override { return owner_->Fault() ? -1 : inner_->Size(); }
+
+   private:
+    FaultyFiles* owner_;
+    std::unique_ptr<FileHandle> inner_;
+  };
+
+  bool Fault() {
+    ++calls;
+    return failAt > 0 && (calls == failAt || (persistent && calls > failAt));
+  }
+  MemoryFileSystem* inner_;
+};
+
+// A package on three disks started from A:, its executable carrying a
+// payload of `exeSize` bytes in all.
+class RelaunchTest : public ::testing::Test {
+ protected:
+  RelaunchTest() : faulty(&files) {
+    files.AddDirectory("C:\\WINDOWS\\SYSTEM");
+    files.AddDirectory("C:\\WINDOWS\\TEMP");
+    files.AddDrive('A', DriveType::kRemovable, "DISK1");
+    files.AddFile("A:\\SETUP.cfg", "TITLE \"Three disks\"\nINSERTDISK: \"Disk 2\"\nFILE: \"two.txt\"\n");
+  }
+
+  bool Start(const std::string& arguments, FileSystem* fs = nullptr) {
+    contexts.push_back(std::make_unique<SetupContext>(Ports{fs ? fs : &files, &machine, &process, &ui}));
+    machine.executablePath = "A:\\SETUP.EXE";
+    return Startup(*contexts.back(), arguments, "A:\\SETUP.EXE");
+  }
+  SetupContext& ctx() { return *contexts.back(); }
+  std::string Contents(const std::string& path) {
+    std::string data;
+    EXPECT_TRUE(files.ReadWholeFile(path, &data)) << path;
+    return data;
+  }
+
+  MemoryFileSystem files;
+  FaultyFiles faulty;
+  MemoryMachine machine;
+  MemoryProcess process;
+  ScriptedUserInterface ui;
+  std::vector<std::unique_ptr<SetupContext>> contexts;
+};
+
+// An image whose bytes differ from block to block, so that a block copied
+// twice or left out shows.
+std::string Image(size_t size) {
+  std::string image(size, '\0');
+  image[0] = 'M';
+  image[1] = 'Z';
+  for (size_t i = 2; i < size; ++i) image[i] = char((i * 7 + i / 32768) & 0xFF);
+  return image;
+}
+
+TEST_F(RelaunchTest, TheCopyStartsWithTheScriptAndTheOptionsAndThisProcessEnds) {
+  std::string exe = ExecutableWithPayload("install.pif", "[pif from the payload]", Image(70000));
+  files.AddFile("A:\\SETUP.EXE", exe);
+  EXPECT_FALSE(Start("-x -y"));
+
+  // Byte for byte, through more than two blocks.
+  EXPECT_EQ(Contents("C:\\WINDOWS\\TEMP\\~0000.exe"), exe);
+  EXPECT_EQ(Contents("C:\\WINDOWS\\TEMP\\~0000.pif"), "[pif from the payload]");
+  // The batch file waits until the copy has ended and can be deleted.
+  EXPECT_EQ(Contents("C:\\WINDOWS\\TEMP\\~0000.bat"),
+            "@ECHO OFF\r\n"
+            ":again\r\n"
+            "del C:\\WINDOWS\\TEMP\\~0000.exe\r\n"
+            "if not exist C:\\WINDOWS\\TEMP\\~0000.exe goto gone\r\n"
+            "ping -n 2 127.0.0.1 >NUL\r\n"
+            "goto again\r\n"
+            ":gone\r\n"
+            "del C:\\WINDOWS\\TEMP\\~0000.pif\r\n"
+            "del C:\\WINDOWS\\TEMP\\~0000.bat\r\n");
+  ASSERT_EQ(process.started.size(), 1u);
+  EXPECT_EQ(process.started[0].commandLine, "C:\\WINDOWS\\TEMP\\~0000.exe A:\\SETUP.cfg -x -y");
+  EXPECT_EQ(process.started[0].showState, kShowShow);
+  EXPECT_FALSE(process.started[0].waited);
+
+  // Nothing was shown and no script model was made.
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_FALSE(ui.mainWindowCreated);
+  EXPECT_EQ(ctx().script, nullptr);
+  // The payload is attached again.
+  EXPECT_TRUE(ctx().archive.HasArchive());
+}
+
+TEST_F(RelaunchTest, AnExecutableOfWholeBlocksIsCopiedWhole) {
+  for (size_t size : {size_t(32768), size_t(3 * 32768), size_t(32767), size_t(1)}) {
+    std::string exe = Image(size);
+    files.AddFile("A:\\SETUP.EXE", exe);
+    process.started.clear();
+    EXPECT_FALSE(Start(""));
+    EXPECT_EQ(Contents("C:\\WINDOWS\\TEMP\\~0000.exe"), exe) << size;
+    ASSERT_EQ(process.started.size(), 1u);
+    // Without options the copy gets the script path alone.
+    EXPECT_EQ(process.started[0].commandLine, "C:\\WINDOWS\\TEMP\\~0000.exe A:\\SETUP.cfg");
+  }
+}
+
+TEST_F(RelaunchTest, TheProgramInformationFileComesFromTheDiskOrIsNotMade) {
+  files.AddFile("A:\\SETUP.EXE", Image(100));
+  files.AddFile("A:\\install.pif", "[pif from the disk]");
+  EXPECT_FALSE(Start("-q"));
+  EXPECT_EQ(Contents("C:\\WINDOWS\\TEMP\\~0000.pif"), "[pif from the disk]");
+  EXPECT_EQ(process.started.back().commandLine, "C:\\WINDOWS\\TEMP\\~0000.exe A:\\SETUP.cfg -q");
+
+  // A package without one leaves none behind, not even an older one: the
+  // clean-up at exit then goes through the command interpreter.
+  files.DeleteFile("A:\\install.pif");
+  EXPECT_FALSE(Start(""));
+  EXPECT_FALSE(files.Exists("C:\\WINDOWS\\TEMP\\~0000.pif"));
+  EXPECT_TRUE(files.Exists("C:\\WINDOWS\\TEMP\\~0000.exe"));
+  EXPECT_TRUE(files.Exists("C:\\WINDOWS\\TEMP\\~0000.bat"));
+}
+
+TEST_F(RelaunchTest, TheTemporaryCopyRunsTheInstallationAndRemovesItselfAtExit) {
+  files.AddFile("A:\\SETUP.EXE", Image(5000));
+  EXPECT_FALSE(Start("-opt"));
+  ASSERT_EQ(process.started.size(), 1u);
+
+  // The copy starts the way the command line says, from the temporary
+  // directory: it takes the normal run with the script on the disk.
+  std::string arguments = process.started[0].commandLine.substr(std::string("C:\\WINDOWS\\TEMP\\~0000.exe ").size());
+  contexts.push_back(std::make_unique<SetupContext>(Ports{&files, &machine, &process, &ui}));
+  machine.executablePath = "C:\\WINDOWS\\TEMP\\~0000.exe";
+  ASSERT_TRUE(Startup(ctx(), arguments, "C:\\WINDOWS\\TEMP\\~0000.exe"));
+  EXPECT_EQ(ctx().startup.scriptPath, "A:\\SETUP.cfg");
+  EXPECT_EQ(ctx().variables.sourceDir, "A:");
+  EXPECT_EQ(ctx().variables.system, "opt");
+  EXPECT_TRUE(ui.mainWindowShown);
+  EXPECT_EQ(process.started.size(), 1u);
+
+  ExitCleanup(ctx());
+  ASSERT_EQ(process.started.size(), 2u);
+  EXPECT_EQ(process.started[1].commandLine, "C:\\WINDOWS\\COMMAND.COM /C C:\\WINDOWS\\TEMP\\~0000.bat");
+  EXPECT_EQ(process.started[1].showState, kShowHide);
+}
+
+TEST_F(RelaunchTest, ABatchFileThatCannotBeCreatedEndsTheProcessWithItsPath) {
+  files.AddFile("A:\\SETUP.EXE", Image(100));
+  files.AddFile("C:\\WINDOWS\\TEMP\\~0000.bat", "", kAttrReadOnly);
+  EXPECT_FALSE(Start(""));
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, "File not found on the installation disk: C:\\WINDOWS\\TEMP\\~0000.bat. ");
+  ASSERT_TRUE(ui.boxes[0].caption.has_value());
+  EXPECT_EQ(*ui.boxes[0].caption, " ");
+  EXPECT_EQ(ui.boxes[0].style, uint32_t(kMbOk | kMbIconWarning));
+  EXPECT_FALSE(ui.boxes[0].owned);
+  EXPECT_TRUE(process.started.empty());
+  EXPECT_FALSE(ui.mainWindowCreated);
+  // The copy already made stays.
+  EXPECT_TRUE(files.Exists("C:\\WINDOWS\\TEMP\\~0000.exe"));
+}
+
+TEST_F(RelaunchTest, WithoutATemporaryDirectoryTheRootIsUsed) {
+  files.SetTempDirectory("");
+  files.AddFile("A:\\SETUP.EXE", Image(10));
+  EXPECT_FALSE(Start(""));
+  EXPECT_TRUE(files.Exists("C:\\~0000.exe"));
+  EXPECT_TRUE(files.Exists("C:\\~0000.bat"));
+  EXPECT_EQ(process.started.back().commandLine, "c:\\~0000.exe A:\\SETUP.cfg");
+}
+
+TEST_F(RelaunchTest, PathsWithBlanksAreQuoted) {
+  files.AddDirectory("C:\\Local Settings\\Temp");
+  files.SetTempDirectory("C:\\Local Settings\\Temp\\");
+  files.AddFile("A:\\SETUP.EXE", Image(10));
+  EXPECT_FALSE(Start("-a"));
+  EXPECT_EQ(process.started.back().commandLine, "\"C:\\Local Settings\\Temp\\~0000.exe\" A:\\SETUP.cfg -a");
+  // Unquoted, "del" would take each word for a file of its own.
+  std::string batch = Contents("C:\\Local Settings\\Temp\\~0000.bat");
+  EXPECT_NE(batch.find("\r\ndel \"C:\\Local Settings\\Temp\\~0000.exe\"\r\n"), std::string::npos) << batch;
+  EXPECT_NE(batch.find("\r\nif not exist \"C:\\Local Settings\\Temp\\~0000.exe\" goto gone\r\n"), std::string::npos);
+  EXPECT_NE(batch.find("\r\ndel \"C:\\Local Settings\\Temp\\~0000.pif\"\r\n"), std::string::npos);
+  EXPECT_NE(batch.find("\r\ndel \"C:\\Local Settings\\Temp\\~0000.bat\"\r\n"), std::string::npos);
+}
+
+TEST_F(RelaunchTest, ACopyThatCannotBeMadeOrStartedLeavesTheNormalRun) {
+  // The temporary directory does not exist: no copy can be made.
+  files.SetTempDirectory("C:\\NOWHERE\\");
+  files.AddFile("A:\\SETUP.EXE", Image(10));
+  EXPECT_TRUE(Start(""));
+  EXPECT_TRUE(ui.mainWindowShown);
+  EXPECT_TRUE(process.started.empty());
+  EXPECT_TRUE(ui.boxes.empty());
+  // The payload is attached for the normal run.
+  EXPECT_EQ(ctx().startup.executablePath, "A:\\SETUP.EXE");
+
+  // The copy cannot be started: its files are removed again.
+  files.SetTempDirectory("C:\\WINDOWS\\TEMP\\");
+  files.AddFile("A:\\install.pif", "pif");
+  ui = ScriptedUserInterface();
+  process.hook = [](const std::string&) { return false; };
+  EXPECT_TRUE(Start(""));
+  EXPECT_TRUE(ui.mainWindowShown);
+  EXPECT_EQ(process.started.size(), 1u);
+  EXPECT_FALSE(files.Exists("C:\\WINDOWS\\TEMP\\~0000.exe"));
+  EXPECT_FALSE(files.Exists("C:\\WINDOWS\\TEMP\\~0000.pif"));
+  EXPECT_FALSE(files.Exists("C:\\WINDOWS\\TEMP\\~0000.bat"));
+}
+
+// Every file-system call of the relaunch fails in turn, once and from then
+// on: the copy loop always ends, and the process either starts a complete
+// copy, takes the normal run, or shows the batch file's message.
+TEST_F(RelaunchTest, AFailureAtEachCallEndsCleanly) {
+  std::string exe = ExecutableWithPayload("install.pif", "pif", Image(3 * 32768 + 100));
+  files.AddFile("A:\\SETUP.EXE", exe);
+  for (bool persistent : {false, true}) {
+    for (int failAt = 1;; ++failAt) {
+      SCOPED_TRACE(std::to_string(failAt) + (persistent ? " on" : " once"));
+      for (const char* directory : {"C:\\", "C:\\WINDOWS\\TEMP\\"})
+        for (const char* name : {"~0000.exe", "~0000.pif", "~0000.bat"})
+          files.DeleteFile(std::string(directory) + name);
+      process.started.clear();
+      ui = ScriptedUserInterface();
+      faulty.calls = 0;
+      faulty.failAt = failAt;
+      faulty.persistent = persistent;
+      bool loop = Start("", &faulty);
+      int calls = faulty.calls;
+      faulty.failAt = 0;
+      if (!process.started.empty()) {
+        // Whatever was started is a complete copy (in the root when the
+        // temporary directory could not be asked for).
+        EXPECT_FALSE(loop);
+        const std::string& command = process.started[0].commandLine;
+        EXPECT_EQ(Contents(command.substr(0, command.find(' '))), exe);
+      } else if (!loop) {
+        // Stopped: either the script or the batch file could not be opened,
+        // and the user was told which.
+        ASSERT_EQ(ui.boxes.size(), 1u);
+        EXPECT_EQ(ui.boxes[0].text.rfind("File not found on the installation disk: ", 0), 0u);
+      } else {
+        EXPECT_TRUE(ui.mainWindowShown);
+        EXPECT_FALSE(files.Exists("C:\\WINDOWS\\TEMP\\~0000.exe") &&
+                     Contents("C:\\WINDOWS\\TEMP\\~0000.exe") != exe);
+      }
+      if (failAt > calls) break;  // no call failed: every call has had its turn
+    }
+  }
+}
+
 // ---- exit ----------------------------------------------------------------------
 
 TEST_F(StartupTest, TheTemporaryCopyStartsItsCleanUpAtExit) {
   files.AddFile("C:\\SETUP\\SETUP.cfg", "");
   files.AddFile("C:\\WINDOWS\\TEMP\\~0000.exe", "");
+  files.AddFile("C:\\WINDOWS\\TEMP\\~0000.pif", "publisher's settings");
   ASSERT_TRUE(Run("C:\\SETUP\\SETUP.cfg", "C:\\WINDOWS\\TEMP\\~0000.exe"));
   ExitCleanup(ctx);
   EXPECT_EQ(ctx.script, nullptr);
@@ -387,7 +696,34 @@ TEST_F(StartupTest, WithoutATemporaryDirectoryTheCleanUpUsesTheRoot) {
   files.SetTempDirectory("");
   ctx.startup.executablePath = "C:\\WINDOWS\\TEMP\\~0000.exe";
   EXPECT_EQ(TemporaryDirectory(ctx), "c:\\");
+  EXPECT_EQ(CleanupCommandLine(ctx), "C:\\WINDOWS\\COMMAND.COM /C c:\\~0000.bat");
+  files.AddFile("C:\\~0000.pif", "");
   EXPECT_EQ(CleanupCommandLine(ctx), "c:\\~0000.pif /C c:\\~0000.bat");
+}
+
+TEST_F(StartupTest, WithoutAProgramInformationFileTheCommandInterpreterRunsTheBatchFile) {
+  ctx.startup.executablePath = "C:\\WINDOWS\\TEMP\\~0000.exe";
+  ExitCleanup(ctx);
+  ASSERT_EQ(process.started.size(), 1u);
+  EXPECT_EQ(process.started[0].commandLine, "C:\\WINDOWS\\COMMAND.COM /C C:\\WINDOWS\\TEMP\\~0000.bat");
+  EXPECT_EQ(process.started[0].showState, kShowHide);
+
+  // Paths with blanks are quoted, so that no shorter program name is tried.
+  machine.environment["COMSPEC"] = "C:\\Program Files\\Shell\\cmd.exe";
+  files.AddDirectory("C:\\Temp Files");
+  files.SetTempDirectory("C:\\Temp Files\\");
+  EXPECT_EQ(CleanupCommandLine(ctx), "\"C:\\Program Files\\Shell\\cmd.exe\" /C \"C:\\Temp Files\\~0000.bat\"");
+
+  files.AddFile("C:\\Temp Files\\~0000.pif", "");
+  EXPECT_EQ(CleanupCommandLine(ctx), "\"C:\\Temp Files\\~0000.pif\" /C \"C:\\Temp Files\\~0000.bat\"");
+  files.DeleteFile("C:\\Temp Files\\~0000.pif");
+
+  // Without COMSPEC nothing can run it: nothing is started.
+  machine.environment.clear();
+  EXPECT_EQ(CleanupCommandLine(ctx), "");
+  process.started.clear();
+  ExitCleanup(ctx);
+  EXPECT_TRUE(process.started.empty());
 }
 
 }  // namespace

@@ -68,7 +68,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   quorril::Win32Machine machine;
   quorril::Win32Process process;
   quorril::Win32UserInterface ui(instance);
-  quorril::SetupContext ctx(quorril::Ports{&files, &machine, &process, &ui});
+  quorril::SetupContext ctx(quorril::Ports{&files, &machine, &process, &ui, &ui});
 
   // The screens are shown on the adapter's screen surface; the system
   // changes are not plugged in yet, so the run skips their steps. The run
@@ -76,7 +76,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   quorril::ScriptScreens screens(ui);
   quorril::InstallRun run(ctx, &screens);
   if (quorril::Startup(ctx, ArgumentsOf(GetCommandLineA()), ExecutablePath())) {
-    ui.SetAppearance(quorril::AppearanceOf(ctx));
     ui.RunMessageLoop(&run);
     if (run.PhaseRan()) {
       quorril::RunExitPhase(ctx, run.RebootRequest());

@@ -1,29 +1,27 @@
 // robot: drives the engine's windows in the end-to-end scenarios.
 //
 //   robot.exe COMMANDS-FILE
+//   robot.exe answer [--timeout S] [--shots DIR] [--disk NAME=UNIX-DIR]... --run COMMAND-LINE ANSWERS-FILE
+//   robot.exe check [--items DIR] [--files FILE] [--registry FILE] [--journal PATH EXPECTED|absent]
+//   robot.exe scenario (the options of answer and of check together)
 //
 // A Win32 console program that runs next to the engine (under Wine, in the
-// same prefix and on the same display). It reads one command per line from
-// COMMANDS-FILE, writes a transcript of what it does and sees to standard
-// output, and exits 0 when every command succeeded, 1 at the first command
-// that failed (the transcript's last line says why), 2 when the commands
-// cannot be read. The command language is described in tests/e2e/README.md.
+// same prefix and on the same display). It writes a transcript of what it
+// does and sees to standard output and exits 0 when everything succeeded,
+// 1 when something failed (the transcript's last line says why), 2 on
+// wrong usage or unreadable input. The languages of the commands, the
+// answers and the expectations are described in tests/e2e/README.md.
 //
-// Windows are looked for among the visible top-level windows of the target
-// process (the one started with `run`, or attached with `attach`); the last
-// window found by `wait` is the current window that `log`, `press`, `close`
-// and the `expect-` commands work on. When the robot ends while a program it
-// started is still running, it ends that program so that nothing is left.
-#include <windows.h>
+// This file holds the entry point and the pieces the modes share: the
+// transcript, quoting and word splitting, and the inspection of windows.
+#include "robot.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
-namespace {
+namespace robot {
 
-// ---- transcript ----------------------------------------------------------------
+// ---- transcript --------------------------------------------------------------
 
 void Say(const std::string& line) {
   std::fputs(line.c_str(), stdout);
@@ -31,8 +29,6 @@ void Say(const std::string& line) {
   std::fflush(stdout);
 }
 
-// A text between double quotes, with quotes doubled and control characters
-// written as \n, \r, \t or \xNN.
 std::string Quote(const std::string& text) {
   std::string out = "\"";
   for (unsigned char c : text) {
@@ -55,85 +51,6 @@ std::string Quote(const std::string& text) {
   return out + "\"";
 }
 
-// ---- windows -------------------------------------------------------------------
-
-std::string ClassOf(HWND window) {
-  char name[256] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-// The window's text through WM_GETTEXT (marshalled across processes),
-// with a time limit so that a hung program cannot hang the robot.
-std::string TextOf(HWND window) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return std::string();
-  std::vector<char> buffer(length + 2, '\0');
-  DWORD_PTR got = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXT, WPARAM(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()),
-                           SMTO_ABORTIFHUNG, 2000, &got))
-    return std::string();
-  return std::string(buffer.data(), got < buffer.size() ? size_t(got) : buffer.size() - 1);
-}
-
-bool IsMaximized(HWND window) { return IsZoomed(window) || (GetWindowLongPtrA(window, GWL_STYLE) & WS_MAXIMIZE); }
-
-struct TopLevelSearch {
-  DWORD processId;  // 0: any process
-  std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<TopLevelSearch*>(param);
-  if (!IsWindowVisible(window)) return TRUE;
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  if (search->processId == 0 || pid == search->processId) search->windows.push_back(window);
-  return TRUE;
-}
-
-std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
-  TopLevelSearch search{processId, {}};
-  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
-  return search.windows;
-}
-
-BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
-  reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-  return TRUE;
-}
-
-std::vector<HWND> Children(HWND window) {
-  std::vector<HWND> children;
-  EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
-  return children;
-}
-
-void LogWindow(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  char geometry[96];
-  std::snprintf(geometry, sizeof geometry, " rect=%ld,%ld,%ld,%ld", long(r.left), long(r.top), long(r.right),
-                long(r.bottom));
-  Say("window class=" + Quote(ClassOf(window)) + " caption=" + Quote(TextOf(window)) +
-      " maximized=" + (IsMaximized(window) ? "yes" : "no") + geometry);
-  for (HWND child : Children(window)) {
-    int id = GetDlgCtrlID(child);
-    Say("  control id=" + std::to_string(id) + " class=" + Quote(ClassOf(child)) + " text=" + Quote(TextOf(child)) +
-        (IsWindowVisible(child) ? "" : " hidden"));
-  }
-}
-
-HWND ControlById(HWND window, int id) {
-  for (HWND child : Children(window))
-    if (GetDlgCtrlID(child) == id) return child;
-  return nullptr;
-}
-
-// ---- the command file ------------------------------------------------------------
-
-// Splits a command line into words; a word between double quotes may hold
-// blanks, and two quotes in a row inside it stand for one.
 std::vector<std::string> Words(const std::string& line) {
   std::vector<std::string> words;
   size_t i = 0;
@@ -163,234 +80,172 @@ std::vector<std::string> Words(const std::string& line) {
   return words;
 }
 
-class Robot {
- public:
-  ~Robot() {
-    if (process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-      Say("robot: the program is still running; ending it");
-      TerminateProcess(process_, 99);
-      WaitForSingleObject(process_, 5000);
-    }
-    if (process_) CloseHandle(process_);
-  }
+std::string RestAfterFirstWord(const std::string& line) {
+  size_t start = line.find_first_not_of(" \t");
+  if (start == std::string::npos) return std::string();
+  size_t cut = line.find_first_of(" \t", start);
+  if (cut == std::string::npos) return std::string();
+  size_t rest = line.find_first_not_of(" \t", cut);
+  return rest == std::string::npos ? std::string() : line.substr(rest);
+}
 
-  // Runs one command; false with `error_` set when it failed.
-  bool Execute(const std::string& line) {
-    std::vector<std::string> w = Words(line);
-    const std::string& verb = w[0];
-    if (verb == "run") return Run(RestAfterVerb(line));
-    if (verb == "attach") return w.size() >= 3 ? Attach(w[1], Seconds(w, 2)) : Usage("attach CLASS SECONDS");
-    if (verb == "wait") {
-      if (w.size() < 3 || (w[1] != "caption" && w[1] != "class")) return Usage("wait caption|class TEXT [SECONDS]");
-      return Wait(w[1] == "caption", w[2], Seconds(w, 3));
-    }
-    if (verb == "log") return NeedCurrent() && (LogWindow(current_), true);
-    if (verb == "log-all") {
-      for (HWND window : VisibleTopLevelWindows(processId_)) LogWindow(window);
-      return true;
-    }
-    if (verb == "press") return w.size() >= 2 ? Press(std::atoi(w[1].c_str()), false) : Usage("press ID");
-    if (verb == "click") return w.size() >= 2 ? Press(std::atoi(w[1].c_str()), true) : Usage("click ID");
-    if (verb == "close") {
-      if (!NeedCurrent()) return false;
-      PostMessageA(current_, WM_CLOSE, 0, 0);
-      return true;
-    }
-    if (verb == "expect-maximized") {
-      if (!NeedCurrent()) return false;
-      return IsMaximized(current_) || Fail("the window is not maximized");
-    }
-    if (verb == "expect-caption") {
-      if (w.size() < 2) return Usage("expect-caption TEXT");
-      if (!NeedCurrent()) return false;
-      std::string caption = TextOf(current_);
-      return caption == w[1] || Fail("caption is " + Quote(caption) + ", expected " + Quote(w[1]));
-    }
-    if (verb == "expect-text") {
-      if (w.size() < 3) return Usage("expect-text ID TEXT");
-      if (!NeedCurrent()) return false;
-      HWND control = ControlById(current_, std::atoi(w[1].c_str()));
-      if (!control) return Fail("no control with id " + w[1]);
-      std::string text = TextOf(control);
-      return text == w[2] || Fail("control " + w[1] + " shows " + Quote(text) + ", expected " + Quote(w[2]));
-    }
-    if (verb == "expect-no-window") {
-      if (w.size() < 2) return Usage("expect-no-window CLASS");
-      for (HWND window : VisibleTopLevelWindows(processId_))
-        if (ClassOf(window) == w[1]) return Fail("a window of class " + Quote(w[1]) + " is shown");
-      return true;
-    }
-    if (verb == "expect-windows") {
-      if (w.size() < 2) return Usage("expect-windows COUNT");
-      size_t count = VisibleTopLevelWindows(processId_).size();
-      return count == size_t(std::atoi(w[1].c_str())) ||
-             Fail(std::to_string(count) + " windows are shown, expected " + w[1]);
-    }
-    if (verb == "wait-exit") return WaitExit(Seconds(w, 1));
-    if (verb == "expect-exit") {
-      if (w.size() < 2) return Usage("expect-exit CODE");
-      return exitCode_ == DWORD(std::strtoul(w[1].c_str(), nullptr, 0)) ||
-             Fail("exit code is " + std::to_string(exitCode_) + ", expected " + w[1]);
-    }
-    if (verb == "sleep") {
-      Sleep(w.size() >= 2 ? DWORD(std::atoi(w[1].c_str())) : 100);
-      return true;
-    }
-    if (verb == "say") {
-      Say(RestAfterVerb(line));
-      return true;
-    }
-    return Fail("unknown command " + Quote(verb));
-  }
+bool ReadWholeFile(const std::string& path, std::string* data) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  data->clear();
+  char buffer[65536];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) data->append(buffer, n);
+  bool ok = !std::ferror(file);
+  std::fclose(file);
+  return ok;
+}
 
-  const std::string& Error() const { return error_; }
-
- private:
-  static std::string RestAfterVerb(const std::string& line) {
-    size_t start = line.find_first_not_of(" \t");
-    size_t cut = line.find_first_of(" \t", start);
-    if (cut == std::string::npos) return std::string();
-    size_t rest = line.find_first_not_of(" \t", cut);
-    return rest == std::string::npos ? std::string() : line.substr(rest);
-  }
-  static DWORD Seconds(const std::vector<std::string>& w, size_t index) {
-    return index < w.size() ? DWORD(std::atoi(w[index].c_str())) : 10;
-  }
-  bool Fail(const std::string& why) {
-    error_ = why;
-    return false;
-  }
-  bool Usage(const std::string& form) { return Fail("usage: " + form); }
-  bool NeedCurrent() {
-    if (!current_ || !IsWindow(current_)) return Fail("no current window (use wait first)");
-    return true;
-  }
-
-  bool Run(const std::string& commandLine) {
-    if (commandLine.empty()) return Usage("run COMMAND-LINE");
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back('\0');
-    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-      return Fail("cannot start " + Quote(commandLine) + " (error " + std::to_string(GetLastError()) + ")");
-    CloseHandle(info.hThread);
-    if (process_) CloseHandle(process_);
-    process_ = info.hProcess;
-    processId_ = info.dwProcessId;
-    current_ = nullptr;
-    Say("started process " + std::to_string(processId_));
-    return true;
-  }
-
-  bool Attach(const std::string& className, DWORD seconds) {
-    DWORD deadline = GetTickCount() + seconds * 1000;
-    do {
-      for (HWND window : VisibleTopLevelWindows(0))
-        if (ClassOf(window) == className) {
-          GetWindowThreadProcessId(window, &processId_);
-          current_ = window;
-          Say("attached to process " + std::to_string(processId_));
-          return true;
-        }
-      Sleep(100);
-    } while (int(GetTickCount() - deadline) < 0);
-    return Fail("no window of class " + Quote(className) + " within " + std::to_string(seconds) + " s");
-  }
-
-  bool Wait(bool byCaption, const std::string& text, DWORD seconds) {
-    DWORD deadline = GetTickCount() + seconds * 1000;
-    do {
-      for (HWND window : VisibleTopLevelWindows(processId_)) {
-        std::string value = byCaption ? TextOf(window) : ClassOf(window);
-        if (value == text) {
-          current_ = window;
-          Say(std::string("found ") + (byCaption ? "caption " : "class ") + Quote(text));
-          return true;
-        }
-      }
-      if (process_ && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0) {
-        GetExitCodeProcess(process_, &exitCode_);
-        return Fail("the program ended (exit code " + std::to_string(exitCode_) + ") without showing " +
-                    (byCaption ? "caption " : "class ") + Quote(text));
-      }
-      Sleep(100);
-    } while (int(GetTickCount() - deadline) < 0);
-    std::string shown;
-    for (HWND window : VisibleTopLevelWindows(processId_))
-      shown += " " + Quote(ClassOf(window)) + "/" + Quote(TextOf(window));
-    return Fail(std::string("no window with ") + (byCaption ? "caption " : "class ") + Quote(text) + " within " +
-                std::to_string(seconds) + " s; shown:" + (shown.empty() ? " none" : shown));
-  }
-
-  // Presses a button of the current window: with `click` the button is sent
-  // BM_CLICK, otherwise the window gets the button's WM_COMMAND.
-  bool Press(int id, bool click) {
-    if (!NeedCurrent()) return false;
-    HWND button = ControlById(current_, id);
-    std::string label = button ? " " + Quote(TextOf(button)) : std::string();
-    if (click) {
-      if (!button) return Fail("no control with id " + std::to_string(id));
-      PostMessageA(button, BM_CLICK, 0, 0);
-    } else {
-      PostMessageA(current_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+bool ReadLines(const std::string& path, std::vector<std::string>* lines) {
+  std::string data;
+  if (!ReadWholeFile(path, &data)) return false;
+  lines->clear();
+  std::string line;
+  for (char c : data) {
+    if (c == '\n') {
+      lines->push_back(line);
+      line.clear();
+    } else if (c != '\r') {
+      line += c;
     }
-    Say("pressed " + std::to_string(id) + label);
-    return true;
   }
+  if (!line.empty()) lines->push_back(line);
+  return true;
+}
 
-  bool WaitExit(DWORD seconds) {
-    if (!process_) return Fail("no program was started");
-    if (WaitForSingleObject(process_, seconds * 1000) != WAIT_OBJECT_0)
-      return Fail("the program did not end within " + std::to_string(seconds) + " s");
-    GetExitCodeProcess(process_, &exitCode_);
-    Say("exited with " + std::to_string(exitCode_));
-    return true;
-  }
+// ---- windows -------------------------------------------------------------------
 
-  HANDLE process_ = nullptr;
-  DWORD processId_ = 0;
-  DWORD exitCode_ = 0;
-  HWND current_ = nullptr;
-  std::string error_;
-};
+std::string ClassOf(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+namespace {
+
+// The text the system keeps for the window, read without asking its
+// thread: right for captions and static controls, not for edit fields.
+std::string StoredTextOf(HWND window) {
+  std::vector<wchar_t> wide(4096, L'\0');
+  int n = InternalGetWindowText(window, wide.data(), int(wide.size()));
+  if (n <= 0) return std::string();
+  int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+  std::string text(size_t(bytes > 0 ? bytes : 0), '\0');
+  if (bytes > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), n, &text[0], bytes, nullptr, nullptr);
+  return text;
+}
 
 }  // namespace
 
+std::string TextOf(HWND window) {
+  // The window's thread may be busy (the engine pumps its messages only
+  // between blocks of work): after a short wait the stored text stands in.
+  constexpr UINT kWaitMs = 300;
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kWaitMs, &length))
+    return StoredTextOf(window);
+  std::vector<char> buffer(length + 2, '\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, WPARAM(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()),
+                           SMTO_ABORTIFHUNG, kWaitMs, &got))
+    return StoredTextOf(window);
+  return std::string(buffer.data(), got < buffer.size() ? size_t(got) : buffer.size() - 1);
+}
+
+bool IsMaximized(HWND window) { return IsZoomed(window) || (GetWindowLongPtrA(window, GWL_STYLE) & WS_MAXIMIZE); }
+
+DWORD ProcessOf(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return pid;
+}
+
+namespace {
+
+struct TopLevelSearch {
+  DWORD processId;  // 0: any process
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<TopLevelSearch*>(param);
+  if (!IsWindowVisible(window)) return TRUE;
+  if (search->processId == 0 || ProcessOf(window) == search->processId) search->windows.push_back(window);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
+  reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
+  TopLevelSearch search{processId, {}};
+  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+  return search.windows;
+}
+
+std::vector<HWND> Children(HWND window) {
+  std::vector<HWND> children;
+  EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
+HWND ControlById(HWND window, int id) {
+  for (HWND child : Children(window))
+    if (GetDlgCtrlID(child) == id) return child;
+  return nullptr;
+}
+
+void LogWindow(HWND window, const std::string& heading) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  char geometry[96];
+  std::snprintf(geometry, sizeof geometry, " rect=%ld,%ld,%ld,%ld", long(r.left), long(r.top), long(r.right),
+                long(r.bottom));
+  Say(heading + " class=" + Quote(ClassOf(window)) + " caption=" + Quote(TextOf(window)) +
+      " maximized=" + (IsMaximized(window) ? "yes" : "no") + (IsWindowEnabled(window) ? "" : " disabled") +
+      geometry);
+  for (HWND child : Children(window)) {
+    int id = GetDlgCtrlID(child);
+    Say("  control id=" + std::to_string(id) + " class=" + Quote(ClassOf(child)) + " text=" + Quote(TextOf(child)) +
+        (IsWindowVisible(child) ? "" : " hidden"));
+  }
+}
+
+std::string Signature(HWND window) {
+  std::string signature = ClassOf(window) + "|" + TextOf(window) + (IsWindowEnabled(window) ? "|on" : "|off");
+  for (HWND child : Children(window))
+    signature += "|" + std::to_string(GetDlgCtrlID(child)) + "=" + TextOf(child) +
+                 (IsWindowVisible(child) ? "" : "(hidden)");
+  return signature;
+}
+
+}  // namespace robot
+
 int main(int argc, char** argv) {
-  if (argc != 2) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::fputs(
+        "usage: robot COMMANDS-FILE\n"
+        "       robot answer|check|scenario OPTIONS (see tests/e2e/README.md)\n",
+        stderr);
+    return 2;
+  }
+  std::string mode = args[0];
+  std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (mode == "answer") return robot::RunAnswerMode(rest);
+  if (mode == "check") return robot::RunCheckMode(rest);
+  if (mode == "scenario") return robot::RunScenarioMode(rest);
+  if (args.size() != 1) {
     std::fputs("usage: robot COMMANDS-FILE\n", stderr);
     return 2;
   }
-  FILE* file = std::fopen(argv[1], "rb");
-  if (!file) {
-    std::fprintf(stderr, "robot: cannot read %s\n", argv[1]);
-    return 2;
-  }
-  std::vector<std::string> lines;
-  std::string line;
-  for (int c; (c = std::fgetc(file)) != EOF;) {
-    if (c == '\n') {
-      lines.push_back(line);
-      line.clear();
-    } else if (c != '\r') {
-      line += char(c);
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  std::fclose(file);
-
-  Robot robot;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    size_t start = lines[i].find_first_not_of(" \t");
-    if (start == std::string::npos || lines[i][start] == '#') continue;
-    Say("> " + lines[i].substr(start));
-    if (!robot.Execute(lines[i].substr(start))) {
-      Say("robot: FAIL at line " + std::to_string(i + 1) + ": " + robot.Error());
-      return 1;
-    }
-  }
-  Say("robot: done");
-  return 0;
+  return robot::RunCommandFile(args[0]);
 }
