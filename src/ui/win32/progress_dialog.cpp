@@ -18,7 +18,13 @@ void ProgressDialog::SetTexts(const std::string& upper, const std::string& lower
 }
 
 void ProgressDialog::SetPercent(int32_t percent) {
-  percent_ = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+  percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+  // The copy code reports every 50,000 bytes; redrawing a bar that shows
+  // the same percentage changes nothing on screen and costs a round trip to
+  // the display each time, so only a new percentage is drawn.
+  if (percent == percent_ && painted_) return;
+  percent_ = percent;
+  painted_ = true;
   if (!Handle()) return;
   InvalidateRect(Handle(), &bar_, FALSE);
   UpdateWindow(Handle());

@@ -61,6 +61,7 @@ class ProgressDialog : public Dialog {
   std::string cancelText_, quitText_;
   RECT bar_{};
   int32_t percent_ = 0;
+  bool painted_ = false;  // a percentage has been drawn since creation
   int32_t top_ = 0;
   bool hasTop_ = false;
   bool cancelled_ = false;
