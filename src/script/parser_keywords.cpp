@@ -202,16 +202,16 @@ LineResult Dir3(ParseRun& run) { return DirectoryLine(run, DirectoryKind::kDir3)
 LineResult AskLine(ParseRun& run, int number) {
   ScriptTokenizer& t = run.tokenizer;
   if (run.SecondPass() || t.AtEnd()) return run.Fail();
-  auto spec = std::make_unique<AskSpec>();
+  auto ask = std::make_unique<AskSpec>();
   std::string answer;
   if (t.ReadRequiredQuoted(&answer) < 0) return run.Fail();
   std::string word = t.ReadWord();
   if (!EqualsNoCase(word, "prompt") || !t.AcceptEquals()) return run.Fail();
-  spec->prompt = Cut(t.ReadQuoted(), AskSpec::kPromptCapacity);
-  spec->promptGiven = true;
-  spec->defaultAnswer = Cut(answer, AskSpec::kDefaultCapacity);
-  run.ctx.variables.ask[size_t(number - 1)] = spec->defaultAnswer;
-  run.script.asks[size_t(number - 1)] = std::move(spec);
+  ask->prompt = Cut(t.ReadQuoted(), AskSpec::kPromptCapacity);
+  ask->promptGiven = true;
+  ask->defaultAnswer = Cut(answer, AskSpec::kDefaultCapacity);
+  run.ctx.variables.ask[size_t(number - 1)] = ask->defaultAnswer;
+  run.script.asks[size_t(number - 1)] = std::move(ask);
   return LineResult::kOk;
 }
 

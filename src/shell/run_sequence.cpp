@@ -285,13 +285,13 @@ int InstallRun::AskDefaultDirectory() {
   InstallScript& script = *ctx_.script;
   ScriptVariables& vars = ctx_.variables;
   if (!script.defaultDir) {
-    auto spec = std::make_unique<DirectorySpec>();
-    spec->askMode = 3;
-    spec->prompt = kDefaultDestinationPrompt;
-    spec->promptGiven = true;
-    spec->path = kDefaultDestination;
-    spec->path[0] = ctx_.settings.defaultDriveLetter;
-    script.defaultDir = std::move(spec);
+    auto made = std::make_unique<DirectorySpec>();
+    made->askMode = 3;
+    made->prompt = kDefaultDestinationPrompt;
+    made->promptGiven = true;
+    made->path = kDefaultDestination;
+    made->path[0] = ctx_.settings.defaultDriveLetter;
+    script.defaultDir = std::move(made);
   }
   DirectorySpec& spec = *script.defaultDir;
   ExpandLeadingVariable(ctx_.variables, &spec.path);

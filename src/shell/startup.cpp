@@ -409,10 +409,4 @@ void ExitCleanup(SetupContext& ctx) {
   if (!command.empty()) ctx.process().Start(command, kShowHide);
 }
 
-void InstallPhaseEvents::OnInstallPhase() {
-  // The installation phase is not built yet: the window stays as it is
-  // until the user closes it.
-  (void)ctx_;
-}
-
 }  // namespace quorril

@@ -52,17 +52,6 @@ bool Startup(SetupContext& ctx, const std::string& arguments, const std::string&
 // temporary copy, starts the clean-up that deletes the copy.
 void ExitCleanup(SetupContext& ctx);
 
-// The main window's private messages while the installation phase is not
-// built: message 1025 does nothing and the window stays until it is closed.
-class InstallPhaseEvents : public MainWindowEvents {
- public:
-  explicit InstallPhaseEvents(SetupContext& ctx) : ctx_(ctx) {}
-  void OnInstallPhase() override;
-
- private:
-  SetupContext& ctx_;
-};
-
 // ---- pieces of start-up -----------------------------------------------------
 
 // Splits the argument string at blanks, tabs and line feeds and takes up to
