@@ -23,18 +23,16 @@
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
 #include "shell/setup_context.h"
+#include "unit/container_test_support.h"
 
 namespace quorril {
 namespace {
 
-// ---- building inputs -----------------------------------------------------------------
+using testing::BuildContainer;
+using testing::Implode;
+using testing::Member;
 
-std::string Implode(const std::string& data) {
-  std::vector<uint8_t> out;
-  EXPECT_EQ(ImplodeBuffer(reinterpret_cast<const uint8_t*>(data.data()), data.size(), ImplodeOptions(), &out),
-            kImplodeOk);
-  return std::string(out.begin(), out.end());
-}
+// ---- building inputs -----------------------------------------------------------------
 
 // Bytes that do not compress.
 std::string Noise(size_t size, uint32_t seed) {
@@ -75,34 +73,6 @@ std::string RawMember(const std::string& path, uint32_t size, uint16_t date = 0x
   return h;
 }
 
-struct Member {
-  std::string path;
-  std::string content;
-  uint16_t date = 0x5A21;
-  uint16_t time = 0x6000;
-};
-
-std::vector<ContainerVolume> Build(const std::vector<Member>& members, uint32_t volumeSize = 0,
-                                   const std::string& base = "DATA") {
-  std::vector<PackedMember> packed;
-  for (const Member& m : members) {
-    PackedMember p;
-    p.path = m.path;
-    p.data = m.content.empty() ? std::string() : Implode(m.content);
-    p.dosDate = m.date;
-    p.dosTime = m.time;
-    packed.push_back(p);
-  }
-  std::vector<ContainerVolume> volumes;
-  auto name = [&](int n) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%03d", n);
-    return base + "." + buf;
-  };
-  EXPECT_EQ(LayOutContainer(packed, volumeSize, name, &volumes), kLayoutOk);
-  if (!volumes.empty()) volumes[0].name = base + ".Z";
-  return volumes;
-}
 
 // ---- the machine ------------------------------------------------------------------------
 
@@ -218,7 +188,7 @@ class ContainerTest : public ::testing::Test {
 // ---- what is a container ---------------------------------------------------------------
 
 TEST_F(ContainerTest, AFileThatIsNoContainerIsLeftToThePlainCopy) {
-  std::string good = Build({{"A.TXT", "a"}})[0].bytes;
+  std::string good = BuildContainer({{"A.TXT", "a"}})[0].bytes;
   files.AddFile("C:\\SRC\\SHORT.Z", good.substr(0, 57));
   files.AddFile("C:\\SRC\\NOISE.Z", Noise(5000, 1));
   files.AddFile("C:\\SRC\\EMPTY.Z", "");
@@ -238,8 +208,8 @@ TEST_F(ContainerTest, AFileThatIsNoContainerIsLeftToThePlainCopy) {
 }
 
 TEST_F(ContainerTest, OnlyTheFirstVolumeOfASplitContainerIsASplitStart) {
-  Put(Build({{"A.BIN", Noise(2000, 2)}}, 1000));
-  Put(Build({{"A.BIN", "abc"}}, 0, "ONE"));
+  Put(BuildContainer({{"A.BIN", Noise(2000, 2)}}, 1000));
+  Put(BuildContainer({{"A.BIN", "abc"}}, 0, "ONE"));
   files.AddFile("C:\\SRC\\NOISE", Noise(100, 3));
   EXPECT_TRUE(IsSplitContainerStart(ctx, "C:\\SRC\\DATA.Z"));
   EXPECT_FALSE(IsSplitContainerStart(ctx, "C:\\SRC\\DATA.002"));
@@ -252,7 +222,7 @@ TEST_F(ContainerTest, OnlyTheFirstVolumeOfASplitContainerIsASplitStart) {
 
 TEST_F(ContainerTest, EveryMemberIsExtractedDatedGivenTheAttributesAndJournalled) {
   const std::string readme = Prose(5000), lib = Noise(20000, 4);
-  Put(Build({{"README.TXT", readme, 0x3021, 0x1234},
+  Put(BuildContainer({{"README.TXT", readme, 0x3021, 0x1234},
              {"SUB\\DEEP\\LIB.DLL", lib, 0x4000, 0x0001},
              {"EMPTY.DAT", "", 0x2222, 0x3333}}));
   EXPECT_EQ(Unshrink(OverwritePolicy::kYes, kAttrReadOnly | kAttrArchive), kUnshrinkDone);
@@ -292,7 +262,7 @@ TEST_F(ContainerTest, EveryMemberIsExtractedDatedGivenTheAttributesAndJournalled
 TEST_F(ContainerTest, MembersComeFromAContainerInTheEmbeddedArchive) {
   // A payload holding the container; the source path names the disk, where
   // there is no such file.
-  std::string container = Build({{"A.TXT", "from the payload"}})[0].bytes;
+  std::string container = BuildContainer({{"A.TXT", "from the payload"}})[0].bytes;
   std::string exe = std::string(100, 'M') + std::string("[Zemko]\0", 8);
   uint32_t first = uint32_t(exe.size());
   std::string header(276, '\0');
@@ -321,7 +291,7 @@ class OverwriteTest : public ContainerTest, public ::testing::WithParamInterface
 TEST_P(OverwriteTest, AnExistingTargetIsKeptOrReplacedAsTheModeSays) {
   const OverwriteCase& c = GetParam();
   // The member is dated 0x5000 / 0x4000.
-  Put(Build({{"A.TXT", "new contents", 0x5000, 0x4000}, {"B.TXT", "second member"}}));
+  Put(BuildContainer({{"A.TXT", "new contents", 0x5000, 0x4000}, {"B.TXT", "second member"}}));
   files.AddFile("C:\\DEST\\A.TXT", "old", c.existingAttributes, {c.existingDate, c.existingTime});
   host.counters.totalBytes = 1000000;
   if (c.answer) ui.answers.push_back(c.answer);
@@ -374,7 +344,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(ContainerTest, ANewerReadOnlyTargetInModeNewCannotBeCreated) {
-  Put(Build({{"A.TXT", "new", 0x5000, 0}}));
+  Put(BuildContainer({{"A.TXT", "new", 0x5000, 0}}));
   files.AddFile("C:\\DEST\\A.TXT", "old", kAttrReadOnly, {0x4000, 0});
   EXPECT_EQ(Unshrink(OverwritePolicy::kNew), kUnshrinkStopped);
   ExpectErrorBox("Cannot create file C:\\DEST\\A.TXT");
@@ -385,7 +355,7 @@ TEST_F(ContainerTest, ANewerReadOnlyTargetInModeNewCannotBeCreated) {
 
 TEST_F(ContainerTest, ProgressIsRedrawnAboutEvery50000BytesWritten) {
   const std::string big = Prose(300000);
-  Put(Build({{"BIG.TXT", big}}));
+  Put(BuildContainer({{"BIG.TXT", big}}));
   host.counters.totalBytes = 2000000;
   host.counters.bytesDone = 1000;
   EXPECT_EQ(Unshrink(), kUnshrinkDone);
@@ -406,7 +376,7 @@ TEST_F(ContainerTest, ProgressIsRedrawnAboutEvery50000BytesWritten) {
 }
 
 TEST_F(ContainerTest, WithoutAByteTotalOrWithAnOutsideDecompressorTheBarCountsFiles) {
-  Put(Build({{"BIG.TXT", Prose(300000)}}));
+  Put(BuildContainer({{"BIG.TXT", Prose(300000)}}));
   host.counters.totalBytes = 2000000;
   host.counters.bytesUnknown = true;
   EXPECT_EQ(Unshrink(), kUnshrinkDone);
@@ -415,7 +385,7 @@ TEST_F(ContainerTest, WithoutAByteTotalOrWithAnOutsideDecompressorTheBarCountsFi
 }
 
 TEST_F(ContainerTest, CancelInTheProgressDialogStopsAtTheNextMember) {
-  Put(Build({{"A.TXT", "first"}, {"B.TXT", "second"}}));
+  Put(BuildContainer({{"A.TXT", "first"}, {"B.TXT", "second"}}));
   host.cancelAtPump = 1;
   EXPECT_EQ(Unshrink(), kUnshrinkStopped);
   EXPECT_FALSE(files.Exists("C:\\DEST\\A.TXT"));
@@ -458,7 +428,7 @@ class SplitContainerTest : public ContainerTest {
 
 TEST_F(SplitContainerTest, AMemberRunningPastTheEndOfAVolumeIsCompletedFromTheNext) {
   const std::string big = Noise(9000, 5), small = Prose(700), last = Noise(500, 6);
-  volumes = Build({{"BIG.BIN", big}, {"SMALL.TXT", small}, {"SUB\\LAST.BIN", last}}, 2000);
+  volumes = BuildContainer({{"BIG.BIN", big}, {"SMALL.TXT", small}, {"SUB\\LAST.BIN", last}}, 2000);
   ASSERT_GE(volumes.size(), 5u);
   Insert(0);
   InsertOnEveryQuestion();
@@ -479,7 +449,7 @@ TEST_F(SplitContainerTest, AMemberRunningPastTheEndOfAVolumeIsCompletedFromTheNe
 
 TEST_F(SplitContainerTest, KeptMembersArePassedOverAcrossVolumes) {
   const std::string big = Noise(9000, 7);
-  volumes = Build({{"BIG.BIN", big}, {"AFTER.TXT", "after the big one"}}, 2000);
+  volumes = BuildContainer({{"BIG.BIN", big}, {"AFTER.TXT", "after the big one"}}, 2000);
   files.AddFile("C:\\DEST\\BIG.BIN", "keep me");
   Insert(0);
   InsertOnEveryQuestion();
@@ -494,7 +464,7 @@ TEST_F(SplitContainerTest, EveryVolumeSizeSplitsAndJoinsMembersExactly) {
   for (uint32_t size : {kMinimumVolumeSize, kMinimumVolumeSize + 1, 300u, 511u, 1024u, 4096u, 100000u}) {
     SCOPED_TRACE(size);
     files.DeleteFile("C:\\DEST\\install.log");
-    volumes = Build(members, size);
+    volumes = BuildContainer(members, size);
     for (const ContainerVolume& v : volumes) EXPECT_LE(v.bytes.size(), size);
     inDrive = 0;
     Insert(0);
@@ -506,7 +476,7 @@ TEST_F(SplitContainerTest, EveryVolumeSizeSplitsAndJoinsMembersExactly) {
 }
 
 TEST_F(SplitContainerTest, AMissingVolumeIsAskedForAgainUntilTheUserStops) {
-  volumes = Build({{"FIRST.TXT", "one"}, {"BIG.BIN", Noise(3000, 11)}}, 1500);
+  volumes = BuildContainer({{"FIRST.TXT", "one"}, {"BIG.BIN", Noise(3000, 11)}}, 1500);
   ASSERT_GE(volumes.size(), 2u);
   Insert(0);
   int asked = 0;
@@ -523,7 +493,7 @@ TEST_F(SplitContainerTest, AMissingVolumeIsAskedForAgainUntilTheUserStops) {
 }
 
 TEST_F(SplitContainerTest, AVolumeInsertedAfterAWrongDiskIsRead) {
-  volumes = Build({{"BIG.BIN", Noise(3000, 12)}}, 1500);
+  volumes = BuildContainer({{"BIG.BIN", Noise(3000, 12)}}, 1500);
   Insert(0);
   ASSERT_EQ(volumes.size(), 3u);
   // The first time for each volume the wrong disk is still in the drive.
@@ -538,7 +508,7 @@ TEST_F(SplitContainerTest, AVolumeInsertedAfterAWrongDiskIsRead) {
 }
 
 TEST_F(SplitContainerTest, CancelAtAVolumeSwitchStops) {
-  volumes = Build({{"BIG.BIN", Noise(3000, 13)}}, 1500);
+  volumes = BuildContainer({{"BIG.BIN", Noise(3000, 13)}}, 1500);
   Insert(0);
   InsertOnEveryQuestion();
   host.cancelAtPump = 2;  // the first pump is before the member, the second at the switch
@@ -548,7 +518,7 @@ TEST_F(SplitContainerTest, CancelAtAVolumeSwitchStops) {
 }
 
 TEST_F(SplitContainerTest, AContinuationVolumeMarkedAsAFirstVolumeIsRefused) {
-  volumes = Build({{"BIG.BIN", Noise(3000, 14)}}, 1500);
+  volumes = BuildContainer({{"BIG.BIN", Noise(3000, 14)}}, 1500);
   volumes[1].bytes[18] = 0x74;
   Insert(0);
   InsertOnEveryQuestion();
@@ -606,14 +576,14 @@ TEST_F(ContainerTest, AMissingMemberHeaderWithoutNextVolumeIsReported) {
 }
 
 TEST_F(ContainerTest, ATargetThatCannotBeCreatedIsReported) {
-  Put(Build({{"A.TXT", "a"}}));
+  Put(BuildContainer({{"A.TXT", "a"}}));
   EXPECT_EQ(Unshrink(OverwritePolicy::kYes, kAttrNormal, "C:\\SRC\\DATA.Z", "C:\\NOWHERE\\DATA.Z"), kUnshrinkStopped);
   ExpectErrorBox("Cannot create file C:\\NOWHERE\\A.TXT");
 }
 
 TEST_F(ContainerTest, AReadErrorInsideMemberDataIsReported) {
   // The container comes from the payload, which goes away under the reader.
-  std::string container = Build({{"A.BIN", Noise(6000, 17)}})[0].bytes;
+  std::string container = BuildContainer({{"A.BIN", Noise(6000, 17)}})[0].bytes;
   std::string exe = std::string("[Zemko]\0", 8);
   std::string header(276, '\0');
   std::memcpy(&header[16], Le32(uint32_t(container.size())).data(), 4);
@@ -635,7 +605,7 @@ TEST_F(ContainerTest, AWriteErrorOrAFullDiskIsReported) {
   for (int32_t failWith : {-1, 0}) {
     SCOPED_TRACE(failWith);
     ui.boxes.clear();
-    Put(Build({{"OK.TXT", "fits"}, {"A.BIN", Noise(20000, 18)}}));
+    Put(BuildContainer({{"OK.TXT", "fits"}, {"A.BIN", Noise(20000, 18)}}));
     files.fullPath = "C:\\DEST\\A.BIN";
     files.room = 10000;
     files.failWith = failWith;

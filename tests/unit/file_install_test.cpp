@@ -22,9 +22,12 @@
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
 #include "shell/setup_context.h"
+#include "unit/container_test_support.h"
 
 namespace quorril {
 namespace {
+
+using testing::Member;
 
 // ---- building inputs -----------------------------------------------------------------
 
@@ -40,42 +43,6 @@ std::string Noise(size_t size, uint32_t seed) {
   return s;
 }
 
-struct Member {
-  std::string path;
-  std::string content;
-  uint16_t date = 0x5A21;
-  uint16_t time = 0x6000;
-};
-
-// A container of `members`, in volumes of at most `volumeSize` bytes (0: one
-// volume) named BASE.Z, BASE.002, BASE.003, ...
-std::vector<ContainerVolume> Container(const std::vector<Member>& members, uint32_t volumeSize = 0,
-                                       const std::string& base = "DATA") {
-  std::vector<PackedMember> packed;
-  for (const Member& m : members) {
-    PackedMember p;
-    p.path = m.path;
-    if (!m.content.empty()) {
-      std::vector<uint8_t> out;
-      EXPECT_EQ(ImplodeBuffer(reinterpret_cast<const uint8_t*>(m.content.data()), m.content.size(), ImplodeOptions(),
-                              &out),
-                kImplodeOk);
-      p.data.assign(out.begin(), out.end());
-    }
-    p.dosDate = m.date;
-    p.dosTime = m.time;
-    packed.push_back(p);
-  }
-  std::vector<ContainerVolume> volumes;
-  auto name = [&](int n) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%03d", n);
-    return base + "." + buf;
-  };
-  EXPECT_EQ(LayOutContainer(packed, volumeSize, name, &volumes), kLayoutOk);
-  if (!volumes.empty()) volumes[0].name = base + ".Z";
-  return volumes;
-}
 
 struct PayloadFile {
   std::string name;
@@ -730,7 +697,7 @@ TEST_F(FileInstallTest, ASourceThatHasGoneIsReportedAsNotFound) {
 // ---- containers ---------------------------------------------------------------------------
 
 TEST_F(FileInstallTest, AContainerIsExtractedInsteadOfCopied) {
-  Put(Container({{"README.TXT", "read me", 0x3000, 0x0100}, {"BIN\\TOOL.EXE", Noise(5000, 4)}}));
+  Put(testing::BuildContainer({{"README.TXT", "read me", 0x3000, 0x0100}, {"BIN\\TOOL.EXE", Noise(5000, 4)}}));
   files.AddFile("C:\\APP\\README.TXT", "kept under NO");
   EXPECT_EQ(Install("DATA.Z", OverwritePolicy::kNo, kAttrArchive), kFileEntryDone);
   EXPECT_FALSE(files.Exists("C:\\APP\\DATA.Z"));
@@ -769,7 +736,7 @@ class FileInstallSplitTest : public FileInstallTest {
 
 TEST_F(FileInstallSplitTest, ASplitContainerIsInstalledAfterTheOtherFilesOfItsEntry) {
   std::vector<ContainerVolume> volumes =
-      Container({{"ONE.BIN", Noise(3000, 5)}, {"TWO.BIN", Noise(3000, 6)}}, 2500);
+      testing::BuildContainer({{"ONE.BIN", Noise(3000, 5)}, {"TWO.BIN", Noise(3000, 6)}}, 2500);
   ASSERT_GE(volumes.size(), 2u);
   // One volume a disk; the first disk also holds two plain files.
   disks.resize(volumes.size());
@@ -802,8 +769,8 @@ TEST_F(FileInstallSplitTest, ASplitContainerIsInstalledAfterTheOtherFilesOfItsEn
 }
 
 TEST_F(FileInstallSplitTest, EverySplitContainerOfAWildcardIsInstalled) {
-  std::vector<ContainerVolume> first = Container({{"ONE.BIN", Noise(3000, 7)}}, 2000, "FIRST");
-  std::vector<ContainerVolume> second = Container({{"TWO.BIN", Noise(3000, 8)}}, 2000, "SECOND");
+  std::vector<ContainerVolume> first = testing::BuildContainer({{"ONE.BIN", Noise(3000, 7)}}, 2000, "FIRST");
+  std::vector<ContainerVolume> second = testing::BuildContainer({{"TWO.BIN", Noise(3000, 8)}}, 2000, "SECOND");
   ASSERT_EQ(first.size(), 2u);
   ASSERT_EQ(second.size(), 2u);
   // Both first volumes and both continuations on one disk (volume 2 names
@@ -1008,7 +975,7 @@ TEST_F(FileInstallTest, TheJournalListsEveryChangeInOrder) {
   files.AddFile("C:\\SRC\\X.DLL", "x");
   files.AddFile("C:\\SRC\\A.HLP", "a");
   files.AddFile("C:\\SRC\\B.HLP", "b");
-  Put(Container({{"DOC\\GUIDE.TXT", "guide"}}));
+  Put(testing::BuildContainer({{"DOC\\GUIDE.TXT", "guide"}}));
   files.AddFile("C:\\APP\\OLD.TMP", "x");
 
   RenameRecord rename;
