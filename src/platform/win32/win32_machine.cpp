@@ -24,7 +24,45 @@ constexpr DWORD kClassValueCapacity = 999;
 
 uint32_t SaturateTo32Bits(uint64_t bytes) { return bytes > 0xFFFFFFFFull ? 0xFFFFFFFFu : uint32_t(bytes); }
 
+template <typename Function>
+Function Entry(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
 }  // namespace
+
+struct Win32Machine::VersionLibrary {
+  using SizeFunction = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+  using InfoFunction = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+  using QueryFunction = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+
+  VersionLibrary() {
+    char directory[MAX_PATH];
+    UINT length = GetSystemDirectoryA(directory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    std::string path(directory, length);
+    if (path.back() != '\\') path += '\\';
+    path += "version.dll";
+    module = LoadLibraryA(path.c_str());
+    size = Entry<SizeFunction>(module, "GetFileVersionInfoSizeA");
+    info = Entry<InfoFunction>(module, "GetFileVersionInfoA");
+    query = Entry<QueryFunction>(module, "VerQueryValueA");
+  }
+  ~VersionLibrary() {
+    if (module) FreeLibrary(module);
+  }
+  VersionLibrary(const VersionLibrary&) = delete;
+  VersionLibrary& operator=(const VersionLibrary&) = delete;
+  bool Usable() const { return size && info && query; }
+
+  HMODULE module = nullptr;
+  SizeFunction size = nullptr;
+  InfoFunction info = nullptr;
+  QueryFunction query = nullptr;
+};
+
+Win32Machine::Win32Machine() = default;
+Win32Machine::~Win32Machine() = default;
 
 uint32_t Win32Machine::Version() {
   // GetVersion is deprecated in favour of version helpers, but its packed
@@ -101,16 +139,18 @@ std::string Win32Machine::ExecutablePath() {
 
 bool Win32Machine::FileVersionText(const std::string& path, std::string* version) {
   if (win32::HasNul(path)) return false;
+  if (!version_) version_ = std::make_unique<VersionLibrary>();
+  if (!version_->Usable()) return false;
   DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  DWORD size = version_->size(path.c_str(), &ignored);
   if (size == 0) return false;
   std::vector<char> block(size_t(size) + 1, '\0');
-  if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
+  if (!version_->info(path.c_str(), 0, size, block.data())) return false;
   const char* blockEnd = block.data() + block.size();
   for (const char* query : kFileVersionQueries) {
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.data(), query, &value, &length) || !value || length == 0) continue;
+    if (!version_->query(block.data(), query, &value, &length) || !value || length == 0) continue;
     // The value points into the block; a damaged resource must not make the
     // text run past its end.
     const char* text = static_cast<const char*>(value);
