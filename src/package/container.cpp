@@ -391,10 +391,8 @@ bool Unshrinker::SkipData(uint32_t remaining) {
 // Applies the overwrite mode to an existing target. Keeps the existing file
 // open in existing_ when it is to be kept, for its length.
 bool Unshrinker::ShouldWrite(const std::string& target) {
-  DosDateTime current;  // stays 0 when the target does not exist
-  if (!files_.GetModified(target, &current)) current = DosDateTime{0, 0};
   if (mode_ == OverwritePolicy::kYes) {
-    files_.SetAttributes(target, kAttrNormal);
+    ClearAttributes(files_, target);
     return true;
   }
   existing_ = files_.Open(target, OpenMode::kRead);
@@ -408,12 +406,15 @@ bool Unshrinker::ShouldWrite(const std::string& target) {
         return true;
       }
       return false;
-    case OverwritePolicy::kNew:
+    case OverwritePolicy::kNew: {
+      DosDateTime current;  // 0 when the date cannot be read
+      if (!files_.GetModified(target, &current)) current = DosDateTime{0, 0};
       if (member_.dosDate > current.date || (member_.dosDate == current.date && member_.dosTime > current.time)) {
         existing_.reset();
         return true;
       }
       return false;
+    }
     default:
       return false;
   }
@@ -449,9 +450,10 @@ bool Unshrinker::Extract(const std::string& target) {
     }
   }
   if (counters.CountsBytes()) host_.Progress(0);
+  // Dated through the handle that wrote it, so that closing it cannot move
+  // the date again.
+  output_->SetModifiedAndAttributes(DosDateTime{member_.dosDate, member_.dosTime}, attributes_);
   output_.reset();
-  files_.SetModified(target, DosDateTime{member_.dosDate, member_.dosTime});
-  files_.SetAttributes(target, attributes_);
   AppendJournal(ctx_, "FILE: \"" + target + "\"");
   return true;
 }
@@ -512,6 +514,11 @@ int UnshrinkContainer(SetupContext& ctx, CopyHost& host, const std::string& targ
                       OverwritePolicy mode, uint32_t attributes) {
   Unshrinker unshrinker(ctx, host, target, source, mode, attributes);
   return unshrinker.Run();
+}
+
+void ClearAttributes(FileSystem& files, const std::string& path) {
+  // Asking first costs less than a refused change where nothing is there.
+  if (files.GetAttributes(path) != kInvalidAttributes) files.SetAttributes(path, kAttrNormal);
 }
 
 bool IsSplitContainerStart(SetupContext& ctx, const std::string& source) {

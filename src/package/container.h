@@ -45,6 +45,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "script/script_model.h"
 
 namespace quorril {
@@ -219,6 +220,10 @@ enum : int {
 // after the next-disk question; their name is kept in ctx.continuationName.
 int UnshrinkContainer(SetupContext& ctx, CopyHost& host, const std::string& target,
                       const std::string& source, OverwritePolicy mode, uint32_t attributes);
+
+// Gives an existing file normal attributes, so that it can be replaced;
+// nothing when there is no such file.
+void ClearAttributes(FileSystem& files, const std::string& path);
 
 // True when the first 58 bytes of `source` are the header of the first
 // volume of a split container (a container with a next-volume name).

@@ -293,7 +293,7 @@ bool PlainCopy::ShouldWrite() {
   // would empty it before it is read.
   if (!input_->InArchive() && SamePath(source_, target_)) return false;
   if (policy_ == OverwritePolicy::kYes) {
-    files_.SetAttributes(target_, kAttrNormal);
+    ClearAttributes(files_, target_);
     return true;
   }
   if (!files_.Open(target_, OpenMode::kRead)) return true;  // no target yet
@@ -374,10 +374,10 @@ int PlainCopy::Run() {
     return kCopyStopped;
   }
   if (counters.CountsBytes()) host_.Progress(0);
+  // Dated through the handle that wrote the file, so that closing it cannot
+  // move the date again.
+  output->SetModifiedAndAttributes(DosDateTime{input_->DosDate(), input_->DosTime()}, attributes_);
   output.reset();
-  // The date first: a read-only attribute would refuse it.
-  files_.SetModified(target_, DosDateTime{input_->DosDate(), input_->DosTime()});
-  files_.SetAttributes(target_, attributes_);
   input_.reset();
   AppendJournal(ctx_, "FILE: \"" + target_ + "\"");
   return kCopyDone;

@@ -11,20 +11,24 @@ static uint32_t Le32(const uint8_t* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-void VirtualFileSystem::AttachArchive(const std::string& executablePath) {
+void VirtualFileSystem::ForgetArchive() {
   handle_.reset();
-  path_ = executablePath;
   firstEntry_ = lastEntry_ = 0;
   archiveSize_ = 0;
   ++generation_;
+  indexed_ = false;
+  entries_.clear();
+  index_.clear();
+}
+
+void VirtualFileSystem::AttachArchive(const std::string& executablePath) {
+  ForgetArchive();
+  path_ = executablePath;
 }
 
 void VirtualFileSystem::DetachArchive() {
-  handle_.reset();
+  ForgetArchive();
   path_.clear();
-  firstEntry_ = lastEntry_ = 0;
-  archiveSize_ = 0;
-  ++generation_;
 }
 
 void VirtualFileSystem::FindArchive() {
@@ -92,27 +96,36 @@ bool VirtualFileSystem::WalkArchive(const std::function<bool(const ArchiveEntry&
   return true;
 }
 
+const ArchiveEntry* VirtualFileSystem::FindEntry(const std::string& name) {
+  if (!indexed_) {
+    indexed_ = true;
+    WalkArchive([&](const ArchiveEntry& entry) {
+      if (index_.emplace(AsciiUpperCopy(entry.name), entries_.size()).second) entries_.push_back(entry);
+      return true;
+    });
+  }
+  auto found = index_.find(AsciiUpperCopy(name));
+  return found == index_.end() ? nullptr : &entries_[found->second];
+}
+
 std::unique_ptr<VirtualFile> VirtualFileSystem::Open(const std::string& path) {
   FindArchive();
   std::string name = LookupName(path);
   if (handle_ && firstEntry_ != 0 && !disabled_ && !name.empty()) {
-    std::unique_ptr<VirtualFile> found;
-    WalkArchive([&](const ArchiveEntry& entry) {
-      if (!EqualsNoCase(entry.name, name)) return true;
-      uint32_t size = entry.size;
+    if (const ArchiveEntry* entry = FindEntry(name)) {
+      uint32_t size = entry->size;
       // A size that runs past the end of the file is cut to what is there.
-      if (entry.dataOffset + int64_t(size) > archiveSize_) size = uint32_t(archiveSize_ - entry.dataOffset);
+      if (entry->dataOffset + int64_t(size) > archiveSize_) size = uint32_t(archiveSize_ - entry->dataOffset);
       if (size > 0x7FFFFFFFu) size = 0x7FFFFFFF;
-      found.reset(new VirtualFile());
-      found->dataOffset_ = entry.dataOffset;
+      auto found = std::unique_ptr<VirtualFile>(new VirtualFile());
+      found->dataOffset_ = entry->dataOffset;
       found->size_ = int32_t(size);
-      found->attributes_ = entry.attributes;
-      found->dosTime_ = entry.dosTime;
-      found->dosDate_ = entry.dosDate;
+      found->attributes_ = entry->attributes;
+      found->dosTime_ = entry->dosTime;
+      found->dosDate_ = entry->dosDate;
       found->generation_ = generation_;
-      return false;
-    });
-    if (found) return found;
+      return found;
+    }
   }
   if (path.find_first_of("*?") != std::string::npos) return nullptr;
   DosDateTime when;

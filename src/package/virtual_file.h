@@ -17,12 +17,17 @@
 // The reader relies only on the trailer and the chain of next offsets. The
 // walk is bounded: an offset outside the file, an offset that does not move
 // forward, or more entries than the file could hold ends it as not found.
+// Lookups walk the chain once per attached archive and keep its entries in
+// an index by name (the first entry of a name wins, as a walk would find
+// it), so opening N members reads N headers, not N * N.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -98,6 +103,8 @@ class VirtualFileSystem {
 
  private:
   void FindArchive();
+  void ForgetArchive();
+  const ArchiveEntry* FindEntry(const std::string& name);
   bool MemberUsable(const VirtualFile& file) const;
 
   FileSystem* files_;
@@ -108,6 +115,11 @@ class VirtualFileSystem {
   uint32_t lastEntry_ = 0;
   bool disabled_ = false;
   uint64_t generation_ = 1;
+  // The chain's entries up to its end or its first damage, read on the
+  // first lookup; keyed by the name in upper case.
+  bool indexed_ = false;
+  std::vector<ArchiveEntry> entries_;
+  std::unordered_map<std::string, size_t> index_;
 };
 
 }  // namespace quorril

@@ -97,6 +97,13 @@ class FileHandle {
   // Returns the new position, or -1.
   virtual int64_t Seek(int64_t offset, int origin) = 0;
   virtual int64_t Size() = 0;
+  // Finishes a written file through this handle, which must have been
+  // opened for writing: sets its last-write time and its attributes (as
+  // FileSystem::SetAttributes would). Call it after the last write; closing
+  // does not move the date again, and a read-only attribute takes effect
+  // for later opens only. False when the handle cannot set them or the date
+  // is not a valid DOS date.
+  virtual bool SetModifiedAndAttributes(DosDateTime when, uint32_t attributes) = 0;
 };
 
 class FileSystem {

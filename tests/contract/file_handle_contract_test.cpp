@@ -167,5 +167,46 @@ TEST_F(FileHandleContract, DosDatesRoundTripAtTheEndsOfTheirRange) {
   }
 }
 
+// The copy code finishes a file through the handle that wrote it: the date
+// must survive the close, the attributes hold for later opens, and a handle
+// opened for reading changes nothing.
+TEST_F(FileHandleContract, AWritingHandleSetsTheDateAndAttributesThatClosingKeeps) {
+  const DosDateTime when{uint16_t((15 << 9) | (6 << 5) | 30), uint16_t((8 << 11) | (45 << 5) | 10)};  // 1995-06-30 08:45:20
+  auto writer = fs().Open(S("dated.txt"), OpenMode::kCreate);
+  ASSERT_TRUE(writer);
+  ASSERT_EQ(writer->Write("contents", 8), 8);
+  ASSERT_TRUE(writer->SetModifiedAndAttributes(when, kAttrReadOnly | kAttrHidden));
+  writer.reset();
+  DosDateTime back;
+  ASSERT_TRUE(fs().GetModified(S("dated.txt"), &back));
+  EXPECT_EQ(back.date, when.date);
+  EXPECT_EQ(back.time, when.time);
+  EXPECT_EQ(fs().GetAttributes(S("dated.txt")) & 0x07u, uint32_t(kAttrReadOnly | kAttrHidden));
+  EXPECT_EQ(Contents(S("dated.txt")), "contents");
+  EXPECT_FALSE(fs().Open(S("dated.txt"), OpenMode::kCreate)) << "read-only now";
+
+  auto reader = fs().Open(S("dated.txt"), OpenMode::kRead);
+  ASSERT_TRUE(reader);
+  EXPECT_FALSE(reader->SetModifiedAndAttributes(DosDateTime{uint16_t((20 << 9) | (1 << 5) | 1), 0}, kAttrNormal));
+  reader.reset();
+  ASSERT_TRUE(fs().GetModified(S("dated.txt"), &back));
+  EXPECT_EQ(back.date, when.date) << "the refused change left the date";
+  EXPECT_EQ(fs().GetAttributes(S("dated.txt")) & 0x07u, uint32_t(kAttrReadOnly | kAttrHidden));
+
+  // Normal attributes (or none at all) clear the bits again.
+  ASSERT_TRUE(fs().SetAttributes(S("dated.txt"), kAttrNormal));
+  for (uint32_t normal : {uint32_t(kAttrNormal), 0u}) {
+    auto again = fs().Open(S("dated.txt"), OpenMode::kCreate);
+    ASSERT_TRUE(again);
+    ASSERT_TRUE(again->SetModifiedAndAttributes(when, kAttrHidden));
+    again.reset();
+    again = fs().Open(S("dated.txt"), OpenMode::kReadWrite);
+    ASSERT_TRUE(again);
+    ASSERT_TRUE(again->SetModifiedAndAttributes(when, normal));
+    again.reset();
+    EXPECT_EQ(fs().GetAttributes(S("dated.txt")) & 0x07u, 0u) << normal;
+  }
+}
+
 }  // namespace
 }  // namespace quorril::testing

@@ -102,6 +102,9 @@ class FileSystemWithFullDisk : public MemoryFileSystem {
     }
     int64_t Seek(int64_t o, int origin) override { return inner_->Seek(o, origin); }
     int64_t Size() override { return inner_->Size(); }
+    bool SetModifiedAndAttributes(DosDateTime when, uint32_t attributes) override {
+      return inner_->SetModifiedAndAttributes(when, attributes);
+    }
 
    private:
     std::unique_ptr<FileHandle> inner_;

@@ -292,6 +292,7 @@ class ShortFile : public FileHandle {
     return offset;
   }
   int64_t Size() override { return claimed_; }
+  bool SetModifiedAndAttributes(DosDateTime, uint32_t) override { return false; }
 
  private:
   std::string bytes_;

@@ -417,6 +417,9 @@ class FaultyFiles : public FileSystem {
     }
     int64_t Seek(int64_t offset, int origin) override { return owner_->Fault() ? -1 : inner_->Seek(offset, origin); }
     int64_t Size() override { return owner_->Fault() ? -1 : inner_->Size(); }
+    bool SetModifiedAndAttributes(DosDateTime when, uint32_t attributes) override {
+      return !owner_->Fault() && inner_->SetModifiedAndAttributes(when, attributes);
+    }
 
    private:
     FaultyFiles* owner_;

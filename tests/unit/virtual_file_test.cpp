@@ -286,6 +286,34 @@ TEST_F(VirtualFileTest, DetachingWithoutDisablingLetsALaterAttachUseTheArchiveAg
   EXPECT_EQ(vfs.Read(*old, &c, 1), -1);
 }
 
+TEST_F(VirtualFileTest, EveryMemberOfALargePayloadIsFoundAndTheFirstOfANameWins) {
+  std::vector<Entry> entries;
+  for (int i = 0; i < 300; ++i) entries.push_back({"F" + std::to_string(i) + ".DAT", "data " + std::to_string(i)});
+  entries.push_back({"f7.dat", "a later entry of the same name"});
+  Attach(BuildPackage(entries));
+  // Looked up backwards, forwards and again: each name gives its own data.
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 299; i >= 0; i -= (round ? 7 : 1)) {
+      auto f = vfs.Open("C:\\ANY\\f" + std::to_string(i) + ".dat");
+      ASSERT_TRUE(f) << i;
+      EXPECT_EQ(ReadAll(*f), "data " + std::to_string(i));
+    }
+  }
+  EXPECT_FALSE(vfs.Open("F300.DAT"));
+}
+
+TEST_F(VirtualFileTest, AttachingAgainReadsTheExecutableAsItIsNow) {
+  Attach(BuildPackage({{"A.TXT", "first"}, {"B.TXT", "b"}}));
+  EXPECT_EQ(ReadAll(*vfs.Open("A.TXT")), "first");
+  // The executable is replaced (a new disk in the drive, say) and attached again.
+  Attach(BuildPackage({{"C.TXT", "c"}, {"A.TXT", "second"}}));
+  auto a = vfs.Open("A.TXT");
+  ASSERT_TRUE(a);
+  EXPECT_EQ(ReadAll(*a), "second");
+  EXPECT_FALSE(vfs.Open("B.TXT"));
+  EXPECT_TRUE(vfs.Open("C.TXT"));
+}
+
 // ---- damaged payloads ---------------------------------------------------------------------
 
 TEST_F(VirtualFileTest, WalkListsTheChainInOrder) {
@@ -333,6 +361,22 @@ TEST_F(VirtualFileTest, DamagedChainsEndTheWalkAsNotFound) {
     bool intact = vfs.WalkArchive([](const ArchiveEntry&) { return true; });
     EXPECT_FALSE(intact);
   }
+}
+
+TEST_F(VirtualFileTest, EntriesBeforeADamagedLinkAreStillFound) {
+  files.AddFile("C:\\SETUP\\C.TXT", "disk");
+  std::vector<uint32_t> at;
+  std::string package = BuildPackage({{"A.TXT", "aaaa"}, {"B.TXT", "bbbb"}, {"C.TXT", "archive"}}, &at);
+  Put32(package, at[1], 0xFFFFFF00u);
+  Attach(package);
+  auto c = vfs.Open("C:\\SETUP\\C.TXT");
+  ASSERT_TRUE(c);
+  EXPECT_FALSE(c->InArchive());
+  auto b = vfs.Open("B.TXT");
+  ASSERT_TRUE(b);
+  EXPECT_TRUE(b->InArchive());
+  EXPECT_EQ(ReadAll(*b), "bbbb");
+  EXPECT_EQ(ReadAll(*vfs.Open("A.TXT")), "aaaa");
 }
 
 TEST_F(VirtualFileTest, AChainLongerThanTheFileCouldHoldIsCutOff) {

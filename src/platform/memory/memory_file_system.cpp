@@ -8,11 +8,27 @@
 
 namespace quorril {
 
+// What a handle open on a file may change besides its bytes.
+struct FileInfo {
+  uint32_t attributes = kAttrArchive;
+  DosDateTime modified{0x5A21, 0x6000};
+};
+
+// SetFileAttributes' rules: the directory bit cannot be set or cleared, and
+// NORMAL stands alone (no bits at all on a file means NORMAL).
+uint32_t NewAttributes(uint32_t attributes, bool directory) {
+  uint32_t keep = directory ? uint32_t(kAttrDirectory) : 0u;
+  attributes &= ~uint32_t(kAttrDirectory);
+  if (!directory && (attributes & ~uint32_t(kAttrNormal)) == 0) attributes = kAttrNormal;
+  if (attributes & ~uint32_t(kAttrNormal)) attributes &= ~uint32_t(kAttrNormal);
+  return attributes | keep;
+}
+
 struct MemoryFileSystem::Node {
   std::string name;
   bool directory = false;
-  uint32_t attributes = kAttrArchive;
-  DosDateTime modified{0x5A21, 0x6000};
+  // Shared with the handles open on the file, which may set them.
+  std::shared_ptr<FileInfo> info = std::make_shared<FileInfo>();
   std::shared_ptr<std::string> data = std::make_shared<std::string>();
   std::vector<std::unique_ptr<Node>> children;  // in creation order
   Node* parent = nullptr;
@@ -40,7 +56,8 @@ constexpr uint32_t kErrorDirectory = 267;  // the name is not a directory
 
 class MemoryFileHandle : public FileHandle {
  public:
-  MemoryFileHandle(std::shared_ptr<std::string> data, OpenMode mode) : data_(std::move(data)), mode_(mode) {}
+  MemoryFileHandle(std::shared_ptr<std::string> data, std::shared_ptr<FileInfo> info, OpenMode mode)
+      : data_(std::move(data)), info_(std::move(info)), mode_(mode) {}
   int32_t Read(void* buffer, uint32_t count) override {
     if (mode_ == OpenMode::kCreate || mode_ == OpenMode::kAppend) return -1;
     if (position_ >= data_->size()) return 0;
@@ -66,9 +83,16 @@ class MemoryFileHandle : public FileHandle {
     return int64_t(position_);
   }
   int64_t Size() override { return int64_t(data_->size()); }
+  bool SetModifiedAndAttributes(DosDateTime when, uint32_t attributes) override {
+    if (mode_ == OpenMode::kRead) return false;
+    info_->modified = when;
+    info_->attributes = NewAttributes(attributes, false);
+    return true;
+  }
 
  private:
   std::shared_ptr<std::string> data_;
+  std::shared_ptr<FileInfo> info_;
   OpenMode mode_;
   size_t position_ = 0;
 };
@@ -158,7 +182,7 @@ void MemoryFileSystem::AddDrive(char letter, DriveType type, const std::string& 
   drive->label = label;
   drive->freeBytes = freeBytes;
   drive->root.directory = true;
-  drive->root.attributes = kAttrDirectory;
+  drive->root.info->attributes = kAttrDirectory;
   drive->root.name = std::string(1, letter) + ":";
   drives_[letter] = std::move(drive);
 }
@@ -267,7 +291,7 @@ bool MemoryFileSystem::AddDirectory(const std::string& path) {
       auto created = std::make_unique<Node>();
       created->name = part;
       created->directory = true;
-      created->attributes = kAttrDirectory;
+      created->info->attributes = kAttrDirectory;
       created->parent = node;
       child = created.get();
       node->children.push_back(std::move(created));
@@ -296,8 +320,8 @@ bool MemoryFileSystem::AddFile(const std::string& path, const std::string& conte
     parent->children.push_back(std::move(created));
   }
   node->data = std::make_shared<std::string>(contents);
-  node->attributes = attributes;
-  node->modified = modified;
+  node->info->attributes = attributes;
+  node->info->modified = modified;
   return true;
 }
 
@@ -339,11 +363,11 @@ std::unique_ptr<FileHandle> MemoryFileSystem::Open(const std::string& path, Open
       Fail(missing);
       return nullptr;
     }
-    if (node->directory || (mode == OpenMode::kReadWrite && (node->attributes & kAttrReadOnly))) {
+    if (node->directory || (mode == OpenMode::kReadWrite && (node->info->attributes & kAttrReadOnly))) {
       Fail(kErrorAccessDenied);
       return nullptr;
     }
-    return std::make_unique<MemoryFileHandle>(node->data, mode);
+    return std::make_unique<MemoryFileHandle>(node->data, node->info, mode);
   }
   if (!node) {
     Node* parent = abs.empty() ? nullptr : Parent(abs);
@@ -361,13 +385,13 @@ std::unique_ptr<FileHandle> MemoryFileSystem::Open(const std::string& path, Open
     created->parent = parent;
     node = created.get();
     parent->children.push_back(std::move(created));
-  } else if (node->directory || (node->attributes & kAttrReadOnly)) {
+  } else if (node->directory || (node->info->attributes & kAttrReadOnly)) {
     Fail(kErrorAccessDenied);
     return nullptr;
   } else if (mode == OpenMode::kCreate) {
     node->data = std::make_shared<std::string>();
   }
-  return std::make_unique<MemoryFileHandle>(node->data, mode);
+  return std::make_unique<MemoryFileHandle>(node->data, node->info, mode);
 }
 
 bool MemoryFileSystem::Find(const std::string& pattern, std::vector<FindEntry>* entries) {
@@ -386,9 +410,9 @@ bool MemoryFileSystem::Find(const std::string& pattern, std::vector<FindEntry>* 
   auto add = [&](const std::string& name, const Node& node) {
     FindEntry e;
     e.name = name;
-    e.attributes = node.attributes;
+    e.attributes = node.info->attributes;
     e.size = node.directory ? 0 : node.data->size();
-    e.modified = node.modified;
+    e.modified = node.info->modified;
     entries->push_back(e);
   };
   if (dir->parent) {
@@ -416,18 +440,14 @@ uint32_t MemoryFileSystem::GetAttributes(const std::string& path) {
     Fail(missing);
     return kInvalidAttributes;
   }
-  return node->attributes;
+  return node->info->attributes;
 }
 
 bool MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
   uint32_t missing = 0;
   Node* node = LookupPath(path, nullptr, &missing);
   if (!node) return Fail(missing);
-  uint32_t keep = node->directory ? uint32_t(kAttrDirectory) : 0u;
-  attributes &= ~uint32_t(kAttrDirectory);
-  if (!node->directory && (attributes & ~uint32_t(kAttrNormal)) == 0) attributes = kAttrNormal;
-  if (attributes & ~uint32_t(kAttrNormal)) attributes &= ~uint32_t(kAttrNormal);
-  node->attributes = attributes | keep;
+  node->info->attributes = NewAttributes(attributes, node->directory);
   return true;
 }
 
@@ -435,7 +455,7 @@ bool MemoryFileSystem::GetModified(const std::string& path, DosDateTime* when) {
   uint32_t missing = 0;
   Node* node = LookupPath(path, nullptr, &missing);
   if (!node || node->directory) return Fail(node ? kErrorAccessDenied : missing);
-  *when = node->modified;
+  *when = node->info->modified;
   return true;
 }
 
@@ -443,8 +463,8 @@ bool MemoryFileSystem::SetModified(const std::string& path, DosDateTime when) {
   uint32_t missing = 0;
   Node* node = LookupPath(path, nullptr, &missing);
   if (!node || node->directory) return Fail(node ? kErrorAccessDenied : missing);
-  if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
-  node->modified = when;
+  if (node->info->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
+  node->info->modified = when;
   return true;
 }
 
@@ -459,7 +479,7 @@ bool MemoryFileSystem::CreateDirectory(const std::string& path) {
   auto created = std::make_unique<Node>();
   created->name = name;
   created->directory = true;
-  created->attributes = kAttrDirectory;
+  created->info->attributes = kAttrDirectory;
   created->parent = parent;
   parent->children.push_back(std::move(created));
   return true;
@@ -489,7 +509,7 @@ bool MemoryFileSystem::DeleteFile(const std::string& path) {
   uint32_t missing = 0;
   Node* node = LookupPath(path, nullptr, &missing);
   if (!node) return Fail(missing);
-  if (node->directory || (node->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
+  if (node->directory || (node->info->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
   auto& siblings = node->parent->children;
   siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
                                 [node](const std::unique_ptr<Node>& n) { return n.get() == node; }),
@@ -529,12 +549,12 @@ bool MemoryFileSystem::CopyFile(const std::string& from, const std::string& to, 
   std::string dst = Resolve(to);
   Node* existing = Lookup(dst);
   if (existing && failIfExists) return Fail(kErrorFileExists);
-  if (existing && (existing->directory || (existing->attributes & kAttrReadOnly))) return Fail(kErrorAccessDenied);
+  if (existing && (existing->directory || (existing->info->attributes & kAttrReadOnly))) return Fail(kErrorAccessDenied);
   Node* parent = Parent(dst);
   if (!parent || !parent->directory) return Fail(kErrorPathNotFound);
   std::string contents = *node->data;
-  uint32_t attributes = node->attributes | kAttrArchive;
-  DosDateTime when = node->modified;
+  uint32_t attributes = node->info->attributes | kAttrArchive;
+  DosDateTime when = node->info->modified;
   return AddFile(dst, contents, attributes, when) || Fail(kErrorAccessDenied);
 }
 

@@ -29,7 +29,7 @@ constexpr uint32_t kMaxTransfer = 0x7FFFFFFF;
 
 class Win32OpenFile : public FileHandle {
  public:
-  Win32OpenFile(win32::UniqueFile file, bool append) : file_(std::move(file)), append_(append) {}
+  Win32OpenFile(win32::UniqueFile file, OpenMode mode) : file_(std::move(file)), mode_(mode) {}
 
   int32_t Read(void* buffer, uint32_t count) override {
     if (count > kMaxTransfer) count = kMaxTransfer;
@@ -40,7 +40,7 @@ class Win32OpenFile : public FileHandle {
 
   int32_t Write(const void* buffer, uint32_t count) override {
     if (count > kMaxTransfer) count = kMaxTransfer;
-    if (append_) {
+    if (mode_ == OpenMode::kAppend) {
       LARGE_INTEGER zero{};
       if (!SetFilePointerEx(file_.Get(), zero, nullptr, FILE_END)) return -1;
     }
@@ -64,9 +64,28 @@ class Win32OpenFile : public FileHandle {
     return size.QuadPart;
   }
 
+  bool SetModifiedAndAttributes(DosDateTime when, uint32_t attributes) override {
+    // Wine lets a handle opened for reading change them; Windows does not.
+    if (mode_ == OpenMode::kRead) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return false;
+    }
+    FILE_BASIC_INFO info{};  // zero times are left as they are
+    FILETIME written;
+    bool dated = DosToFileTime(when, &written);
+    if (dated) {
+      info.LastWriteTime.LowPart = written.dwLowDateTime;
+      info.LastWriteTime.HighPart = int32_t(written.dwHighDateTime);
+    }
+    // As SetFileAttributesA: no bits at all means normal (a zero here would
+    // mean "unchanged"). The attributes are set even when the date is bad.
+    info.FileAttributes = attributes | FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(file_.Get(), FileBasicInfo, &info, sizeof info) && dated;
+  }
+
  private:
   win32::UniqueFile file_;
-  bool append_;
+  OpenMode mode_;
 };
 
 FindEntry ToFindEntry(const WIN32_FIND_DATAA& data) {
@@ -138,7 +157,7 @@ std::unique_ptr<FileHandle> Win32FileSystem::Open(const std::string& path, OpenM
     Fail();
     return nullptr;
   }
-  return std::make_unique<Win32OpenFile>(std::move(file), mode == OpenMode::kAppend);
+  return std::make_unique<Win32OpenFile>(std::move(file), mode);
 }
 
 bool Win32FileSystem::Find(const std::string& pattern, std::vector<FindEntry>* entries) {

@@ -55,10 +55,12 @@ class ProgressDialog : public Dialog {
  private:
   void Initialise();
   void Paint();
+  void DrawBar(HDC dc);
   void OnCancel();
 
   HBRUSH brush_;
   std::string cancelText_, quitText_;
+  std::string upper_, lower_;  // the texts the statics show
   RECT bar_{};
   int32_t percent_ = 0;
   bool painted_ = false;  // a percentage has been drawn since creation
