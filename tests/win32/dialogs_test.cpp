@@ -18,6 +18,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_user_interface.h"
+#include "shot_support.h"
 #include "ui/win32/dialog_ids.h"
 #include "ui/win32/screen_dialog.h"
 
@@ -294,42 +295,12 @@ COLORREF PixelAt(HWND window, int x, int y) {
 
 // Writes the window as it is on screen into QUORRIL_DIALOG_SHOTS\name.bmp.
 void SaveShot(HWND window, const std::string& name) {
-  char directory[MAX_PATH] = {};
-  DWORD length = GetEnvironmentVariableA("QUORRIL_DIALOG_SHOTS", directory, sizeof directory);
-  if (length == 0 || length >= sizeof directory) return;
+  if (GetEnvironmentVariableA("QUORRIL_DIALOG_SHOTS", nullptr, 0) == 0) return;
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   RECT r;
   GetWindowRect(window, &r);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
   HDC source = GetWindowDC(window);
-  HDC memory = CreateCompatibleDC(source);
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
-  GdiFlush();
-  const DWORD stride = (DWORD(width) * 3 + 3) & ~3u;
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-  file.bfSize = file.bfOffBits + stride * DWORD(height);
-  std::string path = std::string(directory) + "\\" + name + ".bmp";
-  if (FILE* out = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(&file, sizeof file, 1, out);
-    std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
-    std::fwrite(bits, stride, DWORD(height), out);
-    std::fclose(out);
-  }
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
+  SaveBitmap(source, r.right - r.left, r.bottom - r.top, "QUORRIL_DIALOG_SHOTS", name);
   ReleaseDC(window, source);
 }
 

@@ -20,6 +20,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_user_interface.h"
+#include "shot_support.h"
 #include "ui/dialog_templates.h"
 #include "ui/screen_painting.h"
 #include "ui/text_template.h"
@@ -161,40 +162,10 @@ COLORREF Ref(const Colour& c) { return RGB(c.red, c.green, c.blue); }
 
 // Writes the whole screen into QUORRIL_SCREEN_SHOTS\name.bmp.
 void SaveScreen(const std::string& name) {
-  char directory[MAX_PATH] = {};
-  DWORD length = GetEnvironmentVariableA("QUORRIL_SCREEN_SHOTS", directory, sizeof directory);
-  if (length == 0 || length >= sizeof directory) return;
+  if (GetEnvironmentVariableA("QUORRIL_SCREEN_SHOTS", nullptr, 0) == 0) return;
   Pump();
-  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
   HDC source = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(source);
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
-  GdiFlush();
-  const DWORD stride = (DWORD(width) * 3 + 3) & ~3u;
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-  file.bfSize = file.bfOffBits + stride * DWORD(height);
-  std::string path = std::string(directory) + "\\" + name + ".bmp";
-  if (FILE* out = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(&file, sizeof file, 1, out);
-    std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
-    std::fwrite(bits, stride, DWORD(height), out);
-    std::fclose(out);
-  }
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
+  SaveBitmap(source, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), "QUORRIL_SCREEN_SHOTS", name);
   ReleaseDC(nullptr, source);
 }
 
