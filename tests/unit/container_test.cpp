@@ -362,6 +362,7 @@ TEST_F(ContainerTest, ProgressIsRedrawnAboutEvery50000BytesWritten) {
   host.counters.totalBytes = 2000000;
   host.counters.bytesDone = 1000;
   EXPECT_EQ(Unshrink(), kUnshrinkDone);
+  EXPECT_EQ(Content("C:\\DEST\\BIG.TXT"), big);
   EXPECT_EQ(host.counters.bytesDone, 301000);
   // One redraw before the member, one after it, and in between one each
   // time more than 50,000 bytes were written since the last.
@@ -604,13 +605,18 @@ TEST_F(ContainerTest, AReadErrorInsideMemberDataIsReported) {
   EXPECT_EQ(Journal(), "<none>");
 }
 
+// The disk fills up within a small member, or within a large one after
+// part of it was written (at 10,000 and 100,000 of its 200,000 bytes).
 TEST_F(ContainerTest, AWriteErrorOrAFullDiskIsReported) {
-  for (int32_t failWith : {-1, 0}) {
-    SCOPED_TRACE(failWith);
+  for (int32_t failWith : {-1, 0})
+  for (int32_t size : {20000, 200000})
+  for (int64_t room : {10000, 100000}) {
+    if (room >= size) continue;
+    SCOPED_TRACE(::testing::Message() << failWith << " " << size << " " << room);
     ui.boxes.clear();
-    Put(BuildContainer({{"OK.TXT", "fits"}, {"A.BIN", Noise(20000, 18)}}));
+    Put(BuildContainer({{"OK.TXT", "fits"}, {"A.BIN", Noise(size_t(size), 18)}}));
     files.fullPath = "C:\\DEST\\A.BIN";
-    files.room = 10000;
+    files.room = room;
     files.failWith = failWith;
     EXPECT_EQ(Unshrink(), kUnshrinkStopped);
     ExpectErrorBox("Writing disk error.");
