@@ -30,8 +30,9 @@ int AppendJournal(SetupContext& ctx, const std::string& text) {
   AppendTextMode(&bytes, journal.pending);
   AppendTextMode(&bytes, text);
   bytes += "\r\n";
-  if (file->Write(bytes.data(), uint32_t(bytes.size())) < 0) {
-    // Nothing reached the file: keep everything for the next attempt.
+  if (file->Write(bytes.data(), uint32_t(bytes.size())) != int32_t(bytes.size())) {
+    // Not all of it reached the file (a full disk): keep everything for the
+    // next attempt. A line may then stand twice, but none is lost.
     journal.pending += text;
     journal.pending += '\n';
     return 0;

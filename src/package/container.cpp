@@ -281,7 +281,7 @@ int Unshrinker::Run() {
   if (!volumeHeader_.IsFirstVolume()) return kUnshrinkNotContainer;
   expected_ = volumeHeader_.memberCount;
 
-  workArea_.reset(new (std::nothrow) uint8_t[kUnshrinkWorkAreaSize]());
+  workArea_.reset(new (std::nothrow) uint8_t[kExplodeWorkAreaSize]());
   pending_.reset(new (std::nothrow) char[kOutputBlockSize]);
   if (!workArea_ || !pending_) {
     ShowError(Text(PromptId::kExpansionMemoryError));

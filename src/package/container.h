@@ -72,8 +72,8 @@ constexpr uint32_t kMemberTimeOffset = 144;
 static_assert(kVolumeKindOffset + 2 + 38 == kVolumeHeaderSize, "volume header layout");
 static_assert(kMemberTimeOffset + 4 + 20 == kMemberHeaderSize, "member header layout");
 
-// Work area of the decompressor, allocated once per container.
-constexpr size_t kUnshrinkWorkAreaSize = 12596;
+// Work area of the decompressor (kExplodeWorkAreaSize), allocated once per
+// container.
 
 // Progress refresh after this many bytes written.
 constexpr int32_t kProgressStep = 50000;

@@ -81,7 +81,6 @@ bool VirtualFileSystem::WalkArchive(const std::function<bool(const ArchiveEntry&
         handle_->Read(header, kArchiveHeaderSize) != int32_t(kArchiveHeaderSize))
       return false;
     ArchiveEntry entry;
-    entry.headerOffset = uint32_t(offset);
     entry.dataOffset = offset + kArchiveHeaderSize;
     entry.size = Le32(header + 16);
     entry.attributes = Le32(header + 4) & 0xFFFF;

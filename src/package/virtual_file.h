@@ -40,8 +40,7 @@ constexpr uint32_t kArchiveNameSize = 256;
 
 // One entry of the archive's chain, as its header gives it.
 struct ArchiveEntry {
-  uint32_t headerOffset = 0;
-  int64_t dataOffset = 0;  // headerOffset + kArchiveHeaderSize
+  int64_t dataOffset = 0;  // the header's offset + kArchiveHeaderSize
   uint32_t size = 0;       // the size field as stored
   uint32_t attributes = 0;  // low 16 bits of the field
   uint16_t dosDate = 0;

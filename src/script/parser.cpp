@@ -251,14 +251,6 @@ std::string_view FirstLetterRun(std::string_view line) {
   return line.substr(start, i - start);
 }
 
-std::string_view FirstAlnumRun(std::string_view line) {
-  size_t i = 0;
-  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-  size_t start = i;
-  while (i < line.size() && (ScriptTokenizer::IsLetter(line[i]) || IsAsciiDigit(line[i]))) ++i;
-  return line.substr(start, i - start);
-}
-
 int32_t LeadingDigits(std::string_view word) {
   int64_t value = 0;
   for (char c : word) {

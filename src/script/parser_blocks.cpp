@@ -24,21 +24,11 @@
 #include "script/parser_internal.h"
 #include "script/registry_block_reader.h"
 #include "ui/screen_limits.h"
+#include "ui/text_template.h"
 
 namespace quorril {
 
 namespace {
-
-constexpr size_t kMaxBlockLines = 127;
-constexpr size_t kMaxBlockLineLength = 127;
-
-// A line of only blanks, tabs, line ends and commas is an empty line of the
-// screen.
-bool IsBlankTextLine(const std::string& line) {
-  for (char c : line)
-    if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != ',') return false;
-  return true;
-}
 
 // Called for each line of a block before it is kept; returns false (and
 // marks the syntax error) to stop the block.
@@ -67,8 +57,8 @@ LineResult ReadTextBlock(ParseRun& run, const char* endKeyword, TextBlock* block
   int32_t lineNumber = 0;
   while (source.ReadLine(&line, &lineNumber)) {
     if (EqualsNoCase(FirstLetterRun(line), endKeyword)) break;
-    if (block->lines.size() >= kMaxBlockLines ||
-        (line.size() > kMaxBlockLineLength && !IsBlankTextLine(line))) {
+    if (block->lines.size() >= kMaxTextLines ||
+        (line.size() > kMaxTextLineLength && !IsEmptyTextLine(line))) {
       result = run.FailAt(lineNumber, line);
       break;
     }

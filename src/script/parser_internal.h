@@ -99,8 +99,5 @@ std::string_view FirstBlankWord(std::string_view line);
 // The first run of letters after leading blanks and tabs (the end test of
 // text blocks).
 std::string_view FirstLetterRun(std::string_view line);
-// The first run of letters and digits after leading blanks and tabs (the end
-// test of stored IF blocks).
-std::string_view FirstAlnumRun(std::string_view line);
 
 }  // namespace quorril

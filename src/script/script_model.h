@@ -271,7 +271,7 @@ class InstallScript {
   int32_t mainGroupEndItem = 0;
   std::array<PopupMessage, kMaxPopups> popups;
   int32_t popupCount = 0;
-  // Destination and question specifications (created on first use).
+  // What the destination and question dialogs ask (created on first use).
   std::unique_ptr<DirectorySpec> defaultDir, dir2, dir3;
   std::array<std::unique_ptr<AskSpec>, 5> asks;
   // Set by the choice screens when the user selected a group.

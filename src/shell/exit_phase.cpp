@@ -42,9 +42,9 @@ bool RestartNeedsPrivilege(uint32_t version) {
 }
 
 void RestartWindows(SetupContext& ctx) {
-  std::string temp = TemporaryDirectory(ctx);
-  ctx.files().DeleteFile(temp + "~0000.bat");
-  ctx.files().DeleteFile(temp + "~0000.pif");
+  TemporaryFiles temp = ComposeTemporaryFiles(ctx);
+  ctx.files().DeleteFile(temp.batch);
+  ctx.files().DeleteFile(temp.pif);
   ctx.process().RestartWindows(RestartNeedsPrivilege(ctx.machine().Version()));
 }
 

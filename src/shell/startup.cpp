@@ -344,7 +344,12 @@ TemporaryFiles ComposeTemporaryFiles(SetupContext& ctx) {
 std::string RelaunchCommandLine(SetupContext& ctx, const std::string& copyPath) {
   // Unquoted, a path with blanks would let the system try its first words
   // as a program name ("C:\Documents.exe" for "C:\Documents and ...").
-  std::string command = CommandPath(copyPath) + " " + ctx.startup.scriptPath;
+  // The copy splits its command line at blanks, so a script path with
+  // blanks is handed over in its 8.3 form, which has none.
+  const std::string& script = ctx.startup.scriptPath.find(' ') != std::string::npos && !ctx.startup.shortScriptPath.empty()
+                                  ? ctx.startup.shortScriptPath
+                                  : ctx.startup.scriptPath;
+  std::string command = CommandPath(copyPath) + " " + script;
   for (const std::string* option : {&ctx.variables.system, &ctx.variables.sys2, &ctx.variables.sys3})
     if (!option->empty()) command += " -" + *option;
   return command;

@@ -20,6 +20,7 @@
 #include "journal/journal.h"
 #include "package/container.h"
 #include "package/implode.h"
+#include "forwarding_handle.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
 #include "shell/setup_context.h"
@@ -91,23 +92,17 @@ class FileSystemWithFullDisk : public MemoryFileSystem {
   }
 
  private:
-  class Handle : public FileHandle {
+  class Handle : public ForwardingHandle {
    public:
-    Handle(std::unique_ptr<FileHandle> inner, FileSystemWithFullDisk* owner) : inner_(std::move(inner)), owner_(owner) {}
-    int32_t Read(void* b, uint32_t n) override { return inner_->Read(b, n); }
+    Handle(std::unique_ptr<FileHandle> inner, FileSystemWithFullDisk* owner)
+        : ForwardingHandle(std::move(inner)), owner_(owner) {}
     int32_t Write(const void* b, uint32_t n) override {
       if (int64_t(n) > owner_->room) return owner_->failWith;
       owner_->room -= n;
-      return inner_->Write(b, n);
-    }
-    int64_t Seek(int64_t o, int origin) override { return inner_->Seek(o, origin); }
-    int64_t Size() override { return inner_->Size(); }
-    bool SetModifiedAndAttributes(DosDateTime when, uint32_t attributes) override {
-      return inner_->SetModifiedAndAttributes(when, attributes);
+      return Inner().Write(b, n);
     }
 
    private:
-    std::unique_ptr<FileHandle> inner_;
     FileSystemWithFullDisk* owner_;
   };
 };

@@ -19,6 +19,7 @@
 #include "package/container.h"
 #include "package/file_install.h"
 #include "package/implode.h"
+#include "forwarding_handle.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
 #include "shell/setup_context.h"
@@ -88,28 +89,22 @@ class FaultyFileSystem : public MemoryFileSystem {
   }
 
  private:
-  class Handle : public FileHandle {
+  class Handle : public ForwardingHandle {
    public:
     Handle(std::unique_ptr<FileHandle> inner, FaultyFileSystem* owner, bool failReads)
-        : inner_(std::move(inner)), owner_(owner), failReads_(failReads) {}
-    int32_t Read(void* b, uint32_t n) override { return failReads_ ? -1 : inner_->Read(b, n); }
+        : ForwardingHandle(std::move(inner)), owner_(owner), failReads_(failReads) {}
+    int32_t Read(void* b, uint32_t n) override { return failReads_ ? -1 : Inner().Read(b, n); }
     int32_t Write(const void* b, uint32_t n) override {
       if (int64_t(n) > owner_->room) {
         int32_t part = int32_t(owner_->room);
         owner_->room = 0;
-        return part > 0 ? inner_->Write(b, uint32_t(part)) : 0;
+        return part > 0 ? Inner().Write(b, uint32_t(part)) : 0;
       }
       owner_->room -= n;
-      return inner_->Write(b, n);
-    }
-    int64_t Seek(int64_t o, int origin) override { return inner_->Seek(o, origin); }
-    int64_t Size() override { return inner_->Size(); }
-    bool SetModifiedAndAttributes(DosDateTime when, uint32_t attributes) override {
-      return inner_->SetModifiedAndAttributes(when, attributes);
+      return Inner().Write(b, n);
     }
 
    private:
-    std::unique_ptr<FileHandle> inner_;
     FaultyFileSystem* owner_;
     bool failReads_;
   };

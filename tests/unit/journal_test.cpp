@@ -7,6 +7,7 @@
 #include <string>
 
 #include "journal/journal.h"
+#include "forwarding_handle.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
 #include "shell/setup_context.h"
@@ -101,6 +102,48 @@ TEST_F(JournalTest, AJournalThatCannotBeOpenedKeepsTheTextsWaiting) {
 }
 
 // ---- MakeDirectoryPath ---------------------------------------------------------------
+
+// A disk that fills up: while `full`, a write stores only its first half.
+class FillingFileSystem : public MemoryFileSystem {
+ public:
+  bool full = false;
+  std::unique_ptr<FileHandle> Open(const std::string& path, OpenMode mode) override {
+    auto inner = MemoryFileSystem::Open(path, mode);
+    return inner ? std::make_unique<Handle>(std::move(inner), this) : nullptr;
+  }
+
+ private:
+  class Handle : public ForwardingHandle {
+   public:
+    Handle(std::unique_ptr<FileHandle> inner, FillingFileSystem* owner)
+        : ForwardingHandle(std::move(inner)), owner_(owner) {}
+    int32_t Write(const void* b, uint32_t n) override { return Inner().Write(b, owner_->full ? n / 2 : n); }
+
+   private:
+    FillingFileSystem* owner_;
+  };
+};
+
+TEST(JournalOnAFullDisk, AShortWriteKeepsTheTextForTheNextAttempt) {
+  FillingFileSystem files;
+  MemoryMachine machine;
+  MemoryProcess process;
+  ScriptedUserInterface ui;
+  SetupContext ctx(Ports{&files, &machine, &process, &ui});
+  ctx.settings.uninstall = true;
+  files.AddDirectory("C:\\APP");
+  ctx.journal.path = "C:\\APP\\install.log";
+  files.full = true;
+  EXPECT_EQ(AppendJournal(ctx, "FILE: \"C:\\APP\\A\""), 0);
+  EXPECT_EQ(ctx.journal.pending, "FILE: \"C:\\APP\\A\"\n");
+  files.full = false;
+  EXPECT_EQ(AppendJournal(ctx, "FILE: \"C:\\APP\\B\""), 1);
+  std::string log;
+  ASSERT_TRUE(files.ReadWholeFile("C:\\APP\\install.log", &log));
+  // The half line of the failed write stays in front; both lines follow whole.
+  EXPECT_NE(log.find("FILE: \"C:\\APP\\A\"\r\nFILE: \"C:\\APP\\B\"\r\n"), std::string::npos) << log;
+  EXPECT_EQ(ctx.journal.pending, "");
+}
 
 TEST_F(JournalTest, TwoNewLevelsGiveTwoDirectoryLinesParentFirstBeforeDefaultDir) {
   // The destination dialog creates the directories before the journal path

@@ -178,8 +178,10 @@ TEST_F(RunTest, TheDialogRefusesABadDriveABadDirectoryAndATooLongPath) {
   std::string tooLong = "C:\\" + std::string(125, 'x');  // 128 characters
   ui.destinationAnswers = {{"1:\\APP", "C;\\APP", "Q:\\APP", tooLong, "C:\\GOOD"}};
   ASSERT_EQ(Install(), 0);
-  EXPECT_EQ(Boxes(), (std::vector<std::string>{" |Invalid drive specification.", " |Invalid drive specification.",
-                                               "<default>|Invalid directory.", "<default>|Invalid directory."}));
+  // The bad-drive warning is the prompt table's default text.
+  const std::string badDrive = " |" + PromptTexts().Get(PromptId::kBadDrive);
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{badDrive, badDrive, "<default>|Invalid directory.",
+                                               "<default>|Invalid directory."}));
   EXPECT_EQ(ui.boxes[0].style, uint32_t(kMbOk | kMbIconWarning));
   EXPECT_EQ(ctx.variables.defaultDir, "C:\\GOOD");
   EXPECT_FALSE(files.Exists(tooLong));
@@ -213,7 +215,7 @@ TEST_F(RunTest, AQuitDir2DialogStopsAfterTheDestination) {
 TEST_F(RunTest, ADestinationDriveWithoutFreeSpaceAnswerStops) {
   Script({"DEFAULTDIR Q:\\APP NOASKDRIVE NOASKDIR"});
   EXPECT_EQ(Install(), 1);
-  EXPECT_EQ(Boxes(), (std::vector<std::string>{" |Invalid drive specification."}));
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{" |" + PromptTexts().Get(PromptId::kBadDrive)}));
   EXPECT_TRUE(ui.boxes[0].owned);
 }
 

@@ -583,6 +583,22 @@ TEST_F(RelaunchTest, WithoutATemporaryDirectoryTheRootIsUsed) {
   EXPECT_EQ(process.started.back().commandLine, "c:\\~0000.exe A:\\SETUP.cfg");
 }
 
+// The copy splits its command line at blanks: a script beside an executable
+// in a folder with blanks reaches it by its 8.3 path.
+TEST_F(RelaunchTest, AScriptPathWithBlanksIsHandedOverInItsShortForm) {
+  files.AddDirectory("A:\\Setup Disk");
+  files.AddFile("A:\\Setup Disk\\SETUP.EXE", Image(10));
+  files.AddFile("A:\\Setup Disk\\SETUP.cfg", "INSERTDISK: \"Disk 2\"\nFILE: \"two.txt\"\n");
+  contexts.push_back(std::make_unique<SetupContext>(Ports{&files, &machine, &process, &ui}));
+  machine.executablePath = "A:\\Setup Disk\\SETUP.EXE";
+  EXPECT_FALSE(Startup(ctx(), "-a", machine.executablePath));
+  std::string shortScript;
+  ASSERT_TRUE(files.GetShortPathName("A:\\Setup Disk\\SETUP.cfg", &shortScript));
+  ASSERT_EQ(shortScript.find(' '), std::string::npos);
+  ASSERT_FALSE(process.started.empty());
+  EXPECT_EQ(process.started.back().commandLine, "C:\\WINDOWS\\TEMP\\~0000.exe " + shortScript + " -a");
+}
+
 TEST_F(RelaunchTest, PathsWithBlanksAreQuoted) {
   files.AddDirectory("C:\\Local Settings\\Temp");
   files.SetTempDirectory("C:\\Local Settings\\Temp\\");

@@ -80,7 +80,10 @@ int Run(const std::vector<std::string>& args) {
     std::string data = reader.EntryData(e);
     std::printf("%10u  %s  %s  %s", e.size, DosDateTimeText({e.dosDate, e.dosTime}).c_str(),
                 AttributesText(e.attributes).c_str(), e.name.c_str());
-    if (data.size() < e.size) std::printf("  (only %zu bytes present)", data.size());
+    if (data.size() < e.size) {
+      std::printf("  (only %zu bytes present)", data.size());
+      ok = false;
+    }
     VolumeHeader header;
     bool container = PackageReader::ReadVolumeHeader(data, &header);
     if (container && header.IsContinuation()) {
@@ -88,7 +91,6 @@ int Run(const std::vector<std::string>& args) {
       continue;
     }
     std::printf(container ? "  (container)\n" : "\n");
-    if (data.size() < e.size) ok = false;
     if (container && !ListContainer(reader, e.name, "    ")) ok = false;
   }
   return ok ? kExitOk : kExitBadInput;

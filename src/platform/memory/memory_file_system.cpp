@@ -16,7 +16,7 @@ struct FileInfo {
 
 // SetFileAttributes' rules: the directory bit cannot be set or cleared, and
 // NORMAL stands alone (no bits at all on a file means NORMAL).
-uint32_t NewAttributes(uint32_t attributes, bool directory) {
+static uint32_t NewAttributes(uint32_t attributes, bool directory) {
   uint32_t keep = directory ? uint32_t(kAttrDirectory) : 0u;
   attributes &= ~uint32_t(kAttrDirectory);
   if (!directory && (attributes & ~uint32_t(kAttrNormal)) == 0) attributes = kAttrNormal;

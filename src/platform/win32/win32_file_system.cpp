@@ -77,9 +77,11 @@ class Win32OpenFile : public FileHandle {
       info.LastWriteTime.LowPart = written.dwLowDateTime;
       info.LastWriteTime.HighPart = int32_t(written.dwHighDateTime);
     }
-    // As SetFileAttributesA: no bits at all means normal (a zero here would
-    // mean "unchanged"). The attributes are set even when the date is bad.
-    info.FileAttributes = attributes | FILE_ATTRIBUTE_NORMAL;
+    // The directory bit is not a file's to set, and NORMAL stands alone: no
+    // other bits means NORMAL (a zero here would mean "unchanged"). The
+    // attributes are set even when the date is bad.
+    attributes &= ~DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_NORMAL);
+    info.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
     return SetFileInformationByHandle(file_.Get(), FileBasicInfo, &info, sizeof info) && dated;
   }
 

@@ -36,11 +36,8 @@ struct Win32Machine::VersionLibrary {
   using InfoFunction = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
   using QueryFunction = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
 
-  VersionLibrary() {
-    char directory[MAX_PATH];
-    UINT length = GetSystemDirectoryA(directory, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    std::string path(directory, length);
+  explicit VersionLibrary(std::string path) {
+    if (path.empty()) return;
     if (path.back() != '\\') path += '\\';
     path += "version.dll";
     module = LoadLibraryA(path.c_str());
@@ -139,7 +136,7 @@ std::string Win32Machine::ExecutablePath() {
 
 bool Win32Machine::FileVersionText(const std::string& path, std::string* version) {
   if (win32::HasNul(path)) return false;
-  if (!version_) version_ = std::make_unique<VersionLibrary>();
+  if (!version_) version_ = std::make_unique<VersionLibrary>(SystemDirectory());
   if (!version_->Usable()) return false;
   DWORD ignored = 0;
   DWORD size = version_->size(path.c_str(), &ignored);

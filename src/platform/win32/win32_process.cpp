@@ -20,12 +20,10 @@ bool Win32Process::RunAndWait(const std::string& commandLine) {
   PROCESS_INFORMATION started{};
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
     return false;
+  CloseHandle(started.hThread);
   win32::UniqueKernelHandle process(started.hProcess);
-  win32::UniqueKernelHandle thread(started.hThread);
-  thread.Reset();
+  // The exit code is not asked for: no caller examines it.
   WaitForSingleObject(process.Get(), INFINITE);
-  DWORD exitCode = 0;
-  GetExitCodeProcess(process.Get(), &exitCode);  // read and ignored: no caller uses it
   return true;
 }
 
@@ -37,14 +35,16 @@ bool Win32Process::Start(const std::string& commandLine, int showState) {
 
 bool Win32Process::RestartWindows(bool enablePrivilege) {
   if (enablePrivilege) {
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw)) return false;
-    win32::UniqueKernelHandle token(raw);
+    win32::UniqueKernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Receive())) return false;
     TOKEN_PRIVILEGES privileges = {};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     if (!LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) return false;
-    if (!AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr)) return false;
+    // Success with ERROR_NOT_ALL_ASSIGNED means the account lacks it.
+    if (!AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr) ||
+        GetLastError() != ERROR_SUCCESS)
+      return false;
   }
   return ExitWindowsEx(EWX_REBOOT, 0) != FALSE;
 }

@@ -94,7 +94,6 @@ class Win32UserInterface : public UserInterface, public ScreenSurface {
   void ClosePopup() override;
   void KeepProgressInFront() override;
 
-  HINSTANCE Instance() const { return instance_; }
   // The main window's handle; null before CreateMainWindow or after it closed.
   HWND MainWindowHandle() const;
   // The progress dialog's window; null when there is none on screen.

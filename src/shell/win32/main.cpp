@@ -34,13 +34,6 @@ std::string ArgumentsOf(const char* commandLine) {
   return std::string(p);
 }
 
-std::string ExecutablePath() {
-  char path[MAX_PATH + 1] = {};
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::string();
-  return std::string(path, length);
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -75,7 +68,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // outlives the main window's message loop.
   quorril::ScriptScreens screens(ui);
   quorril::InstallRun run(ctx, &screens);
-  if (quorril::Startup(ctx, ArgumentsOf(GetCommandLineA()), ExecutablePath())) {
+  if (quorril::Startup(ctx, ArgumentsOf(GetCommandLineA()), machine.ExecutablePath())) {
     ui.RunMessageLoop(&run);
     if (run.PhaseRan()) {
       quorril::RunExitPhase(ctx, run.RebootRequest());

@@ -20,6 +20,7 @@ void AskDialog::Initialise() {
 }
 
 INT_PTR AskDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (IsColourMessage(message)) return WindowColour(wParam, brush_);
   switch (message) {
     case WM_INITDIALOG:
       Initialise();
@@ -36,14 +37,6 @@ INT_PTR AskDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
           return FALSE;
       }
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORMSGBOX:
-      return WindowColour(wParam, brush_);
     default:
       return FALSE;
   }

@@ -53,6 +53,8 @@ class Dialog {
   // the window colour (COLOR_WINDOW) with `brush`; a null brush leaves the
   // system's colours.
   static INT_PTR WindowColour(WPARAM dc, HBRUSH brush);
+  // True for the WM_CTLCOLOR* messages (WM_CTLCOLORMSGBOX to WM_CTLCOLORSTATIC).
+  static bool IsColourMessage(UINT message) { return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC; }
 
   // The text of control `id`, at most `capacity` characters of it.
   std::string ItemText(int id, size_t capacity) const;

@@ -117,35 +117,33 @@ void MainWindow::PaintCheckingBanner() {
 
   RECT client;
   GetClientRect(window, &client);
-  const int w = client.right - client.left;
-  const int h = client.bottom - client.top;
-  const bool shiftJis = charset_ == SHIFTJIS_CHARSET;
-  const int m = shiftJis ? 80 : 8;
-  const char* face = shiftJis ? "System" : "MS Sans Serif";
+  const CheckingBanner banner = LayoutCheckingBanner(client.right - client.left, client.bottom - client.top,
+                                                     GetSystemMetrics(SM_CYSCREEN), charset_);
 
   WindowDc dc(window);
   if (!dc.Get()) return;
-  RECT outer = {w / 4 - 6 - m, 2 * h / 5 - 4, 3 * w / 4 + 6 + m, 3 * h / 5 + 4};
-  RECT inner = {w / 4 - m, 2 * h / 5, 3 * w / 4 + m, 3 * h / 5};
+  RECT outer = {banner.outer.left, banner.outer.top, banner.outer.right, banner.outer.bottom};
+  RECT inner = {banner.inner.left, banner.inner.top, banner.inner.right, banner.inner.bottom};
   {
-    Brush grey(CreateSolidBrush(RGB(63, 63, 63)));
+    const Colour& c = banner.outerColour;
+    Brush grey(CreateSolidBrush(RGB(c.red, c.green, c.blue)));
     if (grey) FillRect(dc.Get(), &outer, grey.Get());
   }
   FillRect(dc.Get(), &inner, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   {
     Pen black(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
     Selection pen(dc.Get(), black.Get());
-    MoveToEx(dc.Get(), inner.left, inner.bottom, nullptr);
-    LineTo(dc.Get(), inner.right, inner.bottom);
-    LineTo(dc.Get(), inner.right, inner.top);
+    MoveToEx(dc.Get(), banner.lineFrom.x, banner.lineFrom.y, nullptr);
+    LineTo(dc.Get(), banner.lineCorner.x, banner.lineCorner.y);
+    LineTo(dc.Get(), banner.lineTo.x, banner.lineTo.y);
   }
-  const int fontHeight = GetSystemMetrics(SM_CYSCREEN) * 24 / 800;
-  Font font(CreateFontA(fontHeight, 0, 0, 0, 600, FALSE, FALSE, FALSE, charset_, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+  Font font(CreateFontA(banner.fontHeight, 0, 0, 0, banner.fontWeight, FALSE, FALSE, FALSE, banner.charset,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                        banner.fontFace.c_str()));
   Selection selectedFont(dc.Get(), font.Get());
   int previousMode = SetBkMode(dc.Get(), TRANSPARENT);
   UINT previousAlign = SetTextAlign(dc.Get(), TA_CENTER | TA_BASELINE);
-  TextOutA(dc.Get(), w / 2, h / 2, bannerText_.c_str(), static_cast<int>(bannerText_.size()));
+  TextOutA(dc.Get(), banner.text.x, banner.text.y, bannerText_.c_str(), static_cast<int>(bannerText_.size()));
   SetTextAlign(dc.Get(), previousAlign);
   SetBkMode(dc.Get(), previousMode);
 }

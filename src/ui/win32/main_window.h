@@ -47,7 +47,6 @@ class MainWindow : public Window {
   void SetEvents(MainWindowEvents* events) { events_ = events; }
   // What the window paints from now on; the window repaints whole.
   void SetAppearance(const ScreenAppearance& appearance);
-  const ScreenAppearance& Appearance() const { return appearance_; }
   // The character set of the screen font: SHIFTJIS_CHARSET (128) draws the
   // banner with a wider margin in the "System" face.
   void SetCharacterSet(BYTE charset) { charset_ = charset; }

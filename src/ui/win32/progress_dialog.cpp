@@ -37,10 +37,8 @@ void ProgressDialog::SetPercent(int32_t percent) {
   // Drawn at once, straight into the window: the same pixels as
   // invalidating the bar and updating the window, without a paint cycle's
   // round trips (a fraction of a millisecond each, once per file).
-  HDC dc = GetDC(Handle());
-  if (!dc) return;
-  DrawBar(dc);
-  ReleaseDC(Handle(), dc);
+  WindowDc dc(Handle());
+  if (dc.Get()) DrawBar(dc.Get());
 }
 
 void ProgressDialog::Reposition() {
@@ -103,6 +101,7 @@ void ProgressDialog::OnCancel() {
 }
 
 INT_PTR ProgressDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (IsColourMessage(message)) return WindowColour(wParam, brush_);
   switch (message) {
     case WM_INITDIALOG:
       Initialise();
@@ -113,14 +112,6 @@ INT_PTR ProgressDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) OnCancel();
       return TRUE;
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORMSGBOX:
-      return WindowColour(wParam, brush_);
     default:
       return FALSE;
   }
