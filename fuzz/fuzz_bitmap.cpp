@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/memory/memory_file_system.h"
-#include "ui/dib_image.h"
+#include "screens/dib_image.h"
 
 using namespace quorril;
 

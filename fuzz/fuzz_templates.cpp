@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialog_templates.h"
-#include "ui/text_template.h"
+#include "screens/dialog_templates.h"
+#include "screens/text_template.h"
 
 using namespace quorril;
 

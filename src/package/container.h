@@ -46,7 +46,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "script/script_model.h"
+#include "model/script_model.h"
 
 namespace quorril {
 

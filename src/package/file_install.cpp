@@ -14,7 +14,7 @@
 #include "journal/journal.h"
 #include "package/virtual_file.h"
 #include "platform/text.h"
-#include "script/variables.h"
+#include "model/variables.h"
 #include "shell/setup_context.h"
 #include "system/component_versions.h"
 

@@ -31,7 +31,7 @@
 #include <string>
 
 #include "package/container.h"
-#include "script/script_model.h"
+#include "model/script_model.h"
 
 namespace quorril {
 

@@ -60,7 +60,7 @@ struct MessageBoxRequest {
 
 // The prompt of a question or destination dialog, split for the two prompt
 // statics: state 1 puts `text` into static 302, state 2 `line1` into 301
-// and `line2` into 302 (see ui/dialog_logic.h, which fills it).
+// and `line2` into 302 (see screens/dialog_logic.h, which fills it).
 struct DialogPrompt {
   int state = 0;
   std::string text, line1, line2;

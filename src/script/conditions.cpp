@@ -17,7 +17,7 @@
 #include <limits>
 
 #include "platform/text.h"
-#include "script/variables.h"
+#include "model/variables.h"
 #include "shell/setup_context.h"
 
 namespace quorril {

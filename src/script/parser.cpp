@@ -21,7 +21,7 @@
 #include "platform/text.h"
 #include "script/conditions.h"
 #include "script/parser_internal.h"
-#include "script/variables.h"
+#include "model/variables.h"
 #include "shell/setup_context.h"
 
 namespace quorril {

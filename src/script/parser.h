@@ -15,7 +15,7 @@
 #include <string>
 
 #include "script/line_source.h"
-#include "script/parser_state.h"
+#include "model/parser_state.h"
 
 namespace quorril {
 

@@ -16,15 +16,15 @@
 // 16 pop-ups, 16 conditional groups and 100 choice items; the line that
 // would go beyond is a syntax error too. So is the line at which the blocks
 // read so far no longer fit the shared text area, or at which a block's
-// dialog template would pass its fixed block (ui/screen_limits.h).
+// dialog template would pass its fixed block (screens/screen_limits.h).
 #include <memory>
 #include <string>
 
 #include "platform/text.h"
 #include "script/parser_internal.h"
 #include "script/registry_block_reader.h"
-#include "ui/screen_limits.h"
-#include "ui/text_template.h"
+#include "screens/screen_limits.h"
+#include "screens/text_template.h"
 
 namespace quorril {
 

@@ -13,7 +13,7 @@
 
 #include "platform/text.h"
 #include "script/parser_internal.h"
-#include "script/variables.h"
+#include "model/variables.h"
 
 namespace quorril {
 

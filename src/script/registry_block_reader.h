@@ -32,7 +32,7 @@
 #include <vector>
 
 #include "script/line_source.h"
-#include "script/script_model.h"
+#include "model/script_model.h"
 #include "script/tokenizer.h"
 
 namespace quorril {

@@ -24,7 +24,7 @@
 #include <string>
 #include <string_view>
 
-#include "script/script_model.h"
+#include "model/script_model.h"
 
 namespace quorril {
 

@@ -2,8 +2,8 @@
 // the restart, and the copy of the uninstaller.
 #include "shell/exit_phase.h"
 
-#include "script/script_model.h"
-#include "script/variables.h"
+#include "model/script_model.h"
+#include "model/variables.h"
 #include "shell/setup_context.h"
 #include "shell/startup.h"
 

@@ -15,8 +15,8 @@
 #include "package/file_install.h"
 #include "platform/text.h"
 #include "script/parser.h"
-#include "script/script_model.h"
-#include "script/variables.h"
+#include "model/script_model.h"
+#include "model/variables.h"
 #include "shell/setup_context.h"
 
 namespace quorril {

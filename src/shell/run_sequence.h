@@ -37,7 +37,7 @@
 
 #include "package/container.h"
 #include "platform/user_interface.h"
-#include "ui/dialog_logic.h"
+#include "screens/dialog_logic.h"
 
 namespace quorril {
 

@@ -21,9 +21,9 @@
 #include "platform/process.h"
 #include "platform/screen_surface.h"
 #include "platform/user_interface.h"
-#include "script/parser_state.h"
-#include "script/prompt_texts.h"
-#include "script/script_model.h"
+#include "model/parser_state.h"
+#include "model/prompt_texts.h"
+#include "model/script_model.h"
 
 namespace quorril {
 

@@ -16,9 +16,9 @@
 #include "package/virtual_file.h"
 #include "platform/text.h"
 #include "script/parser.h"
-#include "script/script_model.h"
+#include "model/script_model.h"
 #include "shell/setup_context.h"
-#include "ui/script_screens.h"
+#include "shell/script_screens.h"
 
 namespace quorril {
 

@@ -2,7 +2,7 @@
 // the progress bar.
 #include <gtest/gtest.h>
 
-#include "ui/dialog_logic.h"
+#include "screens/dialog_logic.h"
 
 namespace quorril {
 namespace {

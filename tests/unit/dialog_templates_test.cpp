@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "script/script_model.h"
-#include "ui/dialog_templates.h"
-#include "ui/text_template.h"
+#include "model/script_model.h"
+#include "screens/dialog_templates.h"
+#include "screens/text_template.h"
 
 namespace quorril {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/memory/memory_file_system.h"
-#include "ui/dib_image.h"
+#include "screens/dib_image.h"
 
 namespace quorril {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "parser_test_support.h"
-#include "ui/screen_limits.h"
+#include "screens/screen_limits.h"
 
 namespace quorril::testing {
 namespace {

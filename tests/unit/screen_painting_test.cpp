@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "ui/screen_painting.h"
+#include "screens/screen_painting.h"
 
 namespace quorril {
 namespace {

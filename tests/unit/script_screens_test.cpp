@@ -7,7 +7,7 @@
 
 #include "platform/memory/scripted_screens.h"
 #include "run_test_support.h"
-#include "ui/script_screens.h"
+#include "shell/script_screens.h"
 
 namespace quorril::testing {
 namespace {

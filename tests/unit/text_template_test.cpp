@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "script/script_model.h"
-#include "ui/text_template.h"
+#include "model/script_model.h"
+#include "screens/text_template.h"
 
 namespace quorril {
 namespace {

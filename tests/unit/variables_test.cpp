@@ -1,6 +1,6 @@
 // Variable replacement: which names each operation knows, in which order it
 // replaces them, and the limits that keep replacement finite.
-#include "script/variables.h"
+#include "model/variables.h"
 
 #include <gtest/gtest.h>
 

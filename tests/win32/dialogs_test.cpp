@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
-#include "platform/win32/win32_user_interface.h"
+#include "ui/win32/win32_user_interface.h"
 #include "shot_support.h"
 #include "ui/win32/dialog_ids.h"
 #include "ui/win32/screen_dialog.h"

@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
-#include "platform/win32/win32_user_interface.h"
+#include "ui/win32/win32_user_interface.h"
 #include "shot_support.h"
-#include "ui/dialog_templates.h"
-#include "ui/screen_painting.h"
-#include "ui/text_template.h"
+#include "screens/dialog_templates.h"
+#include "screens/screen_painting.h"
+#include "screens/text_template.h"
 
 namespace quorril {
 namespace {

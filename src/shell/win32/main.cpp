@@ -9,12 +9,12 @@
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_machine.h"
 #include "platform/win32/win32_process.h"
-#include "platform/win32/win32_user_interface.h"
+#include "ui/win32/win32_user_interface.h"
 #include "shell/exit_phase.h"
 #include "shell/run_sequence.h"
 #include "shell/setup_context.h"
 #include "shell/startup.h"
-#include "ui/script_screens.h"
+#include "shell/script_screens.h"
 
 namespace {
 

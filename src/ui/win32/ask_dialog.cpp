@@ -1,7 +1,7 @@
 // AskDialog: filling the question dialog and reading its answer.
 #include "ui/win32/ask_dialog.h"
 
-#include "ui/dialog_logic.h"
+#include "screens/dialog_logic.h"
 #include "ui/win32/dialog_ids.h"
 
 namespace quorril::win32 {

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "ui/screen_painting.h"
+#include "screens/screen_painting.h"
 
 namespace quorril::win32 {
 

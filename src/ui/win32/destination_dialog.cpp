@@ -2,7 +2,7 @@
 // was typed to the checker.
 #include "ui/win32/destination_dialog.h"
 
-#include "ui/dialog_logic.h"
+#include "screens/dialog_logic.h"
 #include "ui/win32/dialog_ids.h"
 
 namespace quorril::win32 {

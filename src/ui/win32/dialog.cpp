@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "ui/dialog_logic.h"
+#include "screens/dialog_logic.h"
 
 namespace quorril::win32 {
 

@@ -4,7 +4,7 @@
 
 #include <dde.h>
 
-#include "ui/screen_painting.h"
+#include "screens/screen_painting.h"
 
 namespace quorril::win32 {
 

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "ui/screen_painting.h"
+#include "screens/screen_painting.h"
 #include "ui/win32/dialog.h"
 
 namespace quorril::win32 {

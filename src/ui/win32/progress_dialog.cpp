@@ -1,7 +1,7 @@
 // ProgressDialog: creation, texts, the two-coloured bar and Cancel.
 #include "ui/win32/progress_dialog.h"
 
-#include "ui/dialog_logic.h"
+#include "screens/dialog_logic.h"
 #include "ui/win32/dialog_ids.h"
 #include "ui/win32/gdi.h"
 

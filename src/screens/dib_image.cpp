@@ -3,7 +3,7 @@
 // the two headers, CheckFormat refuses what the drawing code cannot take,
 // ComputeSizes works out the colour table, image size and where each part
 // lies, and ReadParts reads them.
-#include "ui/dib_image.h"
+#include "screens/dib_image.h"
 
 #include <cstring>
 

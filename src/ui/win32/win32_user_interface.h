@@ -42,7 +42,7 @@
 
 #include "platform/screen_surface.h"
 #include "platform/user_interface.h"
-#include "ui/screen_painting.h"
+#include "screens/screen_painting.h"
 #include "ui/win32/gdi.h"
 
 namespace quorril {

@@ -1,10 +1,10 @@
 // The limit checks of the screen blocks: the text area is counted from the
 // line lengths; the template is built with a measurer of fixed widths and
 // the builders' own 3072-byte limit.
-#include "ui/screen_limits.h"
+#include "screens/screen_limits.h"
 
-#include "script/prompt_texts.h"
-#include "script/script_model.h"
+#include "model/prompt_texts.h"
+#include "model/script_model.h"
 
 namespace quorril {
 

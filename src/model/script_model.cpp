@@ -1,5 +1,5 @@
 // Creation of the script model: defaults, versions, the default drive.
-#include "script/script_model.h"
+#include "model/script_model.h"
 
 #include <cstdio>
 

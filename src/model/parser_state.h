@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "script/script_model.h"
+#include "model/script_model.h"
 
 namespace quorril {
 

@@ -33,7 +33,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/text_template.h"
+#include "screens/text_template.h"
 
 namespace quorril {
 

@@ -28,8 +28,8 @@
 
 #include "platform/screen_surface.h"
 #include "shell/run_sequence.h"
-#include "ui/dialog_templates.h"
-#include "ui/text_template.h"
+#include "screens/dialog_templates.h"
+#include "screens/text_template.h"
 
 namespace quorril {
 

@@ -1,6 +1,6 @@
 // Prompt splitting, answer cleaning, destination candidates and progress
 // arithmetic of the dialogs.
-#include "ui/dialog_logic.h"
+#include "screens/dialog_logic.h"
 
 #include <cstdio>
 

@@ -6,7 +6,7 @@
 // turns into: a name later in the list is still replaced, an earlier one is
 // not. Within one name the search goes on after the inserted value, so a
 // value that holds its own name does not loop.
-#include "script/variables.h"
+#include "model/variables.h"
 
 #include "platform/text.h"
 

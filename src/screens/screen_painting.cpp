@@ -1,7 +1,7 @@
 // The painting arithmetic of the setup window: background bands, graphic
 // placement, title font fitting, the "checking" banner and the pop-up's
 // place. Pure functions; the Win32 window carries their results out.
-#include "ui/screen_painting.h"
+#include "screens/screen_painting.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // The user-interface port on Win32: message boxes, the main window, the
 // message loop and pumping, and the dialogs.
-#include "platform/win32/win32_user_interface.h"
+#include "ui/win32/win32_user_interface.h"
 
 #include "ui/win32/ask_dialog.h"
 #include "ui/win32/destination_dialog.h"

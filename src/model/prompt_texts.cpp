@@ -1,6 +1,6 @@
 // The message texts and their defaults. Trailing blanks are part of several
 // defaults: the callers append a name or a number directly.
-#include "script/prompt_texts.h"
+#include "model/prompt_texts.h"
 
 #include "platform/text.h"
 

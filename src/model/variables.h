@@ -15,7 +15,7 @@
 
 #include <string>
 
-#include "script/script_model.h"
+#include "model/script_model.h"
 
 namespace quorril {
 

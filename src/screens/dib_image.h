@@ -40,7 +40,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/screen_painting.h"
+#include "screens/screen_painting.h"
 
 namespace quorril {
 

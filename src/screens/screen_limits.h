@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialog_templates.h"
+#include "screens/dialog_templates.h"
 
 namespace quorril {
 

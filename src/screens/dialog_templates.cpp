@@ -3,10 +3,10 @@
 // TemplateWriter that keeps the bytes within the 3072-byte block; choice
 // lines go into a copy of the choice table that is stored back only when
 // the whole template was built.
-#include "ui/dialog_templates.h"
+#include "screens/dialog_templates.h"
 
 #include "platform/text.h"
-#include "script/script_model.h"
+#include "model/script_model.h"
 
 namespace quorril {
 

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "script/prompt_texts.h"
+#include "model/prompt_texts.h"
 
 namespace quorril {
 

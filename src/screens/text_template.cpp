@@ -3,11 +3,11 @@
 // EncodeText builds one block in a scratch buffer and checks the line
 // limits; MeasureText then appends it to the area only when all of it fits,
 // so a refused block leaves the area as it was.
-#include "ui/text_template.h"
+#include "screens/text_template.h"
 
 #include <cstring>
 
-#include "script/script_model.h"
+#include "model/script_model.h"
 
 namespace quorril {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "script/script_model.h"
+#include "model/script_model.h"
 
 namespace quorril {
 

@@ -1,11 +1,11 @@
 // The script's screens over the screen surface: building each template from
 // its text block, the order of the choice screens and the pop-up on screen.
-#include "ui/script_screens.h"
+#include "shell/script_screens.h"
 
 #include "platform/text.h"
-#include "script/prompt_texts.h"
+#include "model/prompt_texts.h"
 #include "shell/setup_context.h"
-#include "ui/dib_image.h"
+#include "screens/dib_image.h"
 
 namespace quorril {
 
