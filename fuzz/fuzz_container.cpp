@@ -21,11 +21,12 @@
 #include <string>
 #include <vector>
 
-#include "package/container.h"
+#include "journal/journal.h"
+#include "package/container_reader.h"
+#include "package/unshrink.h"
+#include "package/virtual_file.h"
 #include "platform/memory/memory_file_system.h"
-#include "platform/memory/memory_machine.h"
 #include "platform/text.h"
-#include "shell/setup_context.h"
 
 namespace {
 
@@ -33,8 +34,9 @@ using namespace quorril;
 
 class FuzzHost : public CopyHost {
  public:
-  FuzzHost(SetupContext& ctx, MemoryFileSystem& files, std::vector<std::string> volumes)
-      : ctx_(ctx), files_(files), volumes_(std::move(volumes)) {}
+  FuzzHost(const std::string& continuationName, MemoryFileSystem& files, std::vector<std::string> volumes,
+           bool overwrite)
+      : continuationName_(continuationName), files_(files), volumes_(std::move(volumes)), overwrite_(overwrite) {}
   ProgressCounters counters;
   ProgressCounters& Counters() override { return counters; }
   bool PumpMessages() override { return ++pumps_ > 100000; }
@@ -42,14 +44,17 @@ class FuzzHost : public CopyHost {
   void ShowFileName(const std::string&) override {}
   int AskNextDisk(bool advance, bool) override {
     if (!advance || next_ >= volumes_.size()) return 1;
-    files_.AddFile("C:\\SRC\\" + ctx_.continuationName, volumes_[next_++]);
+    files_.AddFile("C:\\SRC\\" + continuationName_, volumes_[next_++]);
     return 0;
   }
+  bool AskOverwrite(const std::string&) override { return overwrite_; }
+  void ReportFailure(CopyFailure, const std::string&) override {}
 
  private:
-  SetupContext& ctx_;
+  const std::string& continuationName_;
   MemoryFileSystem& files_;
   std::vector<std::string> volumes_;
+  bool overwrite_;
   size_t next_ = 1;
   int pumps_ = 0;
 };
@@ -77,17 +82,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> volumes = Split(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
 
   MemoryFileSystem files;
-  MemoryMachine machine;
-  MemoryProcess process;
-  ScriptedUserInterface ui;
-  SetupContext ctx(Ports{&files, &machine, &process, &ui});
+  VirtualFileSystem archive(&files);
+  Journal journal;
+  std::string continuationName;
   files.AddDirectory("C:\\SRC");
   files.AddFile("C:\\DEST\\A.TXT", "existing", kAttrArchive, {0x5A21, 0x6000});
   files.AddFile("C:\\DEST\\SUB\\B.TXT", "existing", kAttrReadOnly, {0x3000, 0x0000});
   files.AddFile("C:\\DEST\\README", "existing", kAttrArchive, {0x7000, 0x0000});
-  ctx.settings.uninstall = (control & 0x04) != 0;
-  ctx.journal.path = "C:\\DEST\\install.log";
-  for (int i = 0; i < 64; ++i) ui.answers.push_back((control & 0x08) ? kIdYes : kIdNo);
+  journal.on = (control & 0x04) != 0;
+  journal.path = "C:\\DEST\\install.log";
 
   std::string source = "C:\\SRC\\DATA.Z";
   if (control & 0x10) {
@@ -99,19 +102,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(&h[20], "DATA.Z", 6);
     exe += h + volumes[0] + std::string("[Zemko]\0", 8) + Le32(header) + Le32(header);
     files.AddFile("C:\\SETUP\\SETUP.EXE", exe);
-    ctx.archive.AttachArchive("C:\\SETUP\\SETUP.EXE");
+    archive.AttachArchive("C:\\SETUP\\SETUP.EXE");
     source = "A:\\DATA.Z";
   } else {
     files.AddFile(source, volumes[0]);
   }
 
-  FuzzHost host(ctx, files, volumes);
+  FuzzHost host(continuationName, files, volumes, (control & 0x08) != 0);
   if (control & 0x20) host.counters.totalBytes = 1000000;
   const std::string destination = (control & 0x40) ? "C:\\NOWHERE\\" : "C:\\DEST\\";
   const std::string target = destination + "DATA.Z";
 
-  IsSplitContainerStart(ctx, source);
-  int result = UnshrinkContainer(ctx, host, target, source, OverwritePolicy(control & 3), kAttrNormal);
+  IsSplitContainerStart(archive, source);
+  const CopyContext copy{files, archive, journal, host, continuationName};
+  int result = UnshrinkContainer(copy, target, source, OverwritePolicy(control & 3), kAttrNormal);
   if (result != kUnshrinkDone && result != kUnshrinkStopped && result != kUnshrinkNotContainer) std::abort();
 
   static const char* const kBefore[] = {"C:\\DEST\\",  "C:\\DEST\\A.TXT", "C:\\DEST\\SUB\\",

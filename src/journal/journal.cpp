@@ -1,10 +1,9 @@
-// The install journal: AppendJournal with its pending area, and
-// MakeDirectoryPath with its DIRECTORY lines.
+// The install journal: AppendJournal with its pending area.
 #include "journal/journal.h"
 
-#include <optional>
+#include <memory>
 
-#include "shell/setup_context.h"
+#include "platform/file_system.h"
 
 namespace quorril {
 
@@ -17,11 +16,10 @@ static void AppendTextMode(std::string* out, const std::string& text) {
   }
 }
 
-int AppendJournal(SetupContext& ctx, const std::string& text) {
-  if (!ctx.settings.uninstall) return 0;
-  Journal& journal = ctx.journal;
+int AppendJournal(FileSystem& files, Journal& journal, const std::string& text) {
+  if (!journal.on) return 0;
   std::unique_ptr<FileHandle> file;
-  if (!journal.path.empty()) file = ctx.files().Open(journal.path, OpenMode::kAppend);
+  if (!journal.path.empty()) file = files.Open(journal.path, OpenMode::kAppend);
   if (!file) {
     journal.pending += text;
     return 0;
@@ -39,28 +37,6 @@ int AppendJournal(SetupContext& ctx, const std::string& text) {
   }
   journal.pending.clear();
   return 1;
-}
-
-int MakeDirectoryPath(SetupContext& ctx, const std::string& path) {
-  std::string collected;
-  FileSystem& files = ctx.files();
-  // One step per level: the prefix that ends before each backslash, then
-  // the whole path (unless it ends in a backslash, which names the same
-  // directory as the last prefix).
-  for (size_t end = 0; end <= path.size(); ++end) {
-    if (end < path.size() ? path[end] != '\\' : (end == 0 || path[end - 1] == '\\')) continue;
-    std::string prefix = path.substr(0, end);
-    if (prefix.size() == 2 && prefix[1] == ':') prefix += '\\';
-    if (prefix.size() < 4) continue;  // the root
-    if (files.SetCurrentDirectory(prefix)) continue;
-    if (!files.CreateDirectory(prefix) || !files.SetCurrentDirectory(prefix)) {
-      ctx.ShowUnownedMessage(ctx.Prompt(PromptId::kBadDir), std::nullopt, kMbOk | kMbIconWarning);
-      return kMakeDirectoryFailed;
-    }
-    collected += "DIRECTORY: \"" + prefix + "\"\n";
-  }
-  if (!collected.empty()) AppendJournal(ctx, collected);
-  return kMakeDirectoryOk;
 }
 
 }  // namespace quorril

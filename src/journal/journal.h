@@ -15,18 +15,20 @@
 // DIRECTORY lines); written directly, they are followed by an empty line.
 // The pending area has no fixed capacity: nothing that waits is lost.
 //
-// The journal is on when the script says UNINSTALL: YES
-// (ScriptSettings::uninstall); while it is off, nothing is written or kept.
+// The journal is on when the script says UNINSTALL: YES; the run sequence
+// switches it on once both passes of the parser have read the script.
+// While it is off, nothing is written or kept.
 #pragma once
 
 #include <string>
 
 namespace quorril {
 
-class SetupContext;
+class FileSystem;
 
-// The journal's state of one run (it lives in SetupContext).
+// The journal's state of one run.
 struct Journal {
+  bool on = false;
   // The destination directory followed by "\install.log"; empty until the
   // destination step has fixed the destination.
   std::string path;
@@ -34,19 +36,9 @@ struct Journal {
   std::string pending;
 };
 
-// Results of MakeDirectoryPath.
-enum : int { kMakeDirectoryOk = 0, kMakeDirectoryFailed = 2 };
-
-// Appends one text and a line end to the journal. Returns 1 when it was
-// written, 0 when the journal is off or the text waits in the pending area.
-int AppendJournal(SetupContext& ctx, const std::string& text);
-
-// Creates every missing level of `path` ("C:\DIR\SUB"), level by level, and
-// journals one DIRECTORY line per directory it created, parents first, as
-// one text. Returns kMakeDirectoryOk when every level exists or was created;
-// kMakeDirectoryFailed after the BADDIRPROMPT message when a level can be
-// neither entered nor created (the lines collected so far are then not
-// journalled). The last level reached stays the current directory.
-int MakeDirectoryPath(SetupContext& ctx, const std::string& path);
+// Appends one text and a line end to the journal through `files`. Returns
+// 1 when it was written, 0 when the journal is off or the text waits in the
+// pending area.
+int AppendJournal(FileSystem& files, Journal& journal, const std::string& text);
 
 }  // namespace quorril

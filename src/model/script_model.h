@@ -5,9 +5,10 @@
 // deferred IF blocks) and the script's own settings. ScriptSettings holds the
 // values the script sets that are process-wide in the engine (overwrite
 // policy, reboot mode, fonts, the choice tables, the Windows and DOS
-// versions); ScriptVariables holds the $NAME$ values. All three live in the
-// run's SetupContext; the parser is their only writer while the script is
-// read, the run sequence and the screens update the user-dependent values.
+// versions); ScriptVariables holds the $NAME$ values. All three live in
+// ScriptState (script_state.h); the parser is their only writer while the
+// script is read, the run sequence and the screens update the
+// user-dependent values.
 //
 // Texts are std::string with the capacities of the script format as named
 // constants; the parser enforces them (refuses or cuts) where it reads them.
@@ -19,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "model/capacities.h"
 #include "model/prompt_texts.h"
 
 namespace quorril {
@@ -31,7 +33,7 @@ struct Colour {
 };
 
 // A replaceable text of up to 999 characters.
-constexpr size_t kTextValueCapacity = 999;
+constexpr size_t kTextValueCapacity = capacity::kTextValue;
 class TextValue {
  public:
   TextValue() = default;
@@ -53,26 +55,50 @@ enum class OverwritePolicy : int32_t { kNo = 0, kYes = 1, kAsk = 2, kNew = 3 };
 
 enum class EntryKind : int32_t { kFile = 0, kDisk = 1, kLabelledDisk = 2 };
 
+// How a FILE entry's source is installed: copied (or extracted when it is a
+// shrunk-file container), or expanded by an outside decompressor.
+enum class Compression : int32_t { kNone = 0, kCompressed = 1, kSelfExtract = 2 };
+
+// Where a FILE entry's SOURCE= directory lies.
+enum class SourceKind : int32_t {
+  kBelowSource = 0,   // relative: below $SOURCEDIR$ (stored with "\" in front)
+  kSourceRoot = 1,    // begins with "\": from the root of the source drive
+  kAsGiven = 2,       // drive-qualified, or a variable
+};
+
+// The outside decompressor of COMPRESSED entries (COMPRESSION).
+enum class CompressionTool : int32_t { kPkware = 0, kLha = 1 };
+
+// The restart at the end (REBOOT, RESTART).
+enum class RebootMode : int32_t { kNone = 0, kWindows = 1, kSystem = 2 };
+
+// What a change line of the system-change blocks does when it applies:
+// nothing, the change, or the change after a Yes to its question.
+enum class ChangeMode : int32_t { kNone = 0, kChange = 1, kAsk = 2 };
+
+// What a WINITEM line does with its Program Manager item.
+enum class WinItemMode : int32_t { kAdd = 0, kReplace = 1, kRemove = 2 };
+
 constexpr uint16_t kEmptyChoiceSlot = 0xFFFF;
-constexpr size_t kMaxEntryGroups = 12;
+constexpr size_t kMaxEntryGroups = capacity::kEntryGroups;
 
 // One FILE or INSERTDISK line.
 struct FileEntry {
-  static constexpr size_t kNameCapacity = 511;
-  static constexpr size_t kDiskNameCapacity = 498;
-  static constexpr size_t kLabelCapacity = 12;
-  static constexpr size_t kSourceCapacity = 498;
+  static constexpr size_t kNameCapacity = capacity::kFileName;
+  static constexpr size_t kDiskNameCapacity = capacity::kDiskName;
+  static constexpr size_t kLabelCapacity = capacity::kVolumeLabel;
+  static constexpr size_t kSourceCapacity = capacity::kSourceDirectory;
 
   std::string name;         // FILE: the file; INSERTDISK: the disk name
   std::string volumeLabel;  // INSERTDISK kind 2 only
   EntryKind kind = EntryKind::kFile;
-  int32_t compression = 0;  // 0 plain, 1 COMPRESSED, 2 SELF-EXTRACT
+  Compression compression = Compression::kNone;
   OverwritePolicy overwrite = OverwritePolicy::kAsk;
   std::array<uint16_t, kMaxEntryGroups> choiceItems;  // item indices; kEmptyChoiceSlot = unused
   int32_t popupId = -1;
   std::string sourceDirectory;  // SOURCE=, without a trailing backslash
   bool sourceGiven = false;
-  int32_t sourceKind = 0;  // 2 drive-qualified or "$", 1 starts with "\", 0 relative (stored with "\" in front)
+  SourceKind sourceKind = SourceKind::kBelowSource;
   bool error = false;
   uint32_t attributes = 128;
 
@@ -83,11 +109,11 @@ struct WinItemRecord {
   std::string group, command, title, workingDirectory, iconFile;
   uint16_t iconIndex = 0;
   bool error = false;
-  int32_t mode = 0;  // 0 add, 1 replace, 2 remove
+  WinItemMode mode = WinItemMode::kAdd;
 };
 
 struct IniFileRecord {
-  int32_t mode = 1;  // 1 write, 2 ASK first
+  ChangeMode mode = ChangeMode::kChange;
   bool add = false;
   std::string section, entry, value;
   std::string fileName = "WIN.INI";
@@ -111,7 +137,7 @@ struct RenameRecord {
 };
 
 struct AutoexecSpec {
-  int32_t mode = 0;  // 0 no AUTOEXEC line, 1 modify, 2 ASK first
+  ChangeMode mode = ChangeMode::kNone;  // kNone: no AUTOEXEC line
   bool addPath = false;
   std::vector<TextValue> addPathDirectories;
   std::vector<TextValue> addLines;
@@ -120,7 +146,7 @@ struct AutoexecSpec {
 };
 
 struct ConfigSpec {
-  int32_t mode = 0;
+  ChangeMode mode = ChangeMode::kNone;  // kNone: no CONFIG line
   int32_t bufferMin = -1;
   int32_t fileMin = -1;
   std::vector<TextValue> addLines;
@@ -146,9 +172,9 @@ struct RegistryValueEntry {
 };
 
 struct RegistryBlock {
-  static constexpr size_t kMaxValues = 50;
-  static constexpr size_t kMaxCreatedKeys = 50;
-  static constexpr size_t kMaxStringData = 1023;
+  static constexpr size_t kMaxValues = capacity::kRegistryValues;
+  static constexpr size_t kMaxCreatedKeys = capacity::kRegistryKeys;
+  static constexpr size_t kMaxStringData = capacity::kRegistryString;
   RegistryRoot root = RegistryRoot::kLocalMachine;
   RegistryKeyAction action = RegistryKeyAction::kNew;
   std::string rootName;  // as written in the script
@@ -178,7 +204,7 @@ struct ChoiceGroup {
 };
 
 struct PopupMessage {
-  static constexpr size_t kFontNameCapacity = 30;
+  static constexpr size_t kFontNameCapacity = capacity::kFontName;
   std::unique_ptr<TextBlock> text;
   int32_t id = 0;
   std::string fontName;
@@ -187,16 +213,16 @@ struct PopupMessage {
 
 // The raw lines of an IF ... ENDIF block that waits for the user's choices.
 struct DeferredBlock {
-  static constexpr size_t kMaxLines = 60;
-  static constexpr size_t kLineCapacity = 998;
+  static constexpr size_t kMaxLines = capacity::kDeferredLines;
+  static constexpr size_t kLineCapacity = capacity::kDeferredLine;
   std::vector<std::string> lines;  // slot 0 is the IF line
   int32_t firstLineNumber = 0;     // script line number of the IF line
   int32_t lastLineNumber = 0;
 };
 
 struct DirectorySpec {
-  static constexpr size_t kPromptCapacity = 1099;
-  static constexpr size_t kPathCapacity = 499;
+  static constexpr size_t kPromptCapacity = capacity::kDirectoryPrompt;
+  static constexpr size_t kPathCapacity = capacity::kDirectoryPath;
   std::string prompt;
   bool promptGiven = false;
   int32_t answerFieldId = 204;
@@ -205,8 +231,8 @@ struct DirectorySpec {
 };
 
 struct AskSpec {
-  static constexpr size_t kDefaultCapacity = 498;
-  static constexpr size_t kPromptCapacity = 600;
+  static constexpr size_t kDefaultCapacity = capacity::kAskDefault;
+  static constexpr size_t kPromptCapacity = capacity::kAskPrompt;
   int32_t templateId = 601;
   int32_t answerFieldId = 701;
   std::string defaultAnswer;
@@ -224,14 +250,14 @@ struct IntroScreen {
   int32_t seconds = 0;
 };
 
-constexpr size_t kMaxChoiceItems = 100;
-constexpr size_t kMaxConditionalGroups = 16;
-constexpr size_t kMaxPopups = 16;
+constexpr size_t kMaxChoiceItems = capacity::kChoiceItems;
+constexpr size_t kMaxConditionalGroups = capacity::kConditionalGroups;
+constexpr size_t kMaxPopups = capacity::kPopups;
 
 class InstallScript {
  public:
-  static constexpr size_t kReadmeCapacity = 498;
-  static constexpr size_t kTitleCapacity = 500;
+  static constexpr size_t kReadmeCapacity = capacity::kReadme;
+  static constexpr size_t kTitleCapacity = capacity::kTitle;
 
   int32_t choiceItemCount = 0;
   int32_t minimumDiskSpace = -1;
@@ -292,10 +318,10 @@ struct TitleFont {
 
 // Values the script sets that are process-wide in the engine.
 struct ScriptSettings {
-  static constexpr size_t kFontNameCapacity = 30;
+  static constexpr size_t kFontNameCapacity = capacity::kFontName;
   OverwritePolicy overwrite = OverwritePolicy::kAsk;
-  int32_t rebootMode = 0;         // 0 none, 1 Windows, 2 the system
-  int32_t compressionMethod = 0;  // 0 PKWARE, 1 LHA
+  RebootMode rebootMode = RebootMode::kNone;
+  CompressionTool compressionMethod = CompressionTool::kPkware;
   bool uninstall = false;
   std::string dialogFontName = "MS Sans Serif";
   TitleFont titleFont;
@@ -314,7 +340,7 @@ struct ScriptSettings {
 
 // The $NAME$ variables.
 struct ScriptVariables {
-  static constexpr size_t kValueCapacity = 499;
+  static constexpr size_t kValueCapacity = capacity::kVariableValue;
   std::string sourceDir, sourceDir8, sourceDrive;
   std::string defaultDir, defaultDir8, defaultDrive;
   std::string dir2, dir3;
@@ -326,13 +352,4 @@ struct ScriptVariables {
   std::string left, right, search;
 };
 
-}  // namespace quorril
-
-namespace quorril {
-class SetupContext;
-// Creates the script model of the run: the records at their values of
-// creation, the choice tables cleared, every default text loaded, the
-// Windows and DOS versions read and the default drive letter decided.
-void CreateInstallScript(SetupContext& ctx);
-double VersionNumber(int major, int minor);
 }  // namespace quorril

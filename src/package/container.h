@@ -24,18 +24,16 @@
 // it is what the stream yields. The next volume is looked for in the
 // directory of the first, after the next-disk question.
 //
-// UnshrinkContainer extracts every member into the target's directory. It
-// reads through VirtualFileSystem, writes through the file port, shows its
-// error messages through the context, and reaches the main window (progress,
-// file names, the next-disk question, message pumping) only through the
-// narrow CopyHost interface below, which the install run sequence
-// implements; the code here owns no window.
+// This header holds the format: the header codecs, the checks of member
+// paths and volume names, and the layout of new containers (the
+// publisher's tool and the tests). ContainerReader (container_reader.h)
+// walks existing containers across their volumes; UnshrinkContainer
+// (unshrink.h) extracts them as the engine installs them.
 //
 // Member paths are untrusted: a path that is absolute, names a drive, has a
-// component made only of dots ("..") or names a device is refused with
-// "Invalid compressed file " and the path of the volume that holds it, and
-// extraction stops, so nothing is ever written outside the destination
-// directory. Next-volume names with a directory or drive are refused alike.
+// component made only of dots ("..") or names a device is refused, so
+// nothing is ever written outside the destination directory. Next-volume
+// names with a directory or drive are refused alike.
 #pragma once
 
 #include <cstddef>
@@ -45,12 +43,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_system.h"
-#include "model/script_model.h"
 
 namespace quorril {
-
-class SetupContext;
 
 // ---- the format ---------------------------------------------------------------
 
@@ -71,12 +65,6 @@ constexpr uint32_t kMemberDateOffset = 140;
 constexpr uint32_t kMemberTimeOffset = 144;
 static_assert(kVolumeKindOffset + 2 + 38 == kVolumeHeaderSize, "volume header layout");
 static_assert(kMemberTimeOffset + 4 + 20 == kMemberHeaderSize, "member header layout");
-
-// Work area of the decompressor (kExplodeWorkAreaSize), allocated once per
-// container.
-
-// Progress refresh after this many bytes written.
-constexpr int32_t kProgressStep = 50000;
 
 struct VolumeHeader {
   std::string nextVolume;  // empty in the last volume
@@ -152,81 +140,5 @@ constexpr uint32_t kMinimumVolumeSize = kVolumeHeaderSize + kMemberHeaderSize + 
 // volume n (2, 3, ...); it is written into volume n - 1's header.
 int LayOutContainer(const std::vector<PackedMember>& members, uint32_t volumeSize,
                     const std::function<std::string(int)>& volumeName, std::vector<ContainerVolume>* volumes);
-
-// ---- extraction -----------------------------------------------------------------
-
-// The byte counters of the progress bar, owned by the install run sequence.
-struct ProgressCounters {
-  int32_t totalBytes = -1;    // at most 0: the bar counts files
-  int32_t bytesDone = 0;      // bytes installed so far
-  bool bytesUnknown = false;  // an external decompressor is used: count files
-
-  bool CountsBytes() const { return !bytesUnknown && totalBytes > 0; }
-  // Adds without overflowing (the counter saturates).
-  void Add(int64_t bytes) {
-    int64_t sum = int64_t(bytesDone) + bytes;
-    bytesDone = sum > INT32_MAX ? INT32_MAX : sum < 0 ? 0 : int32_t(sum);
-  }
-};
-
-// What the copy code needs from the main window while it works. The install
-// run sequence implements it with the window's private messages; tests and
-// the publisher's tool implement it without windows.
-class CopyHost {
- public:
-  virtual ~CopyHost() = default;
-
-  // The progress counters that the copy code advances.
-  virtual ProgressCounters& Counters() = 0;
-
-  // Dispatches every pending message of the thread, so that painting, the
-  // progress bar and the progress dialog's Cancel button are served, and
-  // returns InstallCancelled (true when the user chose to quit).
-  virtual bool PumpMessages() = 0;
-
-  // Message 1024 (WM_USER): 0 = redraw the progress bar from the counters,
-  // 1 = one more file done.
-  virtual void Progress(int code) = 0;
-
-  // Message 1027: the progress dialog shows "Installing file: " and `path`.
-  virtual void ShowFileName(const std::string& path) = 0;
-
-  // Message 1026, the next-disk question: asks the user to insert the next
-  // disk of the file list (and detaches the embedded archive for the rest of
-  // the run). `advance` is the message's wParam (1 the first time for a
-  // volume, 0 when the volume still cannot be opened), `restore` its lParam.
-  // Returns 0 when the disk is in the drive, 1 to stop the installation.
-  virtual int AskNextDisk(bool advance, bool restore) = 0;
-
-  // True once the file list has reached an INSERTDISK entry (DiskEntryIndex
-  // is not -1): a missing source file then asks for the next disk instead
-  // of being reported as missing. Hosts without disks keep the default.
-  virtual bool DiskEntryReached() { return false; }
-};
-
-// Results of UnshrinkContainer.
-enum : int {
-  kUnshrinkDone = 0,           // a container; every member was extracted
-  kUnshrinkStopped = -1,       // a container; extraction stopped (message shown where due)
-  kUnshrinkNotContainer = -2,  // not a container (or it cannot be opened):
-                               // the caller copies it as an ordinary file
-};
-
-// Extracts the container `source` into the directory part of `target` (up
-// to and including its last backslash) under the FILE entry's overwrite
-// mode, dating each member and giving it `attributes` (the FILE entry's
-// ATTRIBUTE value, kAttrNormal when none was given), and journals each file
-// written. Continuation volumes are looked for in the directory of `source`
-// after the next-disk question; their name is kept in ctx.continuationName.
-int UnshrinkContainer(SetupContext& ctx, CopyHost& host, const std::string& target,
-                      const std::string& source, OverwritePolicy mode, uint32_t attributes);
-
-// Gives an existing file normal attributes, so that it can be replaced;
-// nothing when there is no such file.
-void ClearAttributes(FileSystem& files, const std::string& path);
-
-// True when the first 58 bytes of `source` are the header of the first
-// volume of a split container (a container with a next-volume name).
-bool IsSplitContainerStart(SetupContext& ctx, const std::string& source);
 
 }  // namespace quorril

@@ -1,5 +1,4 @@
 // File installation (see file_install.h), organised as:
-//  - path helpers (absolute names, directory and file parts, roots);
 //  - SourcePath and the outside decompressors' command lines;
 //  - InstallFileEntry: the destination directory, then the file loop;
 //  - InstallOneFile: the container offer, the overwrite decision, the copy;
@@ -12,36 +11,19 @@
 #include <vector>
 
 #include "journal/journal.h"
-#include "package/virtual_file.h"
-#include "platform/text.h"
 #include "model/variables.h"
-#include "shell/setup_context.h"
-#include "system/component_versions.h"
+#include "package/container_reader.h"
+#include "package/overwrite.h"
+#include "package/target_writer.h"
+#include "package/unshrink.h"
+#include "package/virtual_file.h"
+#include "platform/process.h"
+#include "platform/text.h"
+#include "platform/windows_path.h"
 
 namespace quorril {
 
-// ---- path helpers -----------------------------------------------------------------
-
 namespace {
-
-// A name that begins with "\" or has ":" as its second character.
-bool IsAbsoluteName(const std::string& name) {
-  return (!name.empty() && name[0] == '\\') || (name.size() >= 2 && name[1] == ':');
-}
-
-bool EndsWithBackslash(const std::string& path) { return !path.empty() && path.back() == '\\'; }
-
-std::string JoinPath(const std::string& directory, const std::string& name) {
-  return EndsWithBackslash(directory) ? directory + name : directory + "\\" + name;
-}
-
-// The file name of a path: what follows its last backslash, or its drive.
-std::string FileNamePart(const std::string& path) {
-  size_t cut = path.find_last_of('\\');
-  if (cut != std::string::npos) return path.substr(cut + 1);
-  if (path.size() >= 2 && path[1] == ':') return path.substr(2);
-  return path;
-}
 
 // The directory to make current for a wildcard in `name`: the part before
 // its last backslash, where a drive root stays a root ("C:\", "\") so that
@@ -55,44 +37,23 @@ std::string WildcardDirectory(const std::string& name) {
   return name.substr(0, cut);
 }
 
-// True when two paths are spelled alike (without regard to case and to
-// doubled backslashes): renaming or copying such a file onto itself would
-// first destroy it.
-bool SamePath(const std::string& a, const std::string& b) {
-  auto squeeze = [](const std::string& s) {
-    std::string out;
-    for (char c : s)
-      if (!(c == '\\' && EndsWithBackslash(out))) out += AsciiUpper(c);
-    return out;
-  };
-  return squeeze(a) == squeeze(b);
-}
-
-void ShowCopyError(SetupContext& ctx, const std::string& text) {
-  ctx.ShowMessage(text, std::nullopt, kMbOk | kMbIconWarning);
-}
-
-void ShowFileNotFound(SetupContext& ctx, const std::string& sourcePath) {
-  ctx.ShowMessage(ctx.Prompt(PromptId::kFileNotFound) + sourcePath + ". ", std::string(" "), kMbOk | kMbIconWarning);
-}
-
 }  // namespace
 
 // ---- source paths and command lines ---------------------------------------------------
 
-std::string SourcePath(SetupContext& ctx, const FileEntry& entry, const std::string& fileName) {
-  const std::string& sourceDir = ctx.variables.sourceDir;
+std::string SourcePath(const ScriptVariables& variables, const FileEntry& entry, const std::string& fileName) {
+  const std::string& sourceDir = variables.sourceDir;
   std::string path;
   switch (entry.sourceKind) {
-    case 2:  // drive-qualified, or a variable
+    case SourceKind::kAsGiven:
       path = entry.sourceDirectory;
-      if (!path.empty() && path[0] == '$') ExpandVariables(ctx.variables, &path);
+      if (!path.empty() && path[0] == '$') ExpandVariables(variables, &path);
       if (!EndsWithBackslash(path)) path += '\\';
       break;
-    case 1:  // from the root of the source drive
+    case SourceKind::kSourceRoot:
       path = sourceDir.substr(0, 2) + entry.sourceDirectory + "\\";
       break;
-    default:  // below the source directory (stored with "\" in front)
+    case SourceKind::kBelowSource:
       path = sourceDir;
       if (entry.sourceGiven) path += entry.sourceDirectory;
       if (!EndsWithBackslash(path)) path += '\\';
@@ -101,17 +62,18 @@ std::string SourcePath(SetupContext& ctx, const FileEntry& entry, const std::str
   return path + fileName;
 }
 
-std::string DecompressorCommandLine(int32_t tool, int32_t compression, OverwritePolicy policy,
+std::string DecompressorCommandLine(CompressionTool tool, Compression compression, OverwritePolicy policy,
                                     const std::string& source, const std::string& destination) {
   // With SELF-EXTRACT no tool is named: the source file is the program.
+  const bool named = compression == Compression::kCompressed;
   std::string line = "dosshell.pif /C ";
-  if (tool == 0) {
-    if (compression == 1) line += "pkunzip ";
+  if (tool == CompressionTool::kPkware) {
+    if (named) line += "pkunzip ";
     line += source + " -d ";
     if (policy == OverwritePolicy::kYes) line += "-o ";
     if (policy == OverwritePolicy::kNew) line += "-n ";
   } else {
-    if (compression == 1) {
+    if (named) {
       line += "lha x ";
       if (policy == OverwritePolicy::kYes) line += "/c1 ";
     }
@@ -126,18 +88,17 @@ namespace {
 
 class FileLoop {
  public:
-  FileLoop(SetupContext& ctx, CopyHost& host, const FileEntry& entry, const std::string& pattern,
+  FileLoop(const FileInstallContext& ctx, const FileEntry& entry, const std::string& pattern,
            const std::string& destination)
-      : ctx_(ctx), host_(host), entry_(entry), pattern_(pattern), destination_(destination) {}
+      : ctx_(ctx), host_(ctx.copy.host), entry_(entry), pattern_(pattern), destination_(destination) {}
 
   int Run();
 
  private:
   bool FindSources(std::vector<FindEntry>* found);
-  int InstallFound(const std::string& name);
   int InstallPlain(const std::string& name, const std::string& source);
 
-  SetupContext& ctx_;
+  const FileInstallContext& ctx_;
   CopyHost& host_;
   const FileEntry& entry_;
   const std::string pattern_;
@@ -148,23 +109,23 @@ class FileLoop {
 // there. False when the installation must stop.
 bool FileLoop::FindSources(std::vector<FindEntry>* found) {
   for (;;) {
-    const std::string path = SourcePath(ctx_, entry_, pattern_);
+    const std::string path = SourcePath(ctx_.variables, entry_, pattern_);
     if (path.size() > kSourcePathCapacity) {
-      ShowFileNotFound(ctx_, path);
+      host_.ReportFailure(CopyFailure::kFileNotFound, path);
       return false;
     }
     found->clear();
     // One file of that name, in the embedded archive or on the disk ...
-    if (ctx_.archive.Open(path)) {
+    if (ctx_.copy.archive.Open(path)) {
       FindEntry single;
       single.name = pattern_;
       found->push_back(single);
       return true;
     }
     // ... or a search of the disk.
-    if (ctx_.files().Find(path, found) && !found->empty()) return true;
+    if (ctx_.copy.files.Find(path, found) && !found->empty()) return true;
     if (!host_.DiskEntryReached()) {
-      ShowFileNotFound(ctx_, path);
+      host_.ReportFailure(CopyFailure::kFileNotFound, path);
       return false;
     }
     if (host_.AskNextDisk(false, true) != 0) return false;
@@ -172,8 +133,7 @@ bool FileLoop::FindSources(std::vector<FindEntry>* found) {
 }
 
 int FileLoop::InstallPlain(const std::string& name, const std::string& source) {
-  if (InstallOneFile(ctx_, host_, JoinPath(destination_, name), source, entry_.overwrite, entry_.attributes) !=
-      kCopyDone)
+  if (InstallOneFile(ctx_, JoinPath(destination_, name), source, entry_.overwrite, entry_.attributes) != kCopyDone)
     return kFileEntryStop;
   host_.Progress(0);
   return kFileEntryDone;
@@ -189,17 +149,17 @@ int FileLoop::Run() {
   std::vector<std::string> splitContainers;
   for (const FindEntry& item : found) {
     if (!(item.attributes & kAttrDirectory)) {
-      const std::string source = SourcePath(ctx_, entry_, item.name);
+      const std::string source = SourcePath(ctx_.variables, entry_, item.name);
       if (source.size() > kSourcePathCapacity) {
-        ShowFileNotFound(ctx_, source);
+        host_.ReportFailure(CopyFailure::kFileNotFound, source);
         return kFileEntryStop;
       }
-      if (entry_.compression == 1 || entry_.compression == 2) {
+      if (entry_.compression != Compression::kNone) {
         // Its exit code is not examined: the tool reports its own errors.
-        ctx_.process().RunAndWait(DecompressorCommandLine(ctx_.settings.compressionMethod, entry_.compression,
-                                                          entry_.overwrite, source, destination_));
+        ctx_.process.RunAndWait(
+            DecompressorCommandLine(ctx_.compressionTool, entry_.compression, entry_.overwrite, source, destination_));
         host_.Progress(0);
-      } else if (IsSplitContainerStart(ctx_, source)) {
+      } else if (IsSplitContainerStart(ctx_.copy.archive, source)) {
         splitContainers.push_back(item.name);
       } else if (InstallPlain(item.name, source) != kFileEntryDone) {
         return kFileEntryStop;
@@ -208,39 +168,37 @@ int FileLoop::Run() {
     if (host_.PumpMessages()) return kFileEntryStop;
   }
   for (const std::string& name : splitContainers)
-    if (InstallPlain(name, SourcePath(ctx_, entry_, name)) != kFileEntryDone) return kFileEntryStop;
+    if (InstallPlain(name, SourcePath(ctx_.variables, entry_, name)) != kFileEntryDone) return kFileEntryStop;
   return kFileEntryDone;
 }
 
 }  // namespace
 
-int InstallFileEntry(SetupContext& ctx, CopyHost& host, FileEntry& entry) {
+int InstallFileEntry(const FileInstallContext& ctx, FileEntry& entry) {
   ExpandVariables(ctx.variables, &entry.name);
-  size_t cut = entry.name.find_last_of('\\');
-  const std::string directoryPart = cut == std::string::npos ? std::string() : entry.name.substr(0, cut + 1);
-  const std::string pattern = cut == std::string::npos ? entry.name : entry.name.substr(cut + 1);
+  const std::string directoryPart = DirectoryPart(entry.name);
+  const std::string pattern = entry.name.substr(directoryPart.size());
 
   // That file was already read as the continuation volume of a container.
-  if (!ctx.continuationName.empty() && EqualsNoCase(pattern, ctx.continuationName)) return kFileEntryDone;
+  const std::string& continuation = ctx.copy.continuationName;
+  if (!continuation.empty() && EqualsNoCase(pattern, continuation)) return kFileEntryDone;
 
   const std::string& defaultDir = ctx.variables.defaultDir;
   std::string destination;
   if (directoryPart.empty()) {
     destination = defaultDir;
   } else {
-    if (IsAbsoluteName(directoryPart)) {
+    if (IsAbsolutePath(directoryPart)) {
       destination = directoryPart;
       bool root = destination == "\\" || (destination.size() == 3 && destination[1] == ':');
       if (!root) destination.pop_back();
     } else {
-      destination = defaultDir;
-      if (!EndsWithBackslash(destination)) destination += '\\';
-      destination += directoryPart.substr(0, directoryPart.size() - 1);
+      destination = JoinPath(defaultDir, directoryPart.substr(0, directoryPart.size() - 1));
     }
-    if (MakeDirectoryPath(ctx, destination) != kMakeDirectoryOk) return kFileEntryStop;
-    ctx.files().SetCurrentDirectory(defaultDir);
+    if (MakeTargetDirectory(ctx.copy, destination) != kMakeDirectoryOk) return kFileEntryStop;
+    ctx.copy.files.SetCurrentDirectory(defaultDir);
   }
-  return FileLoop(ctx, host, entry, pattern, destination).Run();
+  return FileLoop(ctx, entry, pattern, destination).Run();
 }
 
 // ---- one file -----------------------------------------------------------------------
@@ -249,21 +207,18 @@ namespace {
 
 class PlainCopy {
  public:
-  PlainCopy(SetupContext& ctx, CopyHost& host, const std::string& target, const std::string& source,
-            OverwritePolicy policy, uint32_t attributes)
-      : ctx_(ctx), host_(host), files_(ctx.files()), target_(target), source_(source), policy_(policy),
-        attributes_(attributes) {}
+  PlainCopy(const FileInstallContext& ctx, const std::string& target, const std::string& source, OverwritePolicy policy,
+            uint32_t attributes)
+      : ctx_(ctx), copy_(ctx.copy), target_(target), source_(source), policy_(policy), attributes_(attributes) {}
 
   int Run();
 
  private:
   bool ShouldWrite();
-  bool SourceIsNewer();
-  bool Copy(FileHandle& output);
+  bool Copy(TargetWriter& output);
 
-  SetupContext& ctx_;
-  CopyHost& host_;
-  FileSystem& files_;
+  const FileInstallContext& ctx_;
+  const CopyContext& copy_;
   const std::string target_;
   const std::string source_;
   const OverwritePolicy policy_;
@@ -271,125 +226,80 @@ class PlainCopy {
   std::unique_ptr<VirtualFile> input_;
 };
 
-// NEW: a component's version text decides first (compared as text); equal
-// or unreadable versions leave it to the DOS dates, where the target is
-// kept unless the source is strictly later.
-bool PlainCopy::SourceIsNewer() {
-  std::string sourceVersion, targetVersion;
-  if (IsComponentFile(FileNamePart(source_)) && QueryFileVersion(ctx_, source_, &sourceVersion) &&
-      QueryFileVersion(ctx_, target_, &targetVersion)) {
-    int order = CompareVersions(sourceVersion, targetVersion);
-    if (order != 0) return order > 0;
-  }
-  DosDateTime current;
-  if (!files_.GetModified(target_, &current)) return true;
-  bool keep = current.date > input_->DosDate() ||
-              (current.date == input_->DosDate() && current.time >= input_->DosTime());
-  return !keep;
-}
-
 bool PlainCopy::ShouldWrite() {
-  // A source that is the target itself is in place already; writing it
-  // would empty it before it is read.
-  if (!input_->InArchive() && SamePath(source_, target_)) return false;
-  if (policy_ == OverwritePolicy::kYes) {
-    ClearAttributes(files_, target_);
-    return true;
+  OverwriteFacts facts;
+  facts.policy = policy_;
+  facts.kind = CopyKind::kPlainFile;
+  // A source that is the target itself is in place already.
+  facts.sameFile = !input_->InArchive() && SamePath(source_, target_);
+  facts.source = DosDateTime{input_->DosDate(), input_->DosTime()};
+  if (!facts.sameFile) {
+    ExistingTarget existing = ProbeTarget(copy_.files, target_, policy_);
+    facts.targetExists = existing.exists;
+    facts.targetDateKnown = existing.dateKnown;
+    facts.target = existing.date;
+    if (existing.exists && policy_ == OverwritePolicy::kNew)
+      facts.versionOrder = ComponentVersionOrder(ctx_.machine, source_, target_);
   }
-  if (!files_.Open(target_, OpenMode::kRead)) return true;  // no target yet
-  switch (policy_) {
-    case OverwritePolicy::kAsk:
-      if (ctx_.ShowMessage(ctx_.Prompt(PromptId::kFileExist) + target_ + "?", std::string(),
-                           kMbYesNo | kMbIconQuestion) != kIdYes)
-        return false;
-      // When pop-up messages are shown, the pop-up is brought up to date and
-      // the progress dialog made active again here, after the question.
-      files_.SetAttributes(target_, kAttrNormal);
-      return true;
-    case OverwritePolicy::kNew:
-      if (!SourceIsNewer()) return false;
-      files_.SetAttributes(target_, kAttrNormal);
-      return true;
-    default:
-      return false;
-  }
+  // When pop-up messages are shown, the pop-up is brought up to date and
+  // the progress dialog made active again after an ASK question (the host).
+  return CarryOutOverwrite(copy_.files, copy_.host, DecideOverwrite(facts), target_);
 }
 
-// Copies the source into `output` in blocks, advancing the byte progress.
-bool PlainCopy::Copy(FileHandle& output) {
-  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBlockSize]());
+// Copies the source into `output` in blocks.
+bool PlainCopy::Copy(TargetWriter& output) {
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBlockSize]);
   if (!buffer) {
-    ShowCopyError(ctx_, ctx_.Prompt(PromptId::kExpansionMemoryError));
+    copy_.host.ReportFailure(CopyFailure::kNoMemory, std::string());
     return false;
   }
-  host_.ShowFileName(target_);
-  ProgressCounters& counters = host_.Counters();
-  int32_t mark = counters.bytesDone;
   for (;;) {
-    int32_t got = ctx_.archive.Read(*input_, buffer.get(), kCopyBlockSize);
+    int32_t got = copy_.archive.Read(*input_, buffer.get(), kCopyBlockSize);
     if (got < 0) {
-      ShowCopyError(ctx_, ctx_.Prompt(PromptId::kReadDiskError));
+      copy_.host.ReportFailure(CopyFailure::kReadDisk, std::string());
       return false;
     }
-    if (got > 0 && output.Write(buffer.get(), uint32_t(got)) != got) {
-      ShowCopyError(ctx_, ctx_.Prompt(PromptId::kWriteDiskError));
-      return false;
-    }
-    if (counters.CountsBytes()) {
-      counters.Add(got);
-      if (int64_t(counters.bytesDone) - mark > kProgressStep) {
-        mark = counters.bytesDone;
-        host_.Progress(0);
-      }
-    }
+    if (got > 0 && !output.Write(buffer.get(), uint32_t(got))) return false;
     if (got < kCopyBlockSize) return true;
   }
 }
 
 int PlainCopy::Run() {
-  input_ = ctx_.archive.Open(source_);
+  input_ = copy_.archive.Open(source_);
   if (!input_) {
     // Found a moment ago, gone now (a disk taken out, say).
-    ShowFileNotFound(ctx_, source_);
+    copy_.host.ReportFailure(CopyFailure::kFileNotFound, source_);
     return kCopyStopped;
   }
-  ProgressCounters& counters = host_.Counters();
+  ProgressCounters& counters = copy_.host.Counters();
   if (!ShouldWrite()) {
     if (counters.CountsBytes()) {
       counters.Add(input_->Size());
-      host_.Progress(0);
+      copy_.host.Progress(0);
     }
     return kCopyDone;
   }
 
-  std::unique_ptr<FileHandle> output = files_.Open(target_, OpenMode::kCreate);
-  if (!output) {
-    ShowCopyError(ctx_, ctx_.Prompt(PromptId::kCreateFileError) + target_);
-    return kCopyStopped;
-  }
-  if (!Copy(*output)) {
+  TargetWriter output(copy_, target_);
+  if (!output.Create()) return kCopyStopped;
+  if (!Copy(output)) {
     // A target that could not be completed is not left half written.
-    output.reset();
-    files_.DeleteFile(target_);
+    output.Abandon();
     return kCopyStopped;
   }
-  if (counters.CountsBytes()) host_.Progress(0);
-  // Dated through the handle that wrote the file, so that closing it cannot
-  // move the date again.
-  output->SetModifiedAndAttributes(DosDateTime{input_->DosDate(), input_->DosTime()}, attributes_);
-  output.reset();
+  if (counters.CountsBytes()) copy_.host.Progress(0);
+  const DosDateTime when{input_->DosDate(), input_->DosTime()};
   input_.reset();
-  AppendJournal(ctx_, "FILE: \"" + target_ + "\"");
-  return kCopyDone;
+  return output.Finish(when, attributes_) ? kCopyDone : kCopyStopped;
 }
 
 }  // namespace
 
-int InstallOneFile(SetupContext& ctx, CopyHost& host, const std::string& target, const std::string& source,
+int InstallOneFile(const FileInstallContext& ctx, const std::string& target, const std::string& source,
                    OverwritePolicy policy, uint32_t attributes) {
-  int unshrunk = UnshrinkContainer(ctx, host, target, source, policy, attributes);
+  int unshrunk = UnshrinkContainer(ctx.copy, target, source, policy, attributes);
   if (unshrunk != kUnshrinkNotContainer) return unshrunk == kUnshrinkDone ? kCopyDone : kCopyStopped;
-  return PlainCopy(ctx, host, target, source, policy, attributes).Run();
+  return PlainCopy(ctx, target, source, policy, attributes).Run();
 }
 
 // ---- RENAME ---------------------------------------------------------------------------
@@ -398,24 +308,13 @@ namespace {
 
 // Renames `from` to `to`, replacing an existing `to`, and journals it.
 // Nothing happens when `from` is no file, or when both name the same file.
-void RenameOneFile(SetupContext& ctx, const std::string& from, const std::string& to) {
-  FileSystem& files = ctx.files();
+void RenameOneFile(const CopyContext& copy, const std::string& from, const std::string& to) {
+  FileSystem& files = copy.files;
   uint32_t attributes = files.GetAttributes(from);
   if (attributes == kInvalidAttributes || (attributes & kAttrDirectory)) return;
   if (SamePath(from, to)) return;
   if (files.GetAttributes(to) != kInvalidAttributes) files.DeleteFile(to);
-  if (files.MoveFile(from, to)) AppendJournal(ctx, "RENAME: " + to + ", " + from);
-}
-
-// The base name of a file name (up to its last full stop) and its
-// extension (from its last full stop on; empty when it has none).
-std::string BaseName(const std::string& name) {
-  size_t dot = name.find_last_of('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
-std::string Extension(const std::string& name) {
-  size_t dot = name.find_last_of('.');
-  return dot == std::string::npos ? std::string() : name.substr(dot);
+  if (files.MoveFile(from, to)) AppendJournal(files, copy.journal, "RENAME: " + to + ", " + from);
 }
 
 enum class RenamePattern { kPrefix = 1, kExtension = 2, kWhole = 3 };
@@ -429,26 +328,26 @@ RenamePattern ClassifyRenamePattern(const std::string& oldName) {
   return RenamePattern::kExtension;
 }
 
-void RenameMatches(SetupContext& ctx, const std::string& oldName, const std::string& newName,
+void RenameMatches(const CopyContext& copy, const std::string& oldName, const std::string& newName,
                    const std::string& newDirectory) {
-  FileSystem& files = ctx.files();
+  FileSystem& files = copy.files;
   const std::string directory = WildcardDirectory(oldName);
   if (directory.empty() || !files.SetCurrentDirectory(directory)) return;
   const std::string here = files.GetCurrentDirectory();
   // A new name without a directory or drive renames within the old directory.
-  const std::string targetDirectory = IsAbsoluteName(newDirectory) ? newDirectory : JoinPath(here, newDirectory);
+  const std::string targetDirectory = IsAbsolutePath(newDirectory) ? newDirectory : JoinPath(here, newDirectory);
   const RenamePattern kind = ClassifyRenamePattern(oldName);
-  const std::string newFile = FileNamePart(newName);
+  const std::string newFile = FileName(newName);
 
   std::vector<FindEntry> found;
-  if (!files.Find(FileNamePart(oldName), &found)) return;
+  if (!files.Find(FileName(oldName), &found)) return;
   std::vector<std::string> produced;  // targets written by this rename
   for (const FindEntry& item : found) {
     if (item.attributes & kAttrDirectory) continue;
     std::string target = targetDirectory;
     switch (kind) {
-      case RenamePattern::kPrefix: target += BaseName(newFile) + Extension(item.name); break;
-      case RenamePattern::kExtension: target += BaseName(item.name) + Extension(newFile); break;
+      case RenamePattern::kPrefix: target += WithoutExtension(newFile) + Extension(item.name); break;
+      case RenamePattern::kExtension: target += WithoutExtension(item.name) + Extension(newFile); break;
       case RenamePattern::kWhole: target += item.name; break;
     }
     // Two files of the pattern that map to one target: the second does not
@@ -457,36 +356,36 @@ void RenameMatches(SetupContext& ctx, const std::string& oldName, const std::str
     for (const std::string& p : produced) taken = taken || SamePath(p, target);
     if (taken) continue;
     const std::string from = JoinPath(here, item.name);
-    RenameOneFile(ctx, from, target);
+    RenameOneFile(copy, from, target);
     if (files.GetAttributes(from) == kInvalidAttributes) produced.push_back(target);
   }
 }
 
 }  // namespace
 
-void RenameEntry(SetupContext& ctx, RenameRecord& record) {
-  ExpandVariables(ctx.variables, &record.oldName);
-  ExpandVariables(ctx.variables, &record.newName);
-  FileSystem& files = ctx.files();
+void RenameEntry(const CopyContext& copy, const ScriptVariables& variables, RenameRecord& record) {
+  ExpandVariables(variables, &record.oldName);
+  ExpandVariables(variables, &record.newName);
+  FileSystem& files = copy.files;
   const std::string saved = files.GetCurrentDirectory();
 
   const std::string& newName = record.newName;
   std::string newDirectory;
   size_t cut = newName.find_last_of('\\');
   if (cut != std::string::npos) {
-    // Its failure has been shown; the rename then fails on its own.
-    MakeDirectoryPath(ctx, newName.substr(0, cut));
+    // Its failure has been reported; the rename then fails on its own.
+    MakeTargetDirectory(copy, newName.substr(0, cut));
     newDirectory = newName.substr(0, cut) + "\\";
-  } else if (newName.size() >= 2 && newName[1] == ':') {
+  } else if (HasDrive(newName)) {
     newDirectory = newName.substr(0, 2);
   }
   files.SetCurrentDirectory(saved);
 
   if (record.oldName.find('*') == std::string::npos) {
-    RenameOneFile(ctx, record.oldName, newName);
+    RenameOneFile(copy, record.oldName, newName);
     return;
   }
-  RenameMatches(ctx, record.oldName, newName, newDirectory);
+  RenameMatches(copy, record.oldName, newName, newDirectory);
   files.SetCurrentDirectory(saved);
 }
 
@@ -504,11 +403,10 @@ void DeleteOneFile(FileSystem& files, const std::string& path) {
 
 }  // namespace
 
-void DeleteEntry(SetupContext& ctx, DeleteRecord& record) {
-  ExpandVariables(ctx.variables, &record.file);
+void DeleteEntry(FileSystem& files, const ScriptVariables& variables, DeleteRecord& record) {
+  ExpandVariables(variables, &record.file);
   std::string name = record.file;
-  if (!IsAbsoluteName(name)) name = ctx.variables.defaultDir + "\\" + name;
-  FileSystem& files = ctx.files();
+  if (!IsAbsolutePath(name)) name = variables.defaultDir + "\\" + name;
 
   if (name.find_first_of("*?") == std::string::npos) {
     DeleteOneFile(files, name);
@@ -519,7 +417,7 @@ void DeleteEntry(SetupContext& ctx, DeleteRecord& record) {
   if (directory.empty() || !files.SetCurrentDirectory(directory)) return;
   const std::string here = files.GetCurrentDirectory();
   std::vector<FindEntry> found;
-  if (files.Find(FileNamePart(name), &found)) {
+  if (files.Find(FileName(name), &found)) {
     for (const FindEntry& item : found)
       if (!(item.attributes & kAttrDirectory)) DeleteOneFile(files, JoinPath(here, item.name));
   }

@@ -3,13 +3,10 @@
 
 #include <cstring>
 
+#include "platform/little_endian.h"
 #include "platform/text.h"
 
 namespace quorril {
-
-static uint32_t Le32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 void VirtualFileSystem::ForgetArchive() {
   handle_.reset();
@@ -45,8 +42,8 @@ void VirtualFileSystem::FindArchive() {
   }
   handle_ = std::move(file);
   archiveSize_ = size;
-  firstEntry_ = Le32(trailer + 8);
-  lastEntry_ = Le32(trailer + 12);
+  firstEntry_ = ReadLe32(trailer + 8);
+  lastEntry_ = ReadLe32(trailer + 12);
 }
 
 bool VirtualFileSystem::HasArchive() {
@@ -82,15 +79,15 @@ bool VirtualFileSystem::WalkArchive(const std::function<bool(const ArchiveEntry&
       return false;
     ArchiveEntry entry;
     entry.dataOffset = offset + kArchiveHeaderSize;
-    entry.size = Le32(header + 16);
-    entry.attributes = Le32(header + 4) & 0xFFFF;
-    entry.dosTime = uint16_t(Le32(header + 8));
-    entry.dosDate = uint16_t(Le32(header + 12));
+    entry.size = ReadLe32(header + 16);
+    entry.attributes = ReadLe32(header + 4) & 0xFFFF;
+    entry.dosTime = uint16_t(ReadLe32(header + 8));
+    entry.dosDate = uint16_t(ReadLe32(header + 12));
     const char* name = reinterpret_cast<const char*>(header + 20);
     entry.name.assign(name, strnlen(name, kArchiveNameSize));
     if (!visit(entry)) return true;
     previous = offset;
-    offset = Le32(header);
+    offset = ReadLe32(header);
   }
   return true;
 }

@@ -15,13 +15,13 @@
 //  - PostInstallPhase() queues the first phase message (1025) to the main
 //    window; RunMessageLoop() then dispatches messages until the window
 //    posts WM_QUIT, handing the main window's private messages to `events`.
-//  - The progress dialog (dialog 100) is modeless: CreateProgressDialog()
+//  - The progress dialog is modeless: CreateProgressDialog()
 //    makes it when the item count is not 0; ShowProgress() redraws its bar
 //    at a percentage the core computed; PumpMessages() dispatches every
 //    pending message of the thread (so painting and the dialog's Cancel
 //    button are served) and returns true once the user has confirmed
 //    quitting in the progress dialog, which ends that dialog.
-//  - The modal dialogs (AskDialog 601, DestinationDialog 250/300/350) are
+//  - The modal dialogs (the question and the three destination dialogs) are
 //    centred, owned by the main window, and return kIdOk or kIdCancel (the
 //    user confirmed quitting with ConfirmQuit: QUITPROMPT, Yes and No,
 //    exclamation icon). What OK accepts is the core's decision: the
@@ -58,9 +58,10 @@ struct MessageBoxRequest {
   bool owned = false;
 };
 
-// The prompt of a question or destination dialog, split for the two prompt
-// statics: state 1 puts `text` into static 302, state 2 `line1` into 301
-// and `line2` into 302 (see screens/dialog_logic.h, which fills it).
+// The prompt of a question or destination dialog, split over the dialog's
+// two prompt lines: state 1 puts `text` on the second line, state 2 `line1`
+// on the first and `line2` on the second (see screens/dialog_logic.h, which
+// fills it).
 struct DialogPrompt {
   int state = 0;
   std::string text, line1, line2;
@@ -78,9 +79,9 @@ struct DialogTexts {
 class DestinationChecker {
  public:
   virtual ~DestinationChecker() = default;
-  // `typed` is the text of input field 204 (one character in ask mode 2).
+  // `typed` is the text of the input field (one character in ask mode 2).
   // True accepts it: the dialog ends with kIdOk. False keeps the dialog
-  // open with field 204 reset to `typed`; the checker has shown why.
+  // open with the input field reset to `typed`; the checker has shown why.
   virtual bool Accept(const std::string& typed) = 0;
 };
 
@@ -111,7 +112,7 @@ class UserInterface {
   virtual bool PumpMessages() = 0;
 
   // The progress dialog: created with the number of file items (nothing is
-  // created for 0), its two texts (statics 101 and 103), its bar at a
+  // created for 0), its two texts (above and below the bar), its bar at a
   // percentage from 0 to 100, destroyed at the end of the file phase.
   virtual void CreateProgressDialog(int32_t totalItems, const DialogTexts& texts) = 0;
   virtual bool HasProgressDialog() = 0;
@@ -119,16 +120,29 @@ class UserInterface {
   virtual void ShowProgress(int32_t percent) = 0;
   virtual void DestroyProgressDialog() = 0;
 
-  // The question of ASK1 to ASK5 (dialog 601): field 701 starts with
+  // The question of ASK1 to ASK5: its input field starts with
   // `defaultAnswer`; on kIdOk `typed` holds the field's text as typed.
   virtual int RunAskDialog(const DialogPrompt& prompt, const std::string& defaultAnswer,
                            const DialogTexts& texts, std::string* typed) = 0;
-  // A destination dialog (250 for ask mode 1, 300 for 2, 350 for 3): field
-  // 204 starts with `input`, the read-only field (305 in mode 1, 304 in
-  // mode 2) shows `readOnly`.
+  // A destination dialog for ask mode 1 (the directory on a fixed drive), 2
+  // (the drive for a fixed directory) or 3 (drive and directory): its input
+  // field starts with `input`, its read-only field (the drive root in mode
+  // 1, the directory in mode 2) shows `readOnly`.
   virtual int RunDestinationDialog(const DialogPrompt& prompt, int askMode, const std::string& input,
                                    const std::string& readOnly, const DialogTexts& texts,
                                    DestinationChecker* checker) = 0;
 };
+
+// Shows a message box through `ui`; `owned` boxes belong to the main window
+// (once it exists). Returns the button pressed.
+inline int ShowMessageBox(UserInterface& ui, const std::string& text, std::optional<std::string> caption,
+                          uint32_t style, bool owned) {
+  MessageBoxRequest request;
+  request.text = text;
+  request.caption = std::move(caption);
+  request.style = style;
+  request.owned = owned;
+  return ui.ShowMessageBox(request);
+}
 
 }  // namespace quorril

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/capacities.h"
 #include "platform/user_interface.h"
 
 namespace quorril {
@@ -46,8 +47,8 @@ enum class CandidateStatus {
   kEndAtOnce,     // ask modes 4 and 5: the dialog ends with 1
   kBadMode,       // "AskFlag = %d": warning, the script's error flag, ends with 1
 };
-constexpr size_t kCandidateCapacity = 127;
-constexpr size_t kFieldCapacity = 497;
+constexpr size_t kCandidateCapacity = capacity::kDestinationPath;
+constexpr size_t kFieldCapacity = capacity::kAnswerField;
 struct Candidate {
   CandidateStatus status = CandidateStatus::kAccept;
   std::string candidate;

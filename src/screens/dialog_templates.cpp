@@ -5,8 +5,9 @@
 // the whole template was built.
 #include "screens/dialog_templates.h"
 
-#include "platform/text.h"
+#include "model/choice_line.h"
 #include "model/script_model.h"
+#include "platform/text.h"
 
 namespace quorril {
 
@@ -124,30 +125,6 @@ int32_t GroupColumns(const TextLayout& text) {
 }
 std::string WithoutNumberColumns(const std::string& line) { return line.size() > 2 ? line.substr(2) : std::string(); }
 
-// One choice line of a group: its number, its marker and whether the
-// marker was "[X]".
-struct Choice {
-  int32_t number = 0;
-  size_t marker = 0;
-  bool checked = false;
-};
-
-bool IsChoiceLine(const std::string& line) { return !line.empty() && IsAsciiDigit(line[0]); }
-
-// False when the line carries neither "[ ]" nor "[X]".
-bool ReadChoice(const std::string& line, Choice* choice) {
-  choice->number = line[0] - '0';
-  if (line.size() > 1 && IsAsciiDigit(line[1])) choice->number = choice->number * 10 + (line[1] - '0');
-  choice->checked = false;
-  choice->marker = line.find("[ ]");
-  if (choice->marker == std::string::npos) {
-    choice->marker = line.find("[X]");
-    if (choice->marker == std::string::npos) return false;
-    choice->checked = true;
-  }
-  return true;
-}
-
 // The state of one group's build: a working copy of the choice table and
 // of the radio count, stored back only when the template is complete.
 class GroupBuild {
@@ -157,8 +134,8 @@ class GroupBuild {
 
   // Turns a choice line into its control (check box or radio button).
   TemplateStatus AddChoice(const std::string& line, bool radio, Item* item) {
-    Choice choice;
-    if (!ReadChoice(line, &choice)) return TemplateStatus::kMissingMarker;
+    ChoiceLine choice;
+    if (!ReadChoiceLine(line, &choice)) return TemplateStatus::kMissingMarker;
     if (table_.slotCount < 0 || table_.slotCount >= int32_t(kChoiceSlots)) return TemplateStatus::kTooManyChoices;
     int32_t slot = table_.slotCount++;
     table_.slotOfNumber[size_t(choice.number)] = slot;

@@ -18,14 +18,12 @@
 // caption ends at an embedded NUL. Coordinates are dialog units. A template
 // never grows beyond 3072 bytes: one that would is refused.
 //
-// Choice lines: in a choice group (kind 1 or exclusive) a line whose first
-// character is a digit is a choice. Its first two characters are its number
-// (0 to 99, read as a decimal number: "7 " is 7); it takes the next slot of
-// the choice table; its first "[ ]" is searched, else its first "[X]",
-// which marks the slot initially checked; a line with neither marker makes
-// the script invalid. The control stands two columns left of the marker and
-// its caption is the text after the marker. Other lines of a choice group
-// lose their first two characters (the number columns).
+// Choice lines (model/choice_line.h): in a choice group (kind 1 or
+// exclusive) each choice takes the next slot of the choice table, "[X]"
+// marks the slot initially checked, and a line with neither marker makes the
+// script invalid. The control stands two columns left of the marker and its
+// caption is the text after the marker. Other lines of a choice group lose
+// their first two characters (the number columns).
 #pragma once
 
 #include <array>
@@ -33,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "model/capacities.h"
 #include "screens/text_template.h"
 
 namespace quorril {
@@ -41,8 +40,8 @@ struct TextBlock;
 struct ScriptSettings;
 class InstallScript;
 
-constexpr size_t kTemplateBlockSize = 3072;
-constexpr size_t kChoiceSlots = 100;
+constexpr size_t kTemplateBlockSize = capacity::kTemplateBlock;
+constexpr size_t kChoiceSlots = capacity::kChoiceItems;
 
 // Window and control styles written into the templates.
 enum : uint32_t {

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/file_system.h"
+#include "platform/little_endian.h"
 
 namespace quorril {
 
@@ -17,16 +18,6 @@ constexpr size_t kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr int64_t kLargestImage = 0x7FFFFFFF;
 
-uint16_t Word(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t DWord(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-void PutWord(uint8_t* p, uint16_t v) {
-  p[0] = uint8_t(v);
-  p[1] = uint8_t(v >> 8);
-}
-void PutDWord(uint8_t* p, uint32_t v) {
-  PutWord(p, uint16_t(v));
-  PutWord(p + 2, uint16_t(v >> 16));
-}
 
 // Reads exactly `count` bytes; false when the file ends first or fails.
 bool ReadAll(FileHandle& file, uint8_t* buffer, size_t count) {
@@ -60,28 +51,28 @@ DibStatus ReadFileHeader(FileHandle& file, Layout* layout) {
   uint8_t header[kFileHeaderSize];
   if (!ReadAll(file, header, sizeof header)) return DibStatus::kNotBitmap;
   if (header[0] != 'B' || header[1] != 'M') return DibStatus::kNotBitmap;
-  layout->bitsOffset = DWord(header + 10);
+  layout->bitsOffset = ReadLe32(header + 10);
   return DibStatus::kOk;
 }
 
 DibStatus ReadInfoHeader(FileHandle& file, DibHeader* h, Layout* layout) {
   uint8_t b[kDibHeaderSize];
   if (!ReadAll(file, b, 4)) return DibStatus::kBadHeader;
-  layout->headerSize = DWord(b);
+  layout->headerSize = ReadLe32(b);
   if (layout->headerSize == kCoreHeaderSize) return DibStatus::kCoreHeader;
   if (layout->headerSize < kDibHeaderSize) return DibStatus::kBadHeader;
   if (!ReadAll(file, b + 4, kDibHeaderSize - 4)) return DibStatus::kBadHeader;
   h->size = kDibHeaderSize;
-  h->width = int32_t(DWord(b + 4));
-  h->height = int32_t(DWord(b + 8));
-  h->planes = Word(b + 12);
-  h->bitCount = Word(b + 14);
-  h->compression = DWord(b + 16);
-  h->sizeImage = DWord(b + 20);
-  h->xPelsPerMeter = int32_t(DWord(b + 24));
-  h->yPelsPerMeter = int32_t(DWord(b + 28));
-  h->clrUsed = DWord(b + 32);
-  h->clrImportant = DWord(b + 36);
+  h->width = int32_t(ReadLe32(b + 4));
+  h->height = int32_t(ReadLe32(b + 8));
+  h->planes = ReadLe16(b + 12);
+  h->bitCount = ReadLe16(b + 14);
+  h->compression = ReadLe32(b + 16);
+  h->sizeImage = ReadLe32(b + 20);
+  h->xPelsPerMeter = int32_t(ReadLe32(b + 24));
+  h->yPelsPerMeter = int32_t(ReadLe32(b + 28));
+  h->clrUsed = ReadLe32(b + 32);
+  h->clrImportant = ReadLe32(b + 36);
   return DibStatus::kOk;
 }
 
@@ -127,17 +118,17 @@ DibStatus ComputeSizes(DibHeader* h, Layout* layout) {
 
 std::array<uint8_t, kDibHeaderSize> DibHeader::Bytes() const {
   std::array<uint8_t, kDibHeaderSize> b{};
-  PutDWord(&b[0], size);
-  PutDWord(&b[4], uint32_t(width));
-  PutDWord(&b[8], uint32_t(height));
-  PutWord(&b[12], planes);
-  PutWord(&b[14], bitCount);
-  PutDWord(&b[16], compression);
-  PutDWord(&b[20], sizeImage);
-  PutDWord(&b[24], uint32_t(xPelsPerMeter));
-  PutDWord(&b[28], uint32_t(yPelsPerMeter));
-  PutDWord(&b[32], clrUsed);
-  PutDWord(&b[36], clrImportant);
+  WriteLe32(&b[0], size);
+  WriteLe32(&b[4], uint32_t(width));
+  WriteLe32(&b[8], uint32_t(height));
+  WriteLe16(&b[12], planes);
+  WriteLe16(&b[14], bitCount);
+  WriteLe32(&b[16], compression);
+  WriteLe32(&b[20], sizeImage);
+  WriteLe32(&b[24], uint32_t(xPelsPerMeter));
+  WriteLe32(&b[28], uint32_t(yPelsPerMeter));
+  WriteLe32(&b[32], clrUsed);
+  WriteLe32(&b[36], clrImportant);
   return b;
 }
 
@@ -176,7 +167,7 @@ DibStatus DibImage::Read(FileHandle& file) {
   if (header.compression == kBiBitfields) {
     uint8_t raw[12];
     if (!ReadAt(file, layout.masksAt, raw, sizeof raw)) return DibStatus::kTruncated;
-    masks = {DWord(raw), DWord(raw + 4), DWord(raw + 8)};
+    masks = {ReadLe32(raw), ReadLe32(raw + 4), ReadLe32(raw + 8)};
   }
   if (!ReadAt(file, layout.coloursAt, colours.data(), colours.size()) ||
       !ReadAt(file, layout.bitsAt, bits.data(), bits.size()))
@@ -206,7 +197,7 @@ std::vector<uint8_t> DibImage::BitmapInfo() const {
   info.assign(header.begin(), header.end());
   for (uint32_t mask : masks_) {
     uint8_t b[4];
-    PutDWord(b, mask);
+    WriteLe32(b, mask);
     info.insert(info.end(), b, b + 4);
   }
   info.insert(info.end(), colours_.begin(), colours_.end());
@@ -220,7 +211,7 @@ std::vector<uint8_t> DibImage::PaletteIndexInfo() const {
   info.assign(header.begin(), header.end());
   for (uint32_t i = 0; i < header_.clrUsed; ++i) {
     uint8_t b[2];
-    PutWord(b, uint16_t(i));
+    WriteLe16(b, uint16_t(i));
     info.insert(info.end(), b, b + 2);
   }
   return info;

@@ -30,14 +30,16 @@
 #include <string>
 #include <vector>
 
+#include "model/capacities.h"
+
 namespace quorril {
 
 struct TextBlock;
 struct ScriptSettings;
 
-constexpr size_t kTextAreaSize = 4096;
-constexpr size_t kMaxTextLineLength = 127;
-constexpr size_t kMaxTextLines = 127;
+constexpr size_t kTextAreaSize = capacity::kTextArea;
+constexpr size_t kMaxTextLineLength = capacity::kTextLineLength;
+constexpr size_t kMaxTextLines = capacity::kTextLines;
 constexpr int32_t kMaxTextWidth = 127;
 
 // A run of bytes owned by someone else.

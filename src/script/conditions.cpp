@@ -16,9 +16,10 @@
 #include <cstdint>
 #include <limits>
 
-#include "platform/text.h"
 #include "model/variables.h"
-#include "shell/setup_context.h"
+#include "platform/text.h"
+#include "platform/windows_path.h"
+#include "script/script_context.h"
 
 namespace quorril {
 
@@ -29,9 +30,9 @@ namespace {
 constexpr uint32_t kAttrReparsePoint = 0x400;
 
 // What the tests keep of a text they read.
-constexpr size_t kVersionTextCapacity = 32;
+constexpr size_t kVersionTextCapacity = capacity::kTestedVersion;
 // A file line is read in parts of at most this many characters.
-constexpr size_t kSearchLinePart = 997;
+constexpr size_t kSearchLinePart = capacity::kScriptLine - 1;
 
 bool Holds(CompareOp op, int comparison) {
   switch (op) {
@@ -58,24 +59,13 @@ std::string ReadQuotedOrConditionWord(ScriptTokenizer& tokenizer) {
 
 // ---- isfile ---------------------------------------------------------------
 
-// The file-name part of a path as _splitpath gives it: the last component
-// (after the drive and the last "\" or "/") without its extension.
-std::string FileNamePart(const std::string& path) {
-  size_t start = (path.size() >= 2 && path[1] == ':') ? 2 : 0;
-  size_t slash = path.find_last_of("\\/");
-  if (slash != std::string::npos && slash + 1 > start) start = slash + 1;
-  std::string last = path.substr(start);
-  size_t dot = last.find_last_of('.');
-  return dot == std::string::npos ? last : last.substr(0, dot);
-}
-
-int TestIsFile(SetupContext& ctx, ScriptTokenizer& tokenizer) {
-  return PathExists(ctx, ReadQuotedOrConditionWord(tokenizer));
+int TestIsFile(const ScriptContext& ctx, ScriptTokenizer& tokenizer) {
+  return PathExists(ctx.files, ctx.state.variables, ReadQuotedOrConditionWord(tokenizer));
 }
 
 // ---- ocxfilever -----------------------------------------------------------
 
-int TestOcxFileVersion(SetupContext& ctx, ScriptTokenizer& tokenizer) {
+int TestOcxFileVersion(const ScriptContext& ctx, ScriptTokenizer& tokenizer) {
   std::string classId = tokenizer.ReadQuoted();
   if (classId.empty()) return kConditionError;
   std::string bits = tokenizer.ReadConditionWord();
@@ -95,7 +85,7 @@ int TestOcxFileVersion(SetupContext& ctx, ScriptTokenizer& tokenizer) {
   std::string installed = "0.0.0.0";
   std::string serverPath;
   std::string version;
-  if (ctx.machine().ClassesRootDefault(key, &serverPath) && ctx.machine().FileVersionText(serverPath, &version)) {
+  if (ctx.machine.ClassesRootDefault(key, &serverPath) && ctx.machine.FileVersionText(serverPath, &version)) {
     CutToCapacity(version, kVersionTextCapacity);
     installed = version;
   }
@@ -163,7 +153,7 @@ class TextLineReader {
   bool ended_ = false;
 };
 
-int TestSearch(SetupContext& ctx, ScriptTokenizer& tokenizer) {
+int TestSearch(const ScriptContext& ctx, ScriptTokenizer& tokenizer) {
   tokenizer.SkipConditionSeparators();
   if (tokenizer.AtEnd()) return kConditionError;
   std::string text;
@@ -179,13 +169,14 @@ int TestSearch(SetupContext& ctx, ScriptTokenizer& tokenizer) {
     if (EqualsNoCase(tokenizer.ReadConditionWord(), "End") && tokenizer.AcceptEquals())
       endMarker = tokenizer.ReadQuoted();
   }
-  return SearchTextFile(ctx, file, text, skipPrefix, beginMarker, endMarker);
+  return SearchTextFile(ctx.files, ctx.state.variables, file, text, skipPrefix, beginMarker, endMarker);
 }
 
 // ---- locate ---------------------------------------------------------------
 
 struct LocateSearch {
-  SetupContext& ctx;
+  FileSystem& files;
+  ScriptVariables& variables;
   const std::string& pattern;
   bool found = false;
 
@@ -193,23 +184,23 @@ struct LocateSearch {
   // form the system reports when it is current.
   void Found(const std::string& directory) {
     std::string reported = directory;
-    if (ctx.files().SetCurrentDirectory(directory)) reported = ctx.files().GetCurrentDirectory();
+    if (files.SetCurrentDirectory(directory)) reported = files.GetCurrentDirectory();
     CutToCapacity(reported, ScriptVariables::kValueCapacity);
-    ctx.variables.locateDir = reported;
-    ctx.variables.locateDrive = reported.substr(0, 1);
+    variables.locateDir = reported;
+    variables.locateDrive = reported.substr(0, 1);
     found = true;
   }
 
   bool DirectoryHolds(const std::string& directoryWithSlash) {
     std::vector<FindEntry> entries;
-    return ctx.files().Find(directoryWithSlash + pattern, &entries);
+    return files.Find(directoryWithSlash + pattern, &entries);
   }
 
   // Searches the subdirectories of a directory in the order the file
   // system lists them; true when one of their trees holds the file.
   bool SearchSubdirectories(const std::string& directoryWithSlash) {
     std::vector<FindEntry> entries;
-    if (!ctx.files().Find(directoryWithSlash + "*.*", &entries)) return false;
+    if (!files.Find(directoryWithSlash + "*.*", &entries)) return false;
     for (const FindEntry& e : entries) {
       if (!(e.attributes & kAttrDirectory) || (e.attributes & kAttrReparsePoint)) continue;
       if (e.name == "." || e.name == "..") continue;
@@ -219,7 +210,7 @@ struct LocateSearch {
   }
 
   bool SearchDirectory(const std::string& directory) {
-    if (!ctx.files().SetCurrentDirectory(directory)) return false;
+    if (!files.SetCurrentDirectory(directory)) return false;
     if (DirectoryHolds(directory + "\\")) {
       Found(directory);
       return true;
@@ -242,14 +233,14 @@ std::string DriveRoot(int driveNumber) {
   return root;
 }
 
-int TestLocate(SetupContext& ctx, ScriptTokenizer& tokenizer) {
+int TestLocate(const ScriptContext& ctx, ScriptTokenizer& tokenizer) {
   tokenizer.SkipConditionSeparators();
   std::string pattern = ReadQuotedOrConditionWord(tokenizer);
   std::string selector = tokenizer.ReadConditionWord();
-  if (!selector.empty()) ExpandLeadingVariable(ctx.variables, &selector);
+  if (!selector.empty()) ExpandLeadingVariable(ctx.state.variables, &selector);
   if (pattern.empty()) return kConditionError;
 
-  ctx.ui().ShowCheckingBanner(ctx.Prompt(PromptId::kLocate));
+  ctx.ui.ShowCheckingBanner(ctx.state.Prompt(PromptId::kLocate));
 
   int driveNumber;
   if (selector.empty()) {
@@ -266,7 +257,7 @@ int TestLocate(SetupContext& ctx, ScriptTokenizer& tokenizer) {
   } else {
     return kConditionError;
   }
-  return LocateFile(ctx, pattern, driveNumber);
+  return LocateFile(ctx.files, ctx.state.variables, pattern, driveNumber);
 }
 
 // ---- display, memory, versions --------------------------------------------
@@ -285,21 +276,21 @@ uint32_t ColourArgument(const std::string& word) {
   return value < 0 ? 0u : uint32_t(value);
 }
 
-int MeasureAndCompare(SetupContext& ctx, const std::string& op, uint32_t colours, int32_t width, int32_t height,
+int MeasureAndCompare(const ScriptContext& ctx, const std::string& op, uint32_t colours, int32_t width, int32_t height,
                       int kind) {
-  DisplayFacts display = ctx.machine().Display();
+  DisplayFacts display = ctx.machine.Display();
   return CompareDisplay(op, colours, width, height, kind, DisplayColours(display), display.width,
                         display.height);
 }
 
-int TestVideoColour(SetupContext& ctx, ScriptTokenizer& tokenizer) {
+int TestVideoColour(const ScriptContext& ctx, ScriptTokenizer& tokenizer) {
   std::string op = tokenizer.ReadConditionWord();
   std::string colours = tokenizer.ReadConditionWord();
   if (colours.empty()) return kConditionError;
   return MeasureAndCompare(ctx, op, ColourArgument(colours), 0, 0, 1);
 }
 
-int TestVideoResolution(SetupContext& ctx, ScriptTokenizer& tokenizer) {
+int TestVideoResolution(const ScriptContext& ctx, ScriptTokenizer& tokenizer) {
   std::string op = tokenizer.ReadConditionWord();
   std::string width = tokenizer.ReadConditionWord();
   std::string height = tokenizer.ReadConditionWord();
@@ -308,7 +299,7 @@ int TestVideoResolution(SetupContext& ctx, ScriptTokenizer& tokenizer) {
 }
 
 // video <op> G | X Y | G X Y; the operator word may carry the first number.
-int TestVideo(SetupContext& ctx, ScriptTokenizer& tokenizer) {
+int TestVideo(const ScriptContext& ctx, ScriptTokenizer& tokenizer) {
   std::string op = tokenizer.ReadConditionWord();
   std::string numbers[3];
   numbers[0] = op.size() > 1 ? op.substr(1) : tokenizer.ReadConditionWord();
@@ -327,14 +318,14 @@ int TestVideo(SetupContext& ctx, ScriptTokenizer& tokenizer) {
   }
 }
 
-int TestMemory(SetupContext& ctx, ScriptTokenizer& tokenizer) {
+int TestMemory(const ScriptContext& ctx, ScriptTokenizer& tokenizer) {
   CompareOp op = ReadCompareOp(tokenizer);
   if (op == CompareOp::kNone) return kConditionError;
   std::string kilobytes = tokenizer.ReadConditionWord();
   if (kilobytes.empty()) return kConditionError;
   // In 64 bits: K x 1024 must not wrap for sizes of 4 GB and more.
   int64_t wanted = int64_t(ParseInt(kilobytes)) * 1024;
-  int64_t total = int64_t(ctx.machine().TotalPhysicalMemory());
+  int64_t total = int64_t(ctx.machine.TotalPhysicalMemory());
   return Holds(op, Compare(total, wanted)) ? kConditionTrue : kConditionFalse;
 }
 
@@ -378,7 +369,7 @@ void StripLineEnd(std::string* line) {
 // Stores the IF line and the raw lines up to its ENDIF (or the end of the
 // source) for the second pass. The block joins the script only when it is
 // complete; a 61st line is a syntax error.
-int CaptureDeferredBlock(SetupContext& ctx, ScriptTokenizer& tokenizer, LineSource& source, int32_t ifLineNumber) {
+int CaptureDeferredBlock(const ScriptContext& ctx, ScriptTokenizer& tokenizer, LineSource& source, int32_t ifLineNumber) {
   DeferredBlock block;
   block.firstLineNumber = ifLineNumber;
   block.lastLineNumber = ifLineNumber;
@@ -390,7 +381,7 @@ int CaptureDeferredBlock(SetupContext& ctx, ScriptTokenizer& tokenizer, LineSour
   std::string line;
   int32_t lineNumber = 0;
   while (source.ReadLine(&line, &lineNumber)) {
-    ctx.script->lineNumber = lineNumber;
+    ctx.state.model->lineNumber = lineNumber;
     if (block.lines.size() >= DeferredBlock::kMaxLines) return kConditionError;
     StripLineEnd(&line);
     CutToCapacity(line, DeferredBlock::kLineCapacity);
@@ -400,15 +391,15 @@ int CaptureDeferredBlock(SetupContext& ctx, ScriptTokenizer& tokenizer, LineSour
     if (isEndif) break;
   }
 
-  ctx.parser.deferredState = 1;
-  ctx.script->deferredBlocks.push_back(std::move(block));
-  ++ctx.script->deferredBlockCount;
+  ctx.state.parser.deferredState = 1;
+  ctx.state.model->deferredBlocks.push_back(std::move(block));
+  ++ctx.state.model->deferredBlockCount;
   return kConditionStored;
 }
 
 // ---- choice tests (second pass) -----------------------------------------
 
-int TestGroupChoice(SetupContext& ctx, ScriptTokenizer& tokenizer) {
+int TestGroupChoice(const ScriptContext& ctx, ScriptTokenizer& tokenizer) {
   if (!tokenizer.AcceptEquals()) return kConditionError;
   for (int i = 0; i < 100; ++i) {
     std::string word = tokenizer.ReadConditionWord();
@@ -416,15 +407,15 @@ int TestGroupChoice(SetupContext& ctx, ScriptTokenizer& tokenizer) {
     if (word.empty()) return tokenizer.AtEnd() ? kConditionFalse : kConditionError;
     if (word.size() > 2 || !IsAsciiDigit(word[0])) return kConditionError;
     int32_t number = ParseInt(word);
-    int32_t index = ctx.settings.itemNumberMap[size_t(number)];
-    if (index >= 0 && size_t(index) < kMaxChoiceItems && ctx.settings.itemChosen[size_t(index)]) return kConditionTrue;
+    int32_t index = ctx.state.settings.itemNumberMap[size_t(number)];
+    if (index >= 0 && size_t(index) < kMaxChoiceItems && ctx.state.settings.itemChosen[size_t(index)]) return kConditionTrue;
   }
   return kConditionFalse;
 }
 
-int TestAnswer(SetupContext& ctx, ScriptTokenizer& tokenizer, const std::string& testWord) {
+int TestAnswer(const ScriptContext& ctx, ScriptTokenizer& tokenizer, const std::string& testWord) {
   if (testWord.size() < 5 || testWord[4] < '1' || testWord[4] > '5') return kConditionError;
-  const std::string& answer = ctx.variables.ask[size_t(testWord[4] - '1')];
+  const std::string& answer = ctx.state.variables.ask[size_t(testWord[4] - '1')];
   CompareOp op = ReadCompareOp(tokenizer);
   if (op == CompareOp::kNone) return kConditionError;
 
@@ -438,7 +429,7 @@ int TestAnswer(SetupContext& ctx, ScriptTokenizer& tokenizer, const std::string&
   }
 
   std::string text = tokenizer.ReadQuoted();
-  ExpandSearchResult(ctx.variables, &text);
+  ExpandSearchResult(ctx.state.variables, &text);
   bool holds;
   switch (op) {
     case CompareOp::kEqual: holds = CompareText(answer, text) == 0; break;
@@ -478,9 +469,8 @@ CompareOp ReadCompareOp(ScriptTokenizer& tokenizer) {
   return op;
 }
 
-int PathExists(SetupContext& ctx, std::string path) {
-  ExpandLeadingVariable(ctx.variables, &path);
-  FileSystem& files = ctx.files();
+int PathExists(FileSystem& files, const ScriptVariables& variables, std::string path) {
+  ExpandLeadingVariable(variables, &path);
   if (!path.empty() && path.back() == '\\') {
     // A directory: it exists when it can be made current.
     std::string saved = files.GetCurrentDirectory();
@@ -488,19 +478,19 @@ int PathExists(SetupContext& ctx, std::string path) {
     if (exists) files.SetCurrentDirectory(saved);
     return exists ? 1 : 0;
   }
-  if (FileNamePart(path).empty()) return 0;
+  if (FileTitle(path).empty()) return 0;
   std::vector<FindEntry> entries;
   return files.Find(path, &entries) ? 1 : 0;
 }
 
-int SearchTextFile(SetupContext& ctx, const std::string& file, const std::string& text,
+int SearchTextFile(FileSystem& files, ScriptVariables& variables, const std::string& file, const std::string& text,
                    const std::string& skipPrefix, const std::string& beginMarker, const std::string& endMarker) {
   std::string wanted = text;
-  ExpandVariables(ctx.variables, &wanted);
+  ExpandVariables(variables, &wanted);
   std::string path = file;
-  ExpandLeadingVariable(ctx.variables, &path);
+  ExpandLeadingVariable(variables, &path);
 
-  std::unique_ptr<FileHandle> handle = ctx.files().Open(path, OpenMode::kRead);
+  std::unique_ptr<FileHandle> handle = files.Open(path, OpenMode::kRead);
   if (!handle) return 0;
   TextLineReader reader(*handle);
 
@@ -517,7 +507,7 @@ int SearchTextFile(SetupContext& ctx, const std::string& file, const std::string
     StripLineEnd(&line);
     size_t at = FindNoCase(line, wanted);
     if (at == std::string::npos) continue;
-    ScriptVariables& v = ctx.variables;
+    ScriptVariables& v = variables;
     v.search = FormatInt(count);
     v.right = line.substr(at + wanted.size());
     v.left = line.substr(0, at);
@@ -528,9 +518,8 @@ int SearchTextFile(SetupContext& ctx, const std::string& file, const std::string
   return 0;
 }
 
-int LocateFile(SetupContext& ctx, const std::string& pattern, int driveNumber) {
-  FileSystem& files = ctx.files();
-  LocateSearch search{ctx, pattern};
+int LocateFile(FileSystem& files, ScriptVariables& variables, const std::string& pattern, int driveNumber) {
+  LocateSearch search{files, variables, pattern};
   std::string saved = files.GetCurrentDirectory();
 
   if (driveNumber > 0) {
@@ -539,7 +528,7 @@ int LocateFile(SetupContext& ctx, const std::string& pattern, int driveNumber) {
       if (files.SetCurrentDirectory(root)) search.SearchDrive(root);
     }
   } else {
-    const std::string& sourceDir = ctx.variables.sourceDir;
+    const std::string& sourceDir = variables.sourceDir;
     char sourceLetter = sourceDir.empty() ? '\0' : AsciiUpper(sourceDir[0]);
     for (int n = 1; n <= 26 && !search.found; ++n) {
       std::string root = DriveRoot(n);
@@ -579,7 +568,7 @@ int CompareDisplay(const std::string& op, uint32_t colours, int32_t width, int32
   return result ? 1 : 0;
 }
 
-int EvaluateCondition(SetupContext& ctx, ScriptTokenizer& tokenizer, LineSource& source, int32_t ifLineNumber) {
+int EvaluateCondition(const ScriptContext& ctx, ScriptTokenizer& tokenizer, LineSource& source, int32_t ifLineNumber) {
   tokenizer.SkipConditionSeparators();
   std::string word = tokenizer.ReadConditionWord();
 
@@ -591,14 +580,14 @@ int EvaluateCondition(SetupContext& ctx, ScriptTokenizer& tokenizer, LineSource&
   if (EqualsNoCase(word, "videoresolution")) return TestVideoResolution(ctx, tokenizer);
   if (EqualsNoCase(word, "video")) return TestVideo(ctx, tokenizer);
   if (EqualsNoCase(word, "memory")) return TestMemory(ctx, tokenizer);
-  if (EqualsNoCase(word, "winver")) return TestVersion(tokenizer, ctx.settings.windowsVersion);
-  if (EqualsNoCase(word, "dosver")) return TestVersion(tokenizer, ctx.settings.dosVersion);
+  if (EqualsNoCase(word, "winver")) return TestVersion(tokenizer, ctx.state.settings.windowsVersion);
+  if (EqualsNoCase(word, "dosver")) return TestVersion(tokenizer, ctx.state.settings.dosVersion);
   if (EqualsNoCase(word, "group") || StartsWithNoCase(word, "$ask"))
     return CaptureDeferredBlock(ctx, tokenizer, source, ifLineNumber);
   return TestGeneric(tokenizer, word);
 }
 
-int EvaluateChoiceCondition(SetupContext& ctx, ScriptTokenizer& tokenizer) {
+int EvaluateChoiceCondition(const ScriptContext& ctx, ScriptTokenizer& tokenizer) {
   tokenizer.SkipConditionSeparators();
   std::string word = tokenizer.ReadConditionWord();
   if (EqualsNoCase(word, "group")) return TestGroupChoice(ctx, tokenizer);

@@ -16,7 +16,9 @@
 
 namespace quorril {
 
-class SetupContext;
+class FileSystem;
+struct ScriptContext;
+struct ScriptVariables;
 
 enum : int { kConditionTrue = 1, kConditionFalse = 0, kConditionError = -1, kConditionStored = 100 };
 
@@ -33,17 +35,17 @@ enum class CompareOp : int32_t {
 
 // The tokenizer stands just after the IF keyword. `source` gives the raw
 // lines of a block to capture; `ifLineNumber` is the IF line's number.
-int EvaluateCondition(SetupContext& ctx, ScriptTokenizer& tokenizer, LineSource& source, int32_t ifLineNumber);
-int EvaluateChoiceCondition(SetupContext& ctx, ScriptTokenizer& tokenizer);
+int EvaluateCondition(const ScriptContext& ctx, ScriptTokenizer& tokenizer, LineSource& source, int32_t ifLineNumber);
+int EvaluateChoiceCondition(const ScriptContext& ctx, ScriptTokenizer& tokenizer);
 
 // The parts of the tests, usable alone.
 CompareOp ReadCompareOp(ScriptTokenizer& tokenizer);
-int PathExists(SetupContext& ctx, std::string path);
-int SearchTextFile(SetupContext& ctx, const std::string& file, const std::string& text,
+int PathExists(FileSystem& files, const ScriptVariables& variables, std::string path);
+int SearchTextFile(FileSystem& files, ScriptVariables& variables, const std::string& file, const std::string& text,
                    const std::string& skipPrefix, const std::string& beginMarker, const std::string& endMarker);
 // driveNumber: above 0 one drive (1 = A), 0 fixed and network drives,
 // -1 fixed drives, -2 network drives. Returns the found flag.
-int LocateFile(SetupContext& ctx, const std::string& pattern, int driveNumber);
+int LocateFile(FileSystem& files, ScriptVariables& variables, const std::string& pattern, int driveNumber);
 // kind 1 colours, 2 resolution, 3 both; returns 1, 0 or -1 (bad operator).
 int CompareDisplay(const std::string& op, uint32_t colours, int32_t width, int32_t height, int kind,
                    uint64_t displayColours, int32_t displayWidth, int32_t displayHeight);

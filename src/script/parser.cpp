@@ -18,11 +18,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "model/variables.h"
 #include "platform/text.h"
 #include "script/conditions.h"
 #include "script/parser_internal.h"
-#include "model/variables.h"
-#include "shell/setup_context.h"
+#include "script/script_context.h"
 
 namespace quorril {
 
@@ -30,7 +30,7 @@ namespace {
 
 // Every line the parser reads holds at most this many characters; the rest
 // of a longer line is read as the next line.
-constexpr size_t kScriptLineCapacity = 998;
+constexpr size_t kScriptLineCapacity = capacity::kScriptLine;
 
 // ---- line sources ------------------------------------------------------------
 
@@ -41,7 +41,7 @@ constexpr size_t kScriptLineCapacity = 998;
 // is not counted. A NUL byte ends the line's text, as it would a C string.
 class FileLineSource : public ParserLineSource {
  public:
-  FileLineSource(SetupContext& ctx, VirtualFile& file) : ctx_(ctx), file_(file) {}
+  FileLineSource(const ScriptContext& ctx, VirtualFile& file) : ctx_(ctx), file_(file) {}
 
   bool ReadLine(std::string* line, int32_t* lineNumber) override {
     for (;;) {
@@ -59,13 +59,13 @@ class FileLineSource : public ParserLineSource {
       size_t nul = line->find('\0');
       if (nul != std::string::npos) line->resize(nul);
       *lineNumber = ++lastLineNumber_;
-      ctx_.script->lineNumber = lastLineNumber_;
+      ctx_.state.model->lineNumber = lastLineNumber_;
       return true;
     }
   }
 
  private:
-  SetupContext& ctx_;
+  const ScriptContext& ctx_;
   VirtualFile& file_;
   bool lastWasFull_ = false;
 };
@@ -87,7 +87,7 @@ bool InSecondPassSkipSet(std::string_view word) {
 // and the block ends after its ENDIF line.
 class DeferredLineSource : public ParserLineSource {
  public:
-  DeferredLineSource(SetupContext& ctx, const DeferredBlock& block) : ctx_(ctx), block_(block) {}
+  DeferredLineSource(const ScriptContext& ctx, const DeferredBlock& block) : ctx_(ctx), block_(block) {}
 
   bool FromDeferredBlock() const override { return true; }
   void SetTextMode(bool on) override { textMode_ = on; }
@@ -128,7 +128,7 @@ class DeferredLineSource : public ParserLineSource {
   int32_t NumberOf(size_t index) const { return block_.firstLineNumber + int32_t(index); }
   void Count(size_t index) {
     lastLineNumber_ = NumberOf(index);
-    ctx_.script->lineNumber = lastLineNumber_;
+    ctx_.state.model->lineNumber = lastLineNumber_;
   }
 
   // Steps over the lines after a BEGINFIRSTSCREEN line up to and including
@@ -148,7 +148,7 @@ class DeferredLineSource : public ParserLineSource {
     return false;
   }
 
-  SetupContext& ctx_;
+  const ScriptContext& ctx_;
   const DeferredBlock& block_;
   size_t next_ = 0;
   bool ended_ = false;
@@ -159,18 +159,18 @@ class DeferredLineSource : public ParserLineSource {
 
 // ---- messages and the end of a pass -------------------------------------------
 
-void ShowSyntaxError(SetupContext& ctx, int32_t lineNumber, const std::string& text) {
-  ctx.parser.failure = ParseFailure::kSyntaxError;
-  ctx.parser.lastError.lineNumber = lineNumber;
-  ctx.parser.lastError.lineText = text;
-  ctx.ShowUnownedMessage(text, ctx.Prompt(PromptId::kSyntaxErrorCaption) + FormatInt(lineNumber), kMbIconWarning);
+void ShowSyntaxError(const ScriptContext& ctx, int32_t lineNumber, const std::string& text) {
+  ctx.state.parser.failure = ParseFailure::kSyntaxError;
+  ctx.state.parser.lastError.lineNumber = lineNumber;
+  ctx.state.parser.lastError.lineText = text;
+  ShowMessageBox(ctx.ui, text, ctx.state.Prompt(PromptId::kSyntaxErrorCaption) + FormatInt(lineNumber), kMbIconWarning, false);
 }
 
 // The short form of a directory when the file system knows it, else the
 // long form.
-std::string ShortFormOf(SetupContext& ctx, const std::string& path) {
+std::string ShortFormOf(const ScriptContext& ctx, const std::string& path) {
   std::string shortPath;
-  if (!ctx.files().GetShortPathName(path, &shortPath) || shortPath.empty()) shortPath = path;
+  if (!ctx.files.GetShortPathName(path, &shortPath) || shortPath.empty()) shortPath = path;
   CutToCapacity(shortPath, ScriptVariables::kValueCapacity);
   return shortPath;
 }
@@ -178,14 +178,14 @@ std::string ShortFormOf(SetupContext& ctx, const std::string& path) {
 // Without a destination set by the script: the current directory, unless it
 // lies on the source directory's drive; then "C:\NEWFILES" on the default
 // drive.
-void ChooseDefaultDestination(SetupContext& ctx) {
-  ScriptVariables& vars = ctx.variables;
+void ChooseDefaultDestination(const ScriptContext& ctx) {
+  ScriptVariables& vars = ctx.state.variables;
   if (!vars.defaultDir.empty()) return;
-  std::string dir = ctx.files().GetCurrentDirectory();
+  std::string dir = ctx.files.GetCurrentDirectory();
   CutToCapacity(dir, ScriptVariables::kValueCapacity);
   if (dir.empty() || (!vars.sourceDir.empty() && AsciiUpper(dir[0]) == AsciiUpper(vars.sourceDir[0]))) {
     dir = "C:\\NEWFILES";
-    dir[0] = ctx.settings.defaultDriveLetter;
+    dir[0] = ctx.state.settings.defaultDriveLetter;
   }
   vars.defaultDir = dir;
   vars.defaultDir8 = ShortFormOf(ctx, dir);
@@ -195,8 +195,8 @@ void ChooseDefaultDestination(SetupContext& ctx) {
 // Per-item minimum disk space, by item index: 1 for each item, or the
 // MINDISKSPACE value given for its number; without items the first slot
 // takes the minimum free disk space.
-void ComputeItemDiskSpace(SetupContext& ctx) {
-  InstallScript& script = *ctx.script;
+void ComputeItemDiskSpace(const ScriptContext& ctx) {
+  InstallScript& script = *ctx.state.model;
   script.itemDiskSpace.fill(0);
   if (script.choiceItemCount <= 0) {
     script.itemDiskSpace[0] = script.minimumDiskSpace;
@@ -205,9 +205,9 @@ void ComputeItemDiskSpace(SetupContext& ctx) {
   int32_t count = script.choiceItemCount < int32_t(kMaxChoiceItems) ? script.choiceItemCount : int32_t(kMaxChoiceItems);
   for (int32_t index = 0; index < count; ++index) {
     for (size_t number = 0; number < kMaxChoiceItems; ++number) {
-      if (ctx.settings.itemNumberMap[number] != index) continue;
+      if (ctx.state.settings.itemNumberMap[number] != index) continue;
       script.itemDiskSpace[size_t(index)] = 1;
-      if (ctx.parser.itemDiskSpace[number] >= 0) script.itemDiskSpace[size_t(index)] = ctx.parser.itemDiskSpace[number];
+      if (ctx.state.parser.itemDiskSpace[number] >= 0) script.itemDiskSpace[size_t(index)] = ctx.state.parser.itemDiskSpace[number];
       break;
     }
   }
@@ -217,17 +217,17 @@ void ComputeItemDiskSpace(SetupContext& ctx) {
 // BEGINFIRSTSCREEN of a stored block without its end line shows its own
 // message first. Returns the pass's result after showing the messages.
 LineResult FinishRun(ParseRun& run, LineResult result) {
-  SetupContext& ctx = run.ctx;
+  const ScriptContext& ctx = run.ctx;
   int32_t headerLine = 0;
   std::string header;
   if (run.source.MissingEndFirstScreen(&headerLine, &header)) {
-    ctx.ShowUnownedMessage(ctx.Prompt(PromptId::kMissingEndFirstScreen), std::nullopt, kMbIconWarning);
+    ShowMessageBox(ctx.ui, ctx.state.Prompt(PromptId::kMissingEndFirstScreen), std::nullopt, kMbIconWarning, false);
     ShowSyntaxError(ctx, headerLine, header);
     return LineResult::kSyntaxError;
   }
-  if (result == LineResult::kOk && ctx.parser.ifState.skipping) result = run.FailAtEnd();
+  if (result == LineResult::kOk && ctx.state.parser.ifState.skipping) result = run.FailAtEnd();
   if (result == LineResult::kSyntaxError) ShowSyntaxError(ctx, run.errorLine, run.errorText);
-  if (result == LineResult::kExitMessage) ctx.parser.failure = ParseFailure::kExitMessage;
+  if (result == LineResult::kExitMessage) ctx.state.parser.failure = ParseFailure::kExitMessage;
   return result;
 }
 
@@ -300,8 +300,9 @@ int32_t ParseSize(std::string_view word) {
 
 // ---- ParseRun ----------------------------------------------------------------
 
-ParseRun::ParseRun(SetupContext& context, ParserLineSource& lineSource)
-    : ctx(context), script(*context.script), source(lineSource), tokenizer(&context.variables) {}
+ParseRun::ParseRun(const ScriptContext& context, ParserLineSource& lineSource)
+    : ctx(context), state(context.state), script(*context.state.model), source(lineSource),
+      tokenizer(&context.state.variables) {}
 
 LineResult ParseRun::Fail() { return FailAt(script.lineNumber, tokenizer.Line()); }
 
@@ -328,17 +329,17 @@ LineResult ParseRun::ParseLine(const std::string& line) {
   tokenizer.Reset(line);
   std::string keyword = tokenizer.ReadKeyword();
   bool ifKeyword = EqualsNoCase(keyword, "IF") || EqualsNoCase(keyword, "ELSE") || EqualsNoCase(keyword, "ENDIF");
-  if (ctx.parser.ifState.skipping) {
+  if (ctx.state.parser.ifState.skipping) {
     // A false branch: only the IF structure is looked at, and not inside an
     // EXITMESSAGE ... EXIT block that the branch passes over.
     if (!ifKeyword) {
       if (EqualsNoCase(keyword, "EXITMESSAGE"))
-        ctx.parser.inExitMessage = true;
+        ctx.state.parser.inExitMessage = true;
       else if (EqualsNoCase(keyword, "EXIT"))
-        ctx.parser.inExitMessage = false;
+        ctx.state.parser.inExitMessage = false;
       return LineResult::kOk;
     }
-    if (ctx.parser.inExitMessage) return LineResult::kOk;
+    if (ctx.state.parser.inExitMessage) return LineResult::kOk;
   }
   if (keyword.empty()) return tokenizer.AtEnd() ? LineResult::kOk : Fail();
   if (IsIgnoredKeyword(keyword)) return LineResult::kOk;
@@ -354,7 +355,7 @@ LineResult ParseRun::ParseLine(const std::string& line) {
 // ---- IF, ELSE, ENDIF -------------------------------------------------------------
 
 LineResult ParseIf(ParseRun& run) {
-  IfState& state = run.ctx.parser.ifState;
+  IfState& state = run.state.parser.ifState;
   state.endifAllowed = true;
   if (state.skipping || run.tokenizer.AtEnd()) return run.Fail();
   state.elseAllowed = true;
@@ -365,7 +366,7 @@ LineResult ParseIf(ParseRun& run) {
   switch (result) {
     case kConditionStored:
       // The block up to its ENDIF has been stored for the second pass.
-      run.ctx.parser.deferredState = 1;
+      run.state.parser.deferredState = 1;
       state.Clear();
       return LineResult::kOk;
     case kConditionTrue:
@@ -384,7 +385,7 @@ LineResult ParseIf(ParseRun& run) {
 }
 
 LineResult ParseElse(ParseRun& run) {
-  IfState& state = run.ctx.parser.ifState;
+  IfState& state = run.state.parser.ifState;
   if (!state.elseAllowed) return run.Fail();
   state.inFalseBranch = !state.inFalseBranch;
   state.skipping = state.inFalseBranch;
@@ -393,7 +394,7 @@ LineResult ParseElse(ParseRun& run) {
 }
 
 LineResult ParseEndif(ParseRun& run) {
-  IfState& state = run.ctx.parser.ifState;
+  IfState& state = run.state.parser.ifState;
   if (!state.endifAllowed) return run.Fail();
   state.Clear();
   return LineResult::kOk;
@@ -401,19 +402,19 @@ LineResult ParseEndif(ParseRun& run) {
 
 // ---- the passes --------------------------------------------------------------------
 
-int ParseScript(SetupContext& ctx, const std::string& scriptPath) {
-  if (!ctx.script) CreateInstallScript(ctx);
-  ctx.parser.failure = ParseFailure::kNone;
-  ctx.parser.lastError = SyntaxErrorReport();
+int ParseScript(const ScriptContext& ctx, const std::string& scriptPath) {
+  if (!ctx.state.model) CreateInstallScript(ctx.state, ctx.files, ctx.machine);
+  ctx.state.parser.failure = ParseFailure::kNone;
+  ctx.state.parser.lastError = SyntaxErrorReport();
   std::unique_ptr<VirtualFile> file = ctx.archive.Open(scriptPath);
   if (!file) {
-    ctx.parser.failure = ParseFailure::kScriptNotFound;
-    ctx.ShowUnownedMessage(ctx.Prompt(PromptId::kFileNotFound) + scriptPath + ". ", std::nullopt, kMbIconWarning);
+    ctx.state.parser.failure = ParseFailure::kScriptNotFound;
+    ShowMessageBox(ctx.ui, ctx.state.Prompt(PromptId::kFileNotFound) + scriptPath + ". ", std::nullopt, kMbIconWarning, false);
     return 1;
   }
-  InstallScript& script = *ctx.script;
+  InstallScript& script = *ctx.state.model;
   script.minimumDiskSpace = 1;
-  ctx.parser.itemDiskSpace.fill(-1);
+  ctx.state.parser.itemDiskSpace.fill(-1);
 
   LineResult result;
   {
@@ -425,18 +426,18 @@ int ParseScript(SetupContext& ctx, const std::string& scriptPath) {
     result = FinishRun(run, result);
   }
   if (result == LineResult::kOk) ChooseDefaultDestination(ctx);
-  ExpandVariables(ctx.variables, &script.startCommand);
+  ExpandVariables(ctx.state.variables, &script.startCommand);
   return result == LineResult::kOk ? 0 : 1;
 }
 
-int ParseDeferredBlocks(SetupContext& ctx) {
-  ctx.parser.pass = 1;
-  ctx.parser.failure = ParseFailure::kNone;
-  ctx.parser.lastError = SyntaxErrorReport();
-  if (!ctx.script) return -1;
-  InstallScript& script = *ctx.script;
+int ParseDeferredBlocks(const ScriptContext& ctx) {
+  ctx.state.parser.pass = 1;
+  ctx.state.parser.failure = ParseFailure::kNone;
+  ctx.state.parser.lastError = SyntaxErrorReport();
+  if (!ctx.state.model) return -1;
+  InstallScript& script = *ctx.state.model;
   if (script.deferredBlocks.size() != size_t(script.deferredBlockCount)) {
-    ctx.parser.failure = ParseFailure::kBlockCountMismatch;
+    ctx.state.parser.failure = ParseFailure::kBlockCountMismatch;
     return -1;
   }
   for (const DeferredBlock& block : script.deferredBlocks) {

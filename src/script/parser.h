@@ -5,7 +5,7 @@
 // the blocks that wait for the user's choices. ParseDeferredBlocks is the
 // second pass (after the choice screens): it replays the stored blocks.
 // Both show their own messages (file not found, "Syntax error, line: N").
-// After a failure ctx.parser.failure tells why and ctx.parser.lastError
+// After a failure ctx.state.parser.failure tells why and ctx.state.parser.lastError
 // holds the line of the syntax-error message (SyntaxErrorReport,
 // parser_state.h). EXITMESSAGE stores its text block in
 // InstallScript::exitMessage and ends the pass with failure without any
@@ -14,19 +14,19 @@
 
 #include <string>
 
-#include "script/line_source.h"
 #include "model/parser_state.h"
+#include "script/line_source.h"
 
 namespace quorril {
 
-class SetupContext;
+struct ScriptContext;
 
 // 0 when the script was read without error, 1 otherwise (also after
 // EXITMESSAGE).
-int ParseScript(SetupContext& ctx, const std::string& scriptPath);
+int ParseScript(const ScriptContext& ctx, const std::string& scriptPath);
 // 0 when every stored block was read without error, -1 otherwise. Sets the
 // pass flag; the choices (ScriptSettings::itemChosen) and the answers
 // ($ASK1$ ... $ASK5$) must be in place.
-int ParseDeferredBlocks(SetupContext& ctx);
+int ParseDeferredBlocks(const ScriptContext& ctx);
 
 }  // namespace quorril

@@ -20,11 +20,12 @@
 #include <memory>
 #include <string>
 
+#include "model/choice_line.h"
 #include "platform/text.h"
-#include "script/parser_internal.h"
-#include "script/registry_block_reader.h"
 #include "screens/screen_limits.h"
 #include "screens/text_template.h"
+#include "script/parser_internal.h"
+#include "script/registry_block_reader.h"
 
 namespace quorril {
 
@@ -40,7 +41,7 @@ LineResult AcceptLine(ParseRun&, const std::string&, int32_t) { return LineResul
 // it, and its template the template block; otherwise the line at fault is a
 // syntax error.
 LineResult CheckBlockLimits(ParseRun& run, const TextBlock& block, ScreenBlockKind kind) {
-  int32_t index = CheckScreenBlockLimits(run.script, run.ctx.settings, run.ctx.prompts, block, kind);
+  int32_t index = CheckScreenBlockLimits(run.script, run.state.settings, run.state.prompts, block, kind);
   if (index < 0) return LineResult::kOk;
   if (size_t(index) >= block.lines.size()) return run.FailAt(run.LineNumber(), std::string());
   return run.FailAt(block.firstLine + index, block.lines[size_t(index)]);
@@ -48,9 +49,9 @@ LineResult CheckBlockLimits(ParseRun& run, const TextBlock& block, ScreenBlockKi
 
 LineResult ReadTextBlock(ParseRun& run, const char* endKeyword, TextBlock* block, LineCheck check) {
   ParserLineSource& source = run.source;
-  int32_t savedDeferredState = run.ctx.parser.deferredState;
+  int32_t savedDeferredState = run.state.parser.deferredState;
   source.SetTextMode(true);
-  if (source.FromDeferredBlock()) run.ctx.parser.deferredState = 2;
+  if (source.FromDeferredBlock()) run.state.parser.deferredState = 2;
   block->firstLine = run.LineNumber() + 1;
   LineResult result = LineResult::kOk;
   std::string line;
@@ -67,7 +68,7 @@ LineResult ReadTextBlock(ParseRun& run, const char* endKeyword, TextBlock* block
     block->lines.push_back(line);
   }
   source.SetTextMode(false);
-  run.ctx.parser.deferredState = savedDeferredState;
+  run.state.parser.deferredState = savedDeferredState;
   return result;
 }
 
@@ -75,7 +76,7 @@ LineResult ReadTextBlock(ParseRun& run, const char* endKeyword, TextBlock* block
 // optional size, in force while the block is read.
 LineResult ReadScreen(ParseRun& run, const char* endKeyword, std::unique_ptr<TextBlock>* target) {
   ScriptTokenizer& t = run.tokenizer;
-  ScriptSettings& settings = run.ctx.settings;
+  ScriptSettings& settings = run.state.settings;
   auto block = std::make_unique<TextBlock>();
   if (t.Peek() == '"') {
     block->fontFace = t.ReadQuoted();
@@ -94,23 +95,18 @@ LineResult ReadScreen(ParseRun& run, const char* endKeyword, std::unique_ptr<Tex
 
 // ---- choice groups -----------------------------------------------------------------
 
-// A line whose first column is a digit is a choice: its first two
-// characters are the choice-item number, it carries "[ ]" or "[X]", and it
-// takes the next item index.
-LineResult ReadChoiceLine(ParseRun& run, const std::string& line, int32_t lineNumber) {
-  if (line.empty() || !IsAsciiDigit(line[0])) return LineResult::kOk;
+// A choice line (model/choice_line.h) takes the next item index; its
+// number maps to it, and "[X]" presets it.
+LineResult CountChoiceLine(ParseRun& run, const std::string& line, int32_t lineNumber) {
+  if (!IsChoiceLine(line)) return LineResult::kOk;
   InstallScript& script = run.script;
-  ScriptSettings& settings = run.ctx.settings;
+  ScriptSettings& settings = run.state.settings;
   if (script.choiceItemCount >= int32_t(kMaxChoiceItems)) return run.FailAt(lineNumber, line);
-  bool preset = false;
-  if (line.find("[ ]") == std::string::npos) {
-    if (line.find("[X]") == std::string::npos) return run.FailAt(lineNumber, line);
-    preset = true;
-  }
-  int32_t number = LeadingDigits(std::string_view(line).substr(0, 2));
+  ChoiceLine choice;
+  if (!ReadChoiceLine(line, &choice)) return run.FailAt(lineNumber, line);
   int32_t index = script.choiceItemCount++;
-  settings.itemNumberMap[size_t(number)] = index;
-  settings.itemPreset[size_t(index)] = preset ? 1 : 0;
+  settings.itemNumberMap[size_t(choice.number)] = index;
+  settings.itemPreset[size_t(index)] = choice.checked ? 1 : 0;
   return LineResult::kOk;
 }
 
@@ -127,7 +123,7 @@ LineResult ParsePopMessage(ParseRun& run) {
   ScriptTokenizer& t = run.tokenizer;
   std::string id = t.ReadWord();
   if (id.empty() || !IsAsciiDigit(id[0])) return run.Fail();
-  std::string face = run.ctx.settings.dialogFontName;
+  std::string face = run.state.settings.dialogFontName;
   if (t.Peek() == '"') {
     face = t.ReadQuoted();
     if (face.size() > PopupMessage::kFontNameCapacity) return run.Fail();
@@ -159,8 +155,8 @@ LineResult ParseExitMessage(ParseRun& run) {
   if (result == LineResult::kOk) result = CheckBlockLimits(run, *block, ScreenBlockKind::kExitMessage);
   if (result != LineResult::kOk) return result;
   run.script.exitMessage = std::move(block);
-  run.ctx.parser.lastError.lineNumber = headerLine;
-  run.ctx.parser.lastError.lineText = header;
+  run.state.parser.lastError.lineNumber = headerLine;
+  run.state.parser.lastError.lineText = header;
   return LineResult::kExitMessage;
 }
 
@@ -177,7 +173,7 @@ LineResult ParseGroup(ParseRun& run) {
 
   int32_t firstItem = script.choiceItemCount;
   auto block = std::make_unique<TextBlock>();
-  LineResult result = ReadTextBlock(run, "ENDGROUP", block.get(), ReadChoiceLine);
+  LineResult result = ReadTextBlock(run, "ENDGROUP", block.get(), CountChoiceLine);
   if (result == LineResult::kOk)
     result = CheckBlockLimits(run, *block, exclusive ? ScreenBlockKind::kExclusiveGroup : ScreenBlockKind::kChoiceGroup);
   if (result != LineResult::kOk) return result;

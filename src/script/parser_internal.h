@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "script/line_source.h"
+#include "script/script_context.h"
 #include "script/tokenizer.h"
-#include "shell/setup_context.h"
 
 namespace quorril {
 
@@ -38,7 +38,7 @@ enum class LineResult { kOk, kSyntaxError, kExitMessage };
 
 class ParseRun {
  public:
-  ParseRun(SetupContext& context, ParserLineSource& lineSource);
+  ParseRun(const ScriptContext& context, ParserLineSource& lineSource);
 
   // Reads lines until the source ends, a syntax error or EXITMESSAGE.
   LineResult Run();
@@ -54,10 +54,11 @@ class ParseRun {
   // empty text.
   LineResult FailAtEnd();
 
-  bool SecondPass() const { return ctx.parser.pass == 1; }
+  bool SecondPass() const { return state.parser.pass == 1; }
   int32_t LineNumber() const { return script.lineNumber; }
 
-  SetupContext& ctx;
+  const ScriptContext& ctx;
+  ScriptState& state;
   InstallScript& script;
   ParserLineSource& source;
   ScriptTokenizer tokenizer;

@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
+#include "model/variables.h"
 #include "platform/text.h"
 #include "script/parser_internal.h"
-#include "model/variables.h"
 
 namespace quorril {
 
@@ -80,7 +80,7 @@ LineResult Title(ParseRun& run) {
   ScriptTokenizer& t = run.tokenizer;
   if (t.AtEnd()) return run.Fail();
   run.script.title = Cut(t.ReadQuoted(), InstallScript::kTitleCapacity);
-  TitleFont& font = run.ctx.settings.titleFont;
+  TitleFont& font = run.state.settings.titleFont;
   for (int option = 0; option < 5 && !t.AtEnd(); ++option) {
     if (t.Peek() == '"') {
       font.face = Cut(t.ReadQuoted(), ScriptSettings::kFontNameCapacity);
@@ -104,7 +104,7 @@ LineResult Title(ParseRun& run) {
 LineResult FontName(ParseRun& run) {
   std::string face = run.tokenizer.ReadQuoted();
   if (face.size() > ScriptSettings::kFontNameCapacity) return run.Fail();
-  run.ctx.settings.dialogFontName = face;
+  run.state.settings.dialogFontName = face;
   return LineResult::kOk;
 }
 
@@ -113,7 +113,7 @@ LineResult ScreenGraphicLine(ParseRun& run) {
                                            "BOTTOMMIDDLE", "BOTTOMLEFT", "MIDDLELEFT", "TILE",      "FULLSCREEN"};
   ScriptTokenizer& t = run.tokenizer;
   auto graphic = std::make_unique<ScreenGraphic>();
-  graphic->file = run.ctx.variables.sourceDir + "\\" + t.ReadQuotedOrWord();
+  graphic->file = run.state.variables.sourceDir + "\\" + t.ReadQuotedOrWord();
   if (!t.AtEnd()) {
     std::string word = t.ReadWord();
     for (int i = 0; i < 10 && graphic->position == 0; ++i)
@@ -128,9 +128,9 @@ LineResult IntroScreenLine(ParseRun& run) {
   ScriptTokenizer& t = run.tokenizer;
   auto intro = std::make_unique<IntroScreen>();
   std::string name = t.ReadQuotedOrWord();
-  ExpandLeadingVariable(run.ctx.variables, &name);
+  ExpandLeadingVariable(run.state.variables, &name);
   bool absolute = (!name.empty() && name[0] == '\\') || (name.size() >= 2 && name[1] == ':');
-  intro->file = absolute ? name : run.ctx.variables.sourceDir + "\\" + name;
+  intro->file = absolute ? name : run.state.variables.sourceDir + "\\" + name;
   if (!t.AtEnd()) intro->seconds = ParseInt(t.ReadWord());
   run.script.introScreen = std::move(intro);
   return LineResult::kOk;
@@ -144,7 +144,7 @@ LineResult DirectoryLine(ParseRun& run, DirectoryKind kind) {
   ScriptTokenizer& t = run.tokenizer;
   if (t.AtEnd()) return run.Fail();
   std::string path = t.ReadQuotedOrWord();
-  ExpandLeadingVariable(run.ctx.variables, &path);
+  ExpandLeadingVariable(run.state.variables, &path);
   std::unique_ptr<DirectorySpec>& spec = kind == DirectoryKind::kDefault ? run.script.defaultDir
                                          : kind == DirectoryKind::kDir2  ? run.script.dir2
                                                                          : run.script.dir3;
@@ -180,11 +180,11 @@ LineResult DirectoryLine(ParseRun& run, DirectoryKind kind) {
   CutToCapacity(path, DirectorySpec::kPathCapacity);
   spec->path = path;
 
-  ScriptVariables& vars = run.ctx.variables;
+  ScriptVariables& vars = run.state.variables;
   if (kind == DirectoryKind::kDefault) {
     vars.defaultDir = path;
     std::string shortPath;
-    if (!run.ctx.files().GetShortPathName(path, &shortPath) || shortPath.empty()) shortPath = path;
+    if (!run.ctx.files.GetShortPathName(path, &shortPath) || shortPath.empty()) shortPath = path;
     vars.defaultDir8 = Cut(shortPath, ScriptVariables::kValueCapacity);
     vars.defaultDrive = path.substr(0, 1);
   } else if (kind == DirectoryKind::kDir2) {
@@ -210,7 +210,7 @@ LineResult AskLine(ParseRun& run, int number) {
   ask->prompt = Cut(t.ReadQuoted(), AskSpec::kPromptCapacity);
   ask->promptGiven = true;
   ask->defaultAnswer = Cut(answer, AskSpec::kDefaultCapacity);
-  run.ctx.variables.ask[size_t(number - 1)] = ask->defaultAnswer;
+  run.state.variables.ask[size_t(number - 1)] = ask->defaultAnswer;
   run.script.asks[size_t(number - 1)] = std::move(ask);
   return LineResult::kOk;
 }
@@ -239,7 +239,7 @@ LineResult MinDiskSpace(ParseRun& run) {
   }
   int32_t item = ParseInt(t.ReadWord());
   if (item < 0 || item >= int32_t(kMaxChoiceItems)) return run.Fail();
-  run.ctx.parser.itemDiskSpace[size_t(item)] = size;
+  run.state.parser.itemDiskSpace[size_t(item)] = size;
   return LineResult::kOk;
 }
 
@@ -266,16 +266,16 @@ bool ReadOverwriteWord(const std::string& word, OverwritePolicy* policy) {
 }
 
 LineResult OverwriteFile(ParseRun& run) {
-  if (!ReadOverwriteWord(run.tokenizer.ReadWord(), &run.ctx.settings.overwrite)) return run.Fail();
+  if (!ReadOverwriteWord(run.tokenizer.ReadWord(), &run.state.settings.overwrite)) return run.Fail();
   return LineResult::kOk;
 }
 
-LineResult Compression(ParseRun& run) {
+LineResult CompressionLine(ParseRun& run) {
   std::string word = run.tokenizer.ReadWord();
   if (EqualsNoCase(word, "PKWARE"))
-    run.ctx.settings.compressionMethod = 0;
+    run.state.settings.compressionMethod = CompressionTool::kPkware;
   else if (EqualsNoCase(word, "LHA"))
-    run.ctx.settings.compressionMethod = 1;
+    run.state.settings.compressionMethod = CompressionTool::kLha;
   else
     return run.Fail();
   return LineResult::kOk;
@@ -296,7 +296,7 @@ bool ReadFileGroups(ParseRun& run, FileEntry* entry) {
     int32_t number = LeadingDigits(rest.substr(0, digits));
     t.SetPosition(t.Position() + digits);
     if (number >= int32_t(kMaxChoiceItems)) return false;
-    int32_t index = run.ctx.settings.itemNumberMap[size_t(number)];
+    int32_t index = run.state.settings.itemNumberMap[size_t(number)];
     if (index < 0 || count >= kMaxEntryGroups) return false;
     entry->choiceItems[count++] = uint16_t(index);
   }
@@ -306,12 +306,12 @@ LineResult File(ParseRun& run) {
   ScriptTokenizer& t = run.tokenizer;
   FileEntry entry;
   entry.kind = EntryKind::kFile;
-  entry.overwrite = run.ctx.settings.overwrite;
+  entry.overwrite = run.state.settings.overwrite;
   entry.name = Cut(t.ReadQuotedOrWord(), FileEntry::kNameCapacity);
   while (!t.AtEnd()) {
     std::string option = t.ReadWord();
     if (EqualsNoCase(option, "COMPRESSED") || EqualsNoCase(option, "SELF-EXTRACT")) {
-      entry.compression = EqualsNoCase(option, "COMPRESSED") ? 1 : 2;
+      entry.compression = EqualsNoCase(option, "COMPRESSED") ? Compression::kCompressed : Compression::kSelfExtract;
       run.script.compressedFilesPresent = true;
       // An external decompressor's output size is not known in advance:
       // the progress bar then counts files.
@@ -327,11 +327,11 @@ LineResult File(ParseRun& run) {
       std::string source = t.ReadQuotedOrWord();
       if (!source.empty() && source.back() == '\\') source.pop_back();
       if ((source.size() >= 2 && source[1] == ':') || (!source.empty() && source[0] == '$'))
-        entry.sourceKind = 2;
+        entry.sourceKind = SourceKind::kAsGiven;
       else if (!source.empty() && source[0] == '\\')
-        entry.sourceKind = 1;
+        entry.sourceKind = SourceKind::kSourceRoot;
       else {
-        entry.sourceKind = 0;
+        entry.sourceKind = SourceKind::kBelowSource;
         source = "\\" + source;
       }
       entry.sourceDirectory = Cut(source, FileEntry::kSourceCapacity);
@@ -367,7 +367,7 @@ LineResult InsertDisk(ParseRun& run) {
   entry.name = t.ReadQuoted();
   if (t.Peek() == '"') entry.volumeLabel = Cut(t.ReadQuoted(), FileEntry::kLabelCapacity);
   if (!t.AtEnd() && EqualsNoCase(t.ReadWord(), "POPID") && t.AcceptEquals()) entry.popupId = LeadingDigits(t.ReadWord());
-  if (entry.name.empty()) entry.name = run.ctx.Prompt(PromptId::kNextDisk);
+  if (entry.name.empty()) entry.name = run.state.Prompt(PromptId::kNextDisk);
   CutToCapacity(entry.name, FileEntry::kDiskNameCapacity);
   if (!entry.volumeLabel.empty()) entry.kind = EntryKind::kLabelledDisk;
   run.script.fileEntries.push_back(std::move(entry));
@@ -404,8 +404,10 @@ LineResult WinItem(ParseRun& run) {
     std::string_view tail = std::string_view(line).substr(comma + 1);
     while (!tail.empty() && (tail.front() == ' ' || tail.front() == '\t')) tail.remove_prefix(1);
     while (!tail.empty() && (tail.back() == ' ' || tail.back() == '\t')) tail.remove_suffix(1);
-    int32_t mode = EqualsNoCase(tail, "replace") ? 1 : EqualsNoCase(tail, "remove") ? 2 : 0;
-    if (mode != 0) {
+    WinItemMode mode = EqualsNoCase(tail, "replace")  ? WinItemMode::kReplace
+                       : EqualsNoCase(tail, "remove") ? WinItemMode::kRemove
+                                                      : WinItemMode::kAdd;
+    if (mode != WinItemMode::kAdd) {
       record.mode = mode;
       size_t position = t.Position();
       std::string cut = line.substr(0, comma);
@@ -443,7 +445,7 @@ LineResult IniFile(ParseRun& run) {
   while (!t.AtEnd()) {
     std::string option = t.ReadWord();
     if (EqualsNoCase(option, "ASK"))
-      record.mode = 2;
+      record.mode = ChangeMode::kAsk;
     else if (EqualsNoCase(option, "ADD"))
       record.add = true;
     else if (!EqualsNoCase(option, "OVERWRITE"))
@@ -477,8 +479,8 @@ LineResult AddText(ParseRun& run) {
     else if (EqualsNoCase(word, "REPLACE"))
       record.replace = true;
   }
-  ExpandSearchResult(run.ctx.variables, &record.text);
-  ReplaceSearchNumber(run.ctx.variables.search, &record.position);
+  ExpandSearchResult(run.state.variables, &record.text);
+  ReplaceSearchNumber(run.state.variables.search, &record.position);
   CutToCapacity(record.text, 998);
   CutToCapacity(record.position, 501);
   run.script.addTexts.push_back(std::move(record));
@@ -502,11 +504,11 @@ void ReadShareValues(const std::string& text, int32_t numbers[2]) {
 LineResult Autoexec(ParseRun& run) {
   ScriptTokenizer& t = run.tokenizer;
   AutoexecSpec& spec = run.script.autoexec;
-  if (spec.mode == 0) spec.mode = 1;
+  if (spec.mode == ChangeMode::kNone) spec.mode = ChangeMode::kChange;
   while (!t.AtEnd()) {
     std::string option = t.ReadWord();
     if (EqualsNoCase(option, "ASK")) {
-      spec.mode = 2;
+      spec.mode = ChangeMode::kAsk;
     } else if (EqualsNoCase(option, "ADDPATH")) {
       if (t.AcceptEquals()) {
         std::string dir = t.ReadQuoted();
@@ -530,11 +532,11 @@ LineResult Autoexec(ParseRun& run) {
 LineResult Config(ParseRun& run) {
   ScriptTokenizer& t = run.tokenizer;
   ConfigSpec& spec = run.script.config;
-  if (spec.mode == 0) spec.mode = 1;
+  if (spec.mode == ChangeMode::kNone) spec.mode = ChangeMode::kChange;
   while (!t.AtEnd()) {
     std::string option = t.ReadWord();
     if (EqualsNoCase(option, "ASK")) {
-      spec.mode = 2;
+      spec.mode = ChangeMode::kAsk;
     } else if (EqualsNoCase(option, "BUFFERMIN") || EqualsNoCase(option, "FILEMIN")) {
       // Without "=" the rest of the line is passed over.
       if (!t.AcceptEquals()) return LineResult::kOk;
@@ -553,7 +555,7 @@ LineResult Config(ParseRun& run) {
 LineResult RegServer(ParseRun& run) {
   std::string name = run.tokenizer.ReadQuotedOrWord();
   if (name.empty()) return run.Fail();
-  run.ctx.settings.components.push_back(std::move(name));
+  run.state.settings.components.push_back(std::move(name));
   return LineResult::kOk;
 }
 
@@ -581,21 +583,21 @@ LineResult RunAtExit(ParseRun& run) {
 }
 
 LineResult RebootWindows(ParseRun& run) {
-  run.ctx.settings.rebootMode = 1;
+  run.state.settings.rebootMode = RebootMode::kWindows;
   return LineResult::kOk;
 }
 
 LineResult RebootSystem(ParseRun& run) {
-  run.ctx.settings.rebootMode = 2;
+  run.state.settings.rebootMode = RebootMode::kSystem;
   return LineResult::kOk;
 }
 
 LineResult Reboot(ParseRun& run) {
   std::string word = run.tokenizer.ReadWord();
   if (EqualsNoCase(word, "Windows") || EqualsNoCase(word, "Window"))
-    run.ctx.settings.rebootMode = 1;
+    run.state.settings.rebootMode = RebootMode::kWindows;
   else if (EqualsNoCase(word, "System"))
-    run.ctx.settings.rebootMode = 2;
+    run.state.settings.rebootMode = RebootMode::kSystem;
   else
     return run.Fail();
   return LineResult::kOk;
@@ -604,9 +606,9 @@ LineResult Reboot(ParseRun& run) {
 LineResult Uninstall(ParseRun& run) {
   std::string word = run.tokenizer.ReadWord();
   if (EqualsNoCase(word, "YES"))
-    run.ctx.settings.uninstall = true;
+    run.state.settings.uninstall = true;
   else if (EqualsNoCase(word, "NO"))
-    run.ctx.settings.uninstall = false;
+    run.state.settings.uninstall = false;
   else
     return run.Fail();
   return LineResult::kOk;
@@ -623,7 +625,7 @@ LineResult PromptLine(ParseRun& run, const PromptInfo& info) {
   bool uninstallText = info.id == PromptId::kUninstallBegin || info.id == PromptId::kUninstallEnd ||
                        info.id == PromptId::kUninstallTitle;
   if (uninstallText && length <= 0) return run.Fail();
-  if (!run.ctx.prompts.Set(info.id, text)) return run.Fail();
+  if (!run.state.prompts.Set(info.id, text)) return run.Fail();
   return LineResult::kOk;
 }
 
@@ -651,7 +653,7 @@ constexpr KeywordEntry kKeywords[] = {
     {"MINDISKSPACE", MinDiskSpace},
     {"PROGRESSBAR", ProgressBar},
     {"OVERWRITEFILE", OverwriteFile},
-    {"COMPRESSION", Compression},
+    {"COMPRESSION", CompressionLine},
     {"FILE", File},
     {"INSERTDISK", InsertDisk},
     {"DELETE", Delete},

@@ -30,7 +30,7 @@ namespace quorril {
 
 class ScriptTokenizer {
  public:
-  static constexpr size_t kLineCapacity = 999;
+  static constexpr size_t kLineCapacity = capacity::kTokenizedLine;
 
   ScriptTokenizer() = default;
   // `variables` supplies the early variables; null disables substitution.

@@ -2,8 +2,9 @@
 // the restart, and the copy of the uninstaller.
 #include "shell/exit_phase.h"
 
-#include "model/script_model.h"
+#include "model/script_state.h"
 #include "model/variables.h"
+#include "platform/windows_path.h"
 #include "shell/setup_context.h"
 #include "shell/startup.h"
 
@@ -13,22 +14,20 @@ namespace {
 
 constexpr char kUninstallerName[] = "\\unstall.exe";
 
-// True when a read-me name needs no destination directory in front.
+// True when a read-me name needs no destination directory in front: it is
+// absolute, also behind an opening quote.
 bool NamesItsDirectory(const std::string& name) {
-  if (!name.empty() && name[0] == '\\') return true;
-  if (name.size() >= 2 && name[1] == ':') return true;
-  if (name.size() >= 2 && name[0] == '"' && name[1] == '\\') return true;
-  if (name.size() >= 3 && name[0] == '"' && name[2] == ':') return true;
-  return false;
+  if (IsAbsolutePath(name)) return true;
+  return !name.empty() && name[0] == '"' && IsAbsolutePath(std::string_view(name).substr(1));
 }
 
 }  // namespace
 
 std::string ReadmeCommandLine(SetupContext& ctx) {
-  if (!ctx.script || ctx.script->readmeFile.empty()) return std::string();
-  std::string path = ctx.script->readmeFile;
-  ExpandVariables(ctx.variables, &path);
-  if (!NamesItsDirectory(path)) path = ctx.variables.defaultDir + "\\" + path;
+  if (!ctx.script.model || ctx.script.model->readmeFile.empty()) return std::string();
+  std::string path = ctx.script.model->readmeFile;
+  ExpandVariables(ctx.script.variables, &path);
+  if (!NamesItsDirectory(path)) path = ctx.script.variables.defaultDir + "\\" + path;
   return "notepad " + path;
 }
 
@@ -48,20 +47,20 @@ void RestartWindows(SetupContext& ctx) {
   ctx.process().RestartWindows(RestartNeedsPrivilege(ctx.machine().Version()));
 }
 
-void RunExitPhase(SetupContext& ctx, int32_t rebootRequest) {
+void RunExitPhase(SetupContext& ctx, RebootMode rebootRequest) {
   std::string readme = ReadmeCommandLine(ctx);
   if (!readme.empty()) ctx.process().Start(readme, kShowShow);
-  if (ctx.script)
-    for (const TextValue& command : ctx.script->exitCommands)
+  if (ctx.script.model)
+    for (const TextValue& command : ctx.script.model->exitCommands)
       if (!command.Empty()) ctx.process().Start(command.Text(), kShowShow);
-  if (rebootRequest != 1 && rebootRequest != 2) return;
+  if (rebootRequest == RebootMode::kNone) return;
   if (!ConfirmReboot(ctx)) return;
   RestartWindows(ctx);
 }
 
 void HandOverUninstaller(SetupContext& ctx) {
-  if (!ctx.settings.uninstall || ctx.variables.defaultDir.empty()) return;
-  ctx.files().CopyFile(ctx.variables.defaultDir + kUninstallerName, ctx.variables.winDir + kUninstallerName, false);
+  if (!ctx.script.settings.uninstall || ctx.script.variables.defaultDir.empty()) return;
+  ctx.files().CopyFile(ctx.script.variables.defaultDir + kUninstallerName, ctx.script.variables.winDir + kUninstallerName, false);
 }
 
 }  // namespace quorril

@@ -17,13 +17,15 @@
 #include <cstdint>
 #include <string>
 
+#include "model/script_model.h"
+
 namespace quorril {
 
 class SetupContext;
 
 // Read-me, programs at exit, the reboot question and the restart.
-// `rebootRequest` is the run's (0 none, 1 or 2 restart).
-void RunExitPhase(SetupContext& ctx, int32_t rebootRequest);
+// `rebootRequest` is the run's.
+void RunExitPhase(SetupContext& ctx, RebootMode rebootRequest);
 
 // Copies $DEFAULTDIR$\unstall.exe to the Windows directory, replacing a
 // file of that name, when the journal is on (UNINSTALL: YES).

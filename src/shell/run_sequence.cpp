@@ -12,11 +12,13 @@
 #include <limits>
 
 #include "journal/journal.h"
-#include "package/file_install.h"
-#include "platform/text.h"
-#include "script/parser.h"
 #include "model/script_model.h"
 #include "model/variables.h"
+#include "package/file_install.h"
+#include "package/target_writer.h"
+#include "platform/text.h"
+#include "platform/windows_path.h"
+#include "script/parser.h"
 #include "shell/setup_context.h"
 
 namespace quorril {
@@ -54,15 +56,17 @@ DialogPrompt PromptOf(const std::string& text, bool given) {
 // keep the dialog open.
 class DestinationCheck : public DestinationChecker {
  public:
-  DestinationCheck(SetupContext& ctx, std::string path, int askMode)
-      : ctx_(ctx), path_(std::move(path)), askMode_(askMode) {}
+  DestinationCheck(SetupContext& ctx, CopyHost& host, std::string path, int askMode)
+      : ctx_(ctx), host_(host), path_(std::move(path)), askMode_(askMode) {}
 
   bool Accept(const std::string& typed) override {
     Candidate candidate = BuildCandidate(path_, askMode_, typed);
     switch (candidate.status) {
       case CandidateStatus::kAccept:
-        // MakeDirectoryPath shows "Invalid directory." itself.
-        if (MakeDirectoryPath(ctx_, candidate.candidate) != kMakeDirectoryOk) return false;
+        if (MakeDirectoryPath(ctx_.files(), ctx_.journal, candidate.candidate) != kMakeDirectoryOk) {
+          host_.ReportFailure(CopyFailure::kBadDirectory, candidate.candidate);
+          return false;
+        }
         path_ = candidate.candidate;
         return true;
       case CandidateStatus::kBadDrive:
@@ -71,7 +75,7 @@ class DestinationCheck : public DestinationChecker {
       case CandidateStatus::kBadDirectory:
         // Too long for a destination: the same message as a directory that
         // cannot be created.
-        ctx_.ShowUnownedMessage(ctx_.Prompt(PromptId::kBadDir), std::nullopt, kMbOk | kMbIconWarning);
+        host_.ReportFailure(CopyFailure::kBadDirectory, candidate.candidate);
         return false;
       case CandidateStatus::kEndAtOnce:
         return true;
@@ -79,7 +83,7 @@ class DestinationCheck : public DestinationChecker {
         char text[48];
         std::snprintf(text, sizeof text, "AskFlag = %d", askMode_);
         Warn(ctx_, text);
-        if (ctx_.script) ctx_.script->error = true;
+        if (ctx_.script.model) ctx_.script.model->error = true;
         return true;
       }
     }
@@ -90,6 +94,7 @@ class DestinationCheck : public DestinationChecker {
 
  private:
   SetupContext& ctx_;
+  CopyHost& host_;
   std::string path_;
   int askMode_;
 };
@@ -104,12 +109,51 @@ std::string AsVariable(std::string value) {
 
 }  // namespace
 
-std::string ComponentPath(SetupContext& ctx, const std::string& name) {
+std::string ComponentPath(const ScriptVariables& variables, const std::string& name) {
   std::string path = name;
-  ExpandLeadingVariable(ctx.variables, &path);
-  bool absolute = (!path.empty() && path[0] == '\\') || (path.size() >= 2 && path[1] == ':');
-  if (!absolute) path = ctx.variables.defaultDir + "\\" + path;
+  ExpandLeadingVariable(variables, &path);
+  if (!IsAbsolutePath(path)) path = variables.defaultDir + "\\" + path;
   return path;
+}
+
+MessageBoxRequest CopyFailureMessage(CopyFailure failure, const std::string& path, const PromptTexts& prompts) {
+  struct Form {
+    PromptId text;
+    bool withPath;
+  };
+  Form form{PromptId::kReadDiskError, false};
+  MessageBoxRequest box;
+  box.style = kMbOk | kMbIconWarning;
+  box.owned = true;
+  switch (failure) {
+    case CopyFailure::kFileNotFound:
+      // The text of a missing source, with the run's blank caption.
+      box.text = prompts.Get(PromptId::kFileNotFound) + path + ". ";
+      box.caption = std::string(kCaptionBlank);
+      return box;
+    case CopyFailure::kBadDirectory:
+      // Shown without an owner, wherever a directory cannot be made.
+      box.text = prompts.Get(PromptId::kBadDir);
+      box.owned = false;
+      return box;
+    case CopyFailure::kCreateFile: form = {PromptId::kCreateFileError, true}; break;
+    case CopyFailure::kReadDisk: form = {PromptId::kReadDiskError, false}; break;
+    case CopyFailure::kWriteDisk: form = {PromptId::kWriteDiskError, false}; break;
+    case CopyFailure::kNoMemory: form = {PromptId::kExpansionMemoryError, false}; break;
+    case CopyFailure::kReadFile: form = {PromptId::kReadFileError, true}; break;
+    case CopyFailure::kBadArchive: form = {PromptId::kBadArchiveError, true}; break;
+  }
+  box.text = prompts.Get(form.text) + (form.withPath ? path : std::string());
+  return box;
+}
+
+MessageBoxRequest OverwriteQuestion(const std::string& target, const PromptTexts& prompts) {
+  MessageBoxRequest box;
+  box.text = prompts.Get(PromptId::kFileExist) + target + "?";
+  box.caption = std::string();
+  box.style = kMbYesNo | kMbIconQuestion;
+  box.owned = true;
+  return box;
 }
 
 // ---- message 1025 -----------------------------------------------------------------
@@ -122,14 +166,14 @@ void InstallRun::OnInstallPhase() {
   result_ = RunSequence();
   // Whatever stopped the sequence, the progress dialog does not outlive it.
   ctx_.ui().DestroyProgressDialog();
-  rebootRequest_ = result_ == 0 ? ctx_.settings.rebootMode : 0;
+  rebootRequest_ = result_ == 0 ? ctx_.script.settings.rebootMode : RebootMode::kNone;
   FinalPhase(result_);
   ctx_.ui().QuitMessageLoop();
 }
 
 int InstallRun::RunSequence() {
-  if (!ctx_.script) return 1;
-  InstallScript& script = *ctx_.script;
+  if (!ctx_.script.model) return 1;
+  InstallScript& script = *ctx_.script.model;
 
   if (CheckProcessor() != 0) return 1;
 
@@ -144,7 +188,12 @@ int InstallRun::RunSequence() {
     return 1;
 
   // The IF blocks that waited for the choices and answers.
-  if ((script.deferredBlockCount > 0 || !script.deferredBlocks.empty()) && ParseDeferredBlocks(ctx_) != 0) return 1;
+  if ((script.deferredBlockCount > 0 || !script.deferredBlocks.empty()) && ParseDeferredBlocks(ctx_.ForScript()) != 0)
+    return 1;
+
+  // Both passes have read the script: its UNINSTALL line decides whether
+  // the changes from here on are journalled.
+  ctx_.journal.on = ctx_.script.settings.uninstall;
 
   if (AskDestinations() != 0) return 1;
 
@@ -154,16 +203,16 @@ int InstallRun::RunSequence() {
 
   JournalUninstallTexts();
 
-  for (RenameRecord& rename : script.renames) RenameEntry(ctx_, rename);
+  for (RenameRecord& rename : script.renames) RenameEntry(ctx_.ForCopy(*this), ctx_.script.variables, rename);
 
   if (InstallFileList() != 0) return 1;
 
   if (systemChanges_) {
     if (systemChanges_->ChangeStartupFiles(ctx_) != 0) return 1;
     if (systemChanges_->ChangeIniFiles(ctx_) != 0) return 1;
-    for (const std::string& component : ctx_.settings.components) {
-      std::string path = ComponentPath(ctx_, component);
-      if (systemChanges_->RegisterComponent(ctx_, path)) AppendJournal(ctx_, "RegServer: " + Quoted(path));
+    for (const std::string& component : ctx_.script.settings.components) {
+      std::string path = ComponentPath(ctx_.script.variables, component);
+      if (systemChanges_->RegisterComponent(ctx_, path)) AppendJournal(ctx_.files(), ctx_.journal, "RegServer: " + Quoted(path));
     }
     if (systemChanges_->AddTexts(ctx_) != 0) return 1;
   }
@@ -172,15 +221,15 @@ int InstallRun::RunSequence() {
   // the deletions and the programs at exit undone.
   if (script.lastScreen && screens_ && screens_->ShowLastScreen(ctx_) == kIdCancel) return 1;
 
-  for (DeleteRecord& record : script.deletes) DeleteEntry(ctx_, record);
+  for (DeleteRecord& record : script.deletes) DeleteEntry(ctx_.files(), ctx_.script.variables, record);
 
-  for (TextValue& command : script.exitCommands) ExpandVariables(ctx_.variables, &command);
+  for (TextValue& command : script.exitCommands) ExpandVariables(ctx_.script.variables, &command);
   return 0;
 }
 
 void InstallRun::FinalPhase(int result) {
-  if (!ctx_.script) return;
-  InstallScript& script = *ctx_.script;
+  if (!ctx_.script.model) return;
+  InstallScript& script = *ctx_.script.model;
   if (result != 0) {
     script.readmeFile.clear();
     for (TextValue& command : script.exitCommands) command.Clear();
@@ -195,7 +244,7 @@ void InstallRun::FinalPhase(int result) {
 // ---- the checks ---------------------------------------------------------------------
 
 int InstallRun::CheckProcessor() {
-  int32_t minimum = ctx_.script->minimumProcessor;
+  int32_t minimum = ctx_.script.model->minimumProcessor;
   if (minimum <= 0) return 0;
   uint32_t processor = ctx_.machine().ProcessorType();
   bool fails = (minimum >= 486 && processor == kProcessorIntel386) ||
@@ -206,11 +255,11 @@ int InstallRun::CheckProcessor() {
 }
 
 int64_t InstallRun::RequiredBytes() const {
-  const InstallScript& script = *ctx_.script;
+  const InstallScript& script = *ctx_.script.model;
   int64_t required = script.minimumDiskSpace;
   int32_t items = script.choiceItemCount < int32_t(kMaxChoiceItems) ? script.choiceItemCount : int32_t(kMaxChoiceItems);
   for (int32_t index = 0; index < items; ++index)
-    if (ctx_.settings.itemChosen[size_t(index)]) required += script.itemDiskSpace[size_t(index)];
+    if (ctx_.script.settings.itemChosen[size_t(index)]) required += script.itemDiskSpace[size_t(index)];
   return required;
 }
 
@@ -223,14 +272,14 @@ int InstallRun::CheckDiskSpace(int64_t requiredBytes) {
 void InstallRun::SetProgressTotal(int64_t requiredBytes) {
   constexpr int64_t kLargest = std::numeric_limits<int32_t>::max();
   if (requiredBytes > 100) counters_.totalBytes = int32_t(requiredBytes > kLargest ? kLargest : requiredBytes);
-  if (ctx_.script->progressTotal > 100) counters_.totalBytes = ctx_.script->progressTotal;
-  counters_.bytesUnknown = ctx_.script->progressBytesUnknown;
+  if (ctx_.script.model->progressTotal > 100) counters_.totalBytes = ctx_.script.model->progressTotal;
+  counters_.bytesUnknown = ctx_.script.model->progressBytesUnknown;
 }
 
 void InstallRun::JournalUninstallTexts() {
-  AppendJournal(ctx_, "UNINSTALLBEGINPROMPT: " + Quoted(ctx_.Prompt(PromptId::kUninstallBegin)));
-  AppendJournal(ctx_, "UNINSTALLENDPROMPT: " + Quoted(ctx_.Prompt(PromptId::kUninstallEnd)));
-  AppendJournal(ctx_, "UNINSTALLTITLEPROMPT: " + Quoted(ctx_.Prompt(PromptId::kUninstallTitle)));
+  AppendJournal(ctx_.files(), ctx_.journal, "UNINSTALLBEGINPROMPT: " + Quoted(ctx_.Prompt(PromptId::kUninstallBegin)));
+  AppendJournal(ctx_.files(), ctx_.journal, "UNINSTALLENDPROMPT: " + Quoted(ctx_.Prompt(PromptId::kUninstallEnd)));
+  AppendJournal(ctx_.files(), ctx_.journal, "UNINSTALLTITLEPROMPT: " + Quoted(ctx_.Prompt(PromptId::kUninstallTitle)));
 }
 
 // ---- the questions ------------------------------------------------------------------
@@ -244,7 +293,7 @@ DialogTexts InstallRun::Texts() const {
 }
 
 int InstallRun::AskQuestions() {
-  InstallScript& script = *ctx_.script;
+  InstallScript& script = *ctx_.script.model;
   for (size_t n = 0; n < script.asks.size(); ++n) {
     if (!script.asks[n]) continue;
     AskSpec& spec = *script.asks[n];
@@ -253,7 +302,7 @@ int InstallRun::AskQuestions() {
     std::string typed;
     if (ctx_.ui().RunAskDialog(prompt, spec.defaultAnswer, Texts(), &typed) != kIdOk) return 1;
     spec.defaultAnswer = CleanAnswer(typed);
-    ctx_.variables.ask[n] = AsVariable(spec.defaultAnswer);
+    ctx_.script.variables.ask[n] = AsVariable(spec.defaultAnswer);
     // The question is asked once; its record is done with.
     script.asks[n].reset();
   }
@@ -267,7 +316,7 @@ bool InstallRun::ChooseDirectory(DirectorySpec& spec, std::string* chosen) {
   }
   DialogPrompt prompt = PromptOf(spec.prompt, spec.promptGiven);
   SplitPrompt(&prompt, spec.askMode);
-  DestinationCheck check(ctx_, spec.path, spec.askMode);
+  DestinationCheck check(ctx_, *this, spec.path, spec.askMode);
   if (spec.askMode < 1 || spec.askMode > 3) {
     // No dialog exists for such a mode: its OK decision is taken at once.
     check.Accept(std::string());
@@ -282,19 +331,19 @@ bool InstallRun::ChooseDirectory(DirectorySpec& spec, std::string* chosen) {
 }
 
 int InstallRun::AskDefaultDirectory() {
-  InstallScript& script = *ctx_.script;
-  ScriptVariables& vars = ctx_.variables;
+  InstallScript& script = *ctx_.script.model;
+  ScriptVariables& vars = ctx_.script.variables;
   if (!script.defaultDir) {
     auto made = std::make_unique<DirectorySpec>();
     made->askMode = 3;
     made->prompt = kDefaultDestinationPrompt;
     made->promptGiven = true;
     made->path = kDefaultDestination;
-    made->path[0] = ctx_.settings.defaultDriveLetter;
+    made->path[0] = ctx_.script.settings.defaultDriveLetter;
     script.defaultDir = std::move(made);
   }
   DirectorySpec& spec = *script.defaultDir;
-  ExpandLeadingVariable(ctx_.variables, &spec.path);
+  ExpandLeadingVariable(ctx_.script.variables, &spec.path);
   CutToCapacity(spec.path, DirectorySpec::kPathCapacity);
   bool dialog = spec.askMode != 0;
   std::string path;
@@ -310,7 +359,7 @@ int InstallRun::AskDefaultDirectory() {
   ctx_.journal.path = (!path.empty() && path.back() == '\\' ? path.substr(0, path.size() - 1) : path) + kJournalName;
   // Without a dialog the directory is made only below, so the line may
   // have to wait in the pending area: it carries its own line end.
-  AppendJournal(ctx_, "DEFAULTDIR: " + Quoted(path) + (dialog ? "" : "\n"));
+  AppendJournal(ctx_.files(), ctx_.journal, "DEFAULTDIR: " + Quoted(path) + (dialog ? "" : "\n"));
 
   DiskSpace space;
   std::string root = path.substr(0, 1) + ":\\";
@@ -321,27 +370,27 @@ int InstallRun::AskDefaultDirectory() {
   freeDestinationBytes_ =
       uint64_t(space.sectorsPerCluster) * uint64_t(space.freeClusters) * uint64_t(space.bytesPerSector);
 
-  if (!dialog && MakeDirectoryPath(ctx_, path) != kMakeDirectoryOk) return 1;
+  if (!dialog && MakeTargetDirectory(ctx_.ForCopy(*this), path) != kMakeDirectoryOk) return 1;
   return 0;
 }
 
 int InstallRun::AskOtherDirectory(DirectorySpec& spec, std::string* variable) {
   // A leading variable is expanded now, with the destination just chosen.
-  ExpandLeadingVariable(ctx_.variables, &spec.path);
+  ExpandLeadingVariable(ctx_.script.variables, &spec.path);
   CutToCapacity(spec.path, DirectorySpec::kPathCapacity);
   std::string path;
   if (!ChooseDirectory(spec, &path)) return 1;
-  if (spec.askMode == 0 && MakeDirectoryPath(ctx_, path) != kMakeDirectoryOk) return 1;
+  if (spec.askMode == 0 && MakeTargetDirectory(ctx_.ForCopy(*this), path) != kMakeDirectoryOk) return 1;
   spec.path = path;
   *variable = AsVariable(path);
   return 0;
 }
 
 int InstallRun::AskDestinations() {
-  InstallScript& script = *ctx_.script;
+  InstallScript& script = *ctx_.script.model;
   if (AskDefaultDirectory() != 0) return 1;
-  if (script.dir2 && AskOtherDirectory(*script.dir2, &ctx_.variables.dir2) != 0) return 1;
-  if (script.dir3 && AskOtherDirectory(*script.dir3, &ctx_.variables.dir3) != 0) return 1;
+  if (script.dir2 && AskOtherDirectory(*script.dir2, &ctx_.script.variables.dir2) != 0) return 1;
+  if (script.dir3 && AskOtherDirectory(*script.dir3, &ctx_.script.variables.dir3) != 0) return 1;
   return 0;
 }
 
@@ -350,7 +399,7 @@ int InstallRun::AskDestinations() {
 bool InstallRun::Selected(const FileEntry& entry) const {
   if (entry.choiceItems[0] == kEmptyChoiceSlot) return true;
   for (uint16_t item : entry.choiceItems)
-    if (item != kEmptyChoiceSlot && item < kMaxChoiceItems && ctx_.settings.itemChosen[item]) return true;
+    if (item != kEmptyChoiceSlot && item < kMaxChoiceItems && ctx_.script.settings.itemChosen[item]) return true;
   return false;
 }
 
@@ -360,7 +409,7 @@ void InstallRun::Redraw() {
 }
 
 int InstallRun::InstallFileList() {
-  InstallScript& script = *ctx_.script;
+  InstallScript& script = *ctx_.script.model;
   std::vector<FileEntry>& entries = script.fileEntries;
   const int32_t count = int32_t(entries.size());
   UserInterface& ui = ctx_.ui();
@@ -392,9 +441,9 @@ int InstallRun::InstallFileList() {
     }
 
     if (!Selected(entry)) continue;
-    ExpandLeadingVariable(ctx_.variables, &entry.name);
+    ExpandLeadingVariable(ctx_.script.variables, &entry.name);
     ui.SetProgressTexts(ctx_.Prompt(PromptId::kCopyFile), entry.name);
-    if (InstallFileEntry(ctx_, *this, entry) != 0) return 1;
+    if (InstallFileEntry(ctx_.ForFiles(*this), entry) != 0) return 1;
     // The user confirmed quitting while the copy code was not looking.
     if (installCancelled_) return 1;
     Progress(1);
@@ -414,14 +463,14 @@ int InstallRun::InstallFileList() {
 // ---- the disk questions -------------------------------------------------------------
 
 int InstallRun::AskForDisk() {
-  if (diskEntryIndex_ < 0 || size_t(diskEntryIndex_) >= ctx_.script->fileEntries.size()) return 1;
-  const FileEntry& disk = ctx_.script->fileEntries[size_t(diskEntryIndex_)];
+  if (diskEntryIndex_ < 0 || size_t(diskEntryIndex_) >= ctx_.script.model->fileEntries.size()) return 1;
+  const FileEntry& disk = ctx_.script.model->fileEntries[size_t(diskEntryIndex_)];
   std::string text = ctx_.Prompt(PromptId::kInsertDisk) + disk.name;
   std::string root;
   if (disk.kind == EntryKind::kLabelledDisk) {
-    std::string letter = ctx_.variables.sourceDir.substr(0, 1);
+    std::string letter = ctx_.script.variables.sourceDir.substr(0, 1);
     root = letter + ":\\";
-    ctx_.variables.sourceDrive = letter;
+    ctx_.script.variables.sourceDrive = letter;
   }
 
   ctx_.ui().Beep(kMbIconInformation);
@@ -443,7 +492,7 @@ int InstallRun::AskForDisk() {
 
 int InstallRun::AskNextDisk(bool advance, bool restore) {
   const int32_t savedCursor = fileCursor_;
-  const std::vector<FileEntry>& entries = ctx_.script->fileEntries;
+  const std::vector<FileEntry>& entries = ctx_.script.model->fileEntries;
   const int32_t count = int32_t(entries.size());
   if (advance) diskEntryIndex_ = ++fileCursor_;
   int32_t index = diskEntryIndex_ < 0 ? 0 : diskEntryIndex_;
@@ -473,6 +522,19 @@ void InstallRun::Progress(int code) {
 
 void InstallRun::ShowFileName(const std::string& path) {
   ctx_.ui().SetProgressTexts(ctx_.Prompt(PromptId::kCopyFile), AsciiUpperCopy(path));
+}
+
+bool InstallRun::AskOverwrite(const std::string& target) {
+  MessageBoxRequest box = OverwriteQuestion(target, ctx_.script.prompts);
+  box.owned = ctx_.startup.ownerWindowSet;
+  return ctx_.ui().ShowMessageBox(box) == kIdYes;
+}
+
+void InstallRun::ReportFailure(CopyFailure failure, const std::string& path) {
+  MessageBoxRequest box = CopyFailureMessage(failure, path, ctx_.script.prompts);
+  // Before the main window owns the boxes, none is owned.
+  box.owned = box.owned && ctx_.startup.ownerWindowSet;
+  ctx_.ui().ShowMessageBox(box);
 }
 
 }  // namespace quorril

@@ -35,15 +35,18 @@
 #include <optional>
 #include <string>
 
-#include "package/container.h"
+#include "model/script_model.h"
+#include "package/copy_host.h"
 #include "platform/user_interface.h"
 #include "screens/dialog_logic.h"
 
 namespace quorril {
 
 class SetupContext;
+class PromptTexts;
 struct FileEntry;
 struct DirectorySpec;
+struct ScriptVariables;
 
 // The screens built from script text.
 class Screens {
@@ -91,7 +94,15 @@ class SystemChanges {
 // The full path of a REGSERVER component: a leading variable expanded, and
 // $DEFAULTDIR$ + "\" in front unless the path begins with "\" or has ":" as
 // its second character.
-std::string ComponentPath(SetupContext& ctx, const std::string& name);
+std::string ComponentPath(const ScriptVariables& variables, const std::string& name);
+
+// The engine's message for a failure of the copy code: its text (the
+// failure's prompt text with the path where the failure names one), its
+// caption, its style, and whether the main window owns it.
+MessageBoxRequest CopyFailureMessage(CopyFailure failure, const std::string& path, const PromptTexts& prompts);
+// The overwrite question of the ASK policy: FILEEXISTPROMPT + target + "?",
+// Yes and No, question icon, empty caption, owned.
+MessageBoxRequest OverwriteQuestion(const std::string& target, const PromptTexts& prompts);
 
 class InstallRun : public MainWindowEvents, public CopyHost {
  public:
@@ -139,12 +150,16 @@ class InstallRun : public MainWindowEvents, public CopyHost {
   void ShowFileName(const std::string& path) override;
   int AskNextDisk(bool advance, bool restore) override;
   bool DiskEntryReached() override { return diskEntryIndex_ != -1; }
+  // OverwriteQuestion; true for Yes.
+  bool AskOverwrite(const std::string& target) override;
+  // The failure's message box (CopyFailureMessage).
+  void ReportFailure(CopyFailure failure, const std::string& path) override;
 
   // ---- state, for the exit phase and the tests -----------------------------
   bool PhaseRan() const { return phaseRan_; }
   int Result() const { return result_; }
-  // 0 none, 1 or 2 restart; cleared when the installation stopped.
-  int32_t RebootRequest() const { return rebootRequest_; }
+  // The restart asked for; cleared when the installation stopped.
+  RebootMode RebootRequest() const { return rebootRequest_; }
   bool InstallCancelled() const { return installCancelled_; }
   int32_t FileCursor() const { return fileCursor_; }
   int32_t DiskEntryIndex() const { return diskEntryIndex_; }
@@ -169,7 +184,7 @@ class InstallRun : public MainWindowEvents, public CopyHost {
   std::optional<ProgressMeter> meter_;
   bool installCancelled_ = false;
   uint64_t freeDestinationBytes_ = 0;
-  int32_t rebootRequest_ = 0;
+  RebootMode rebootRequest_ = RebootMode::kNone;
   bool phaseRan_ = false;
   int result_ = 1;
 };

@@ -2,10 +2,11 @@
 // its text block, the order of the choice screens and the pop-up on screen.
 #include "shell/script_screens.h"
 
-#include "platform/text.h"
+#include "model/choice_line.h"
 #include "model/prompt_texts.h"
-#include "shell/setup_context.h"
+#include "platform/text.h"
 #include "screens/dib_image.h"
+#include "shell/setup_context.h"
 
 namespace quorril {
 
@@ -26,7 +27,7 @@ void ReportNoTemplate(SetupContext& ctx) { ctx.ShowMessage(kNotEnoughMemory, std
 int32_t ChoiceLines(const TextBlock& block) {
   int32_t n = 0;
   for (const std::string& line : block.lines)
-    if (!line.empty() && IsAsciiDigit(line[0])) ++n;
+    if (IsChoiceLine(line)) ++n;
   return n;
 }
 
@@ -73,8 +74,8 @@ class GroupChecker : public TemplateDialogChecker {
       ctx_.ShowMessage(ctx_.Prompt(PromptId::kNoGroup), std::string(" "), kMbOk | kMbIconWarning);
       return false;
     }
-    for (int32_t slot = first_; slot < end_; ++slot) ctx_.settings.itemChosen[size_t(slot)] = chosen[size_t(slot - first_)];
-    if (any) ctx_.script->groupSelected = true;
+    for (int32_t slot = first_; slot < end_; ++slot) ctx_.script.settings.itemChosen[size_t(slot)] = chosen[size_t(slot - first_)];
+    if (any) ctx_.script.model->groupSelected = true;
     return true;
   }
 
@@ -89,7 +90,7 @@ DialogTemplate BuildBlockDialog(SetupContext& ctx, ScreenSurface& surface, const
                                 BlockDialog kind, RadioRun* radios) {
   TextArea area;
   SurfaceMeasurer measurer(surface);
-  MeasureResult measured = MeasureTextBlock(area, block, ctx.settings, measurer);
+  MeasureResult measured = MeasureTextBlock(area, block, ctx.script.settings, measurer);
   if (measured.status != TextStatus::kOk) {
     DialogTemplate failed;
     failed.status = TemplateStatus::kBadText;
@@ -97,7 +98,7 @@ DialogTemplate BuildBlockDialog(SetupContext& ctx, ScreenSurface& surface, const
     return failed;
   }
   ByteSpan text = area.Bytes(measured.block);
-  DialogFont font = DialogFontFor(block, ctx.settings);
+  DialogFont font = DialogFontFor(block, ctx.script.settings);
   switch (kind) {
     case BlockDialog::kScreen:
       return BuildScreenTemplate(ScreenKind::kScreen, text, font, ButtonsOf(ctx));
@@ -125,19 +126,19 @@ int ScriptScreens::ShowScreen(SetupContext& ctx, std::unique_ptr<TextBlock>& blo
       ReportNoTemplate(ctx);
     block.reset();
   }
-  ctx.settings.screenBlockFontFace.clear();
-  ctx.settings.screenBlockFontSize = 0;
+  ctx.script.settings.screenBlockFontFace.clear();
+  ctx.script.settings.screenBlockFontSize = 0;
   return result == kIdCancel ? kIdCancel : kIdOk;
 }
 
 int ScriptScreens::ShowFirstScreen(SetupContext& ctx) {
-  if (!ctx.script) return kIdOk;
-  return ShowScreen(ctx, ctx.script->firstScreen);
+  if (!ctx.script.model) return kIdOk;
+  return ShowScreen(ctx, ctx.script.model->firstScreen);
 }
 
 int ScriptScreens::ShowLastScreen(SetupContext& ctx) {
-  if (!ctx.script) return kIdOk;
-  return ShowScreen(ctx, ctx.script->lastScreen);
+  if (!ctx.script.model) return kIdOk;
+  return ShowScreen(ctx, ctx.script.model->lastScreen);
 }
 
 // ---- choice screens -------------------------------------------------------------------
@@ -162,7 +163,7 @@ int ScriptScreens::ShowGroup(SetupContext& ctx, const TextBlock& block, bool exc
 
   TemplateDialogSetup setup;
   for (int32_t slot = firstSlot; slot < endSlot; ++slot) {
-    if (!ctx.settings.itemPreset[size_t(slot)]) continue;
+    if (!ctx.script.settings.itemPreset[size_t(slot)]) continue;
     int id = kFirstChoiceId + (slot - firstSlot);
     if (!exclusive) {
       setup.checkBoxes.push_back(id);
@@ -179,8 +180,8 @@ int ScriptScreens::ShowGroup(SetupContext& ctx, const TextBlock& block, bool exc
 }
 
 int ScriptScreens::RunGroupScreens(SetupContext& ctx) {
-  if (!ctx.script || !ctx.script->mainGroup) return kIdOk;
-  InstallScript& script = *ctx.script;
+  if (!ctx.script.model || !ctx.script.model->mainGroup) return kIdOk;
+  InstallScript& script = *ctx.script.model;
 
   // The top-level group's own slots end where its text ended.
   int32_t end = script.mainGroupEndItem;
@@ -190,10 +191,10 @@ int ScriptScreens::RunGroupScreens(SetupContext& ctx) {
     return kIdCancel;
 
   for (int32_t slot = first < 0 ? 0 : first; slot < end && slot < int32_t(kMaxChoiceItems); ++slot) {
-    if (!ctx.settings.itemChosen[size_t(slot)]) continue;
+    if (!ctx.script.settings.itemChosen[size_t(slot)]) continue;
     int32_t number = -1;
     for (size_t n = 0; n < kMaxChoiceItems && number < 0; ++n)
-      if (ctx.settings.itemNumberMap[n] == slot) number = int32_t(n);
+      if (ctx.script.settings.itemNumberMap[n] == slot) number = int32_t(n);
     if (number < 0) continue;  // a later line took the number over
     for (int32_t i = 0; i < script.conditionalGroupCount && i < int32_t(kMaxConditionalGroups); ++i) {
       ChoiceGroup& group = script.conditionalGroups[size_t(i)];
@@ -209,8 +210,8 @@ int ScriptScreens::RunGroupScreens(SetupContext& ctx) {
 // ---- pop-up messages ---------------------------------------------------------------
 
 void ScriptScreens::ShowPopup(SetupContext& ctx, int32_t popupId) {
-  if (!ctx.script || popupId <= 0) return;
-  InstallScript& script = *ctx.script;
+  if (!ctx.script.model || popupId <= 0) return;
+  InstallScript& script = *ctx.script.model;
   for (int32_t i = 0; i < script.popupCount && i < int32_t(kMaxPopups); ++i) {
     const PopupMessage& popup = script.popups[size_t(i)];
     if (popup.id != popupId || !HasText(popup.text.get())) continue;
@@ -239,13 +240,13 @@ void ScriptScreens::ClosePopup(SetupContext&) {
 // ---- exit message, appearance, intro ---------------------------------------------------
 
 void ShowExitMessage(SetupContext& ctx, ScreenSurface& surface) {
-  if (!ctx.script || !ctx.script->exitMessage) return;
-  DialogTemplate dialog = BuildBlockDialog(ctx, surface, *ctx.script->exitMessage, BlockDialog::kExitMessage);
+  if (!ctx.script.model || !ctx.script.model->exitMessage) return;
+  DialogTemplate dialog = BuildBlockDialog(ctx, surface, *ctx.script.model->exitMessage, BlockDialog::kExitMessage);
   if (dialog.status == TemplateStatus::kOk)
     surface.RunTemplateDialog(dialog.bytes, TemplateDialogSetup(), ctx.Prompt(PromptId::kQuit), nullptr);
   else
     ReportNoTemplate(ctx);
-  ctx.script->exitMessage.reset();
+  ctx.script.model->exitMessage.reset();
 }
 
 BitmapData BitmapDataOf(const DibImage& image) {
@@ -270,14 +271,14 @@ RgbColour Rgb(const Colour& c) { return RgbColour{c.red, c.green, c.blue}; }
 
 ScreenAppearance AppearanceOf(SetupContext& ctx) {
   ScreenAppearance appearance;
-  const TitleFont& font = ctx.settings.titleFont;
+  const TitleFont& font = ctx.script.settings.titleFont;
   appearance.titleFace = font.face;
   appearance.titleBold = font.bold;
   appearance.titleItalic = font.italic;
   appearance.titleUnderline = font.underline;
   appearance.titleSize = font.size;
-  if (!ctx.script) return appearance;
-  const InstallScript& script = *ctx.script;
+  if (!ctx.script.model) return appearance;
+  const InstallScript& script = *ctx.script.model;
   appearance.title = script.title;
   appearance.titleColour = Rgb(script.titleColour);
   appearance.colour1 = Rgb(script.screenColour1);
@@ -292,8 +293,8 @@ ScreenAppearance AppearanceOf(SetupContext& ctx) {
 }
 
 bool IntroImage(SetupContext& ctx, BitmapData* image, int32_t* seconds) {
-  if (!ctx.script || !ctx.script->introScreen) return false;
-  const IntroScreen& intro = *ctx.script->introScreen;
+  if (!ctx.script.model || !ctx.script.model->introScreen) return false;
+  const IntroScreen& intro = *ctx.script.model->introScreen;
   DibImage dib;
   dib.Load(ctx.files(), intro.file);
   *image = BitmapDataOf(dib);

@@ -1,48 +1,34 @@
-// SetupContext: the state of one run of the engine, passed explicitly to
-// every operation of the core.
+// SetupContext: the state of one run of the engine, held by the shell.
 //
-// It holds the ports through which the core reaches the machine, the values
-// fixed at start-up, the replaceable texts, the script's settings and
-// variables, the script model and the state of each subsystem. The engine
-// makes one per process; tests and `quorril-pack check` make one over the
-// in-memory fakes.
+// It owns what a run is made of, each part by the layer that owns it: the
+// ports through which the engine reaches the machine, the values fixed at
+// start-up, the script's state (model/script_state.h), the embedded archive
+// and virtual files, the install journal, and the continuation name of the
+// copy code. Only the shell and the tools hold it; every lower layer takes
+// the part it uses, and the small views below (ForScript, ForCopy) hand
+// them out.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 
 #include "journal/journal.h"
+#include "model/capacities.h"
+#include "model/script_state.h"
+#include "package/copy_host.h"
+#include "package/file_install.h"
 #include "package/virtual_file.h"
-#include "platform/file_system.h"
-#include "platform/machine.h"
-#include "platform/process.h"
-#include "platform/screen_surface.h"
-#include "platform/user_interface.h"
-#include "model/parser_state.h"
-#include "model/prompt_texts.h"
-#include "model/script_model.h"
+#include "platform/ports.h"
+#include "script/script_context.h"
 
 namespace quorril {
 
-struct Ports {
-  FileSystem* files = nullptr;
-  Machine* machine = nullptr;
-  Process* process = nullptr;
-  UserInterface* ui = nullptr;
-  // The screens the script describes; null where none can be shown (the
-  // publisher's checker), and then start-up shows no intro screen and no
-  // exit message.
-  ScreenSurface* screens = nullptr;
-};
-
 // Values fixed at start-up.
 struct StartupValues {
-  static constexpr size_t kPathCapacity = 999;
-  static constexpr size_t kShortPathCapacity = 499;
-  static constexpr size_t kOptionCapacity = 503;
+  static constexpr size_t kPathCapacity = capacity::kPath;
+  static constexpr size_t kShortPathCapacity = capacity::kShortPath;
+  static constexpr size_t kOptionCapacity = capacity::kStartupOption;
   std::string executableDirectory;  // ends in "\"
   std::string executablePath;
   std::string scriptPath;       // the full script path
@@ -70,30 +56,27 @@ class SetupContext {
 
   // Shows a message box, owned by the main window once it exists.
   int ShowMessage(const std::string& text, std::optional<std::string> caption, uint32_t style) {
-    MessageBoxRequest request;
-    request.text = text;
-    request.caption = std::move(caption);
-    request.style = style;
-    request.owned = startup.ownerWindowSet;
-    return ports_.ui->ShowMessageBox(request);
+    return ShowMessageBox(*ports_.ui, text, std::move(caption), style, startup.ownerWindowSet);
   }
   // The same, never owned (messages shown before the main window exists or
   // that the engine shows without owner by design).
   int ShowUnownedMessage(const std::string& text, std::optional<std::string> caption, uint32_t style) {
-    MessageBoxRequest request;
-    request.text = text;
-    request.caption = std::move(caption);
-    request.style = style;
-    return ports_.ui->ShowMessageBox(request);
+    return ShowMessageBox(*ports_.ui, text, std::move(caption), style, false);
   }
-  const std::string& Prompt(PromptId id) const { return prompts.Get(id); }
+  const std::string& Prompt(PromptId id) const { return script.Prompt(id); }
+
+  // What the script language works with.
+  ScriptContext ForScript() { return ScriptContext{script, files(), machine(), ui(), archive}; }
+  // What the copy code works with, reporting to `host`.
+  CopyContext ForCopy(CopyHost& host) { return CopyContext{files(), archive, journal, host, continuationName}; }
+  // What the FILE, RENAME and DELETE commands work with.
+  FileInstallContext ForFiles(CopyHost& host) {
+    return FileInstallContext{ForCopy(host), machine(), process(), script.variables,
+                              script.settings.compressionMethod};
+  }
 
   StartupValues startup;
-  PromptTexts prompts;
-  ScriptSettings settings;
-  ScriptVariables variables;
-  std::unique_ptr<InstallScript> script;
-  ParserState parser;
+  ScriptState script;
   VirtualFileSystem archive;
   Journal journal;
   // The file name of the last continuation volume of a shrunk-file

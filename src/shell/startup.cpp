@@ -13,12 +13,13 @@
 #include <memory>
 #include <vector>
 
+#include "model/script_model.h"
 #include "package/virtual_file.h"
 #include "platform/text.h"
+#include "platform/windows_path.h"
 #include "script/parser.h"
-#include "model/script_model.h"
-#include "shell/setup_context.h"
 #include "shell/script_screens.h"
+#include "shell/setup_context.h"
 
 namespace quorril {
 
@@ -27,10 +28,10 @@ namespace {
 constexpr char kCaptionBlank[] = " ";
 
 // Lines of the pre-scan: at most 998 characters each.
-constexpr size_t kPreScanLineCapacity = 999;
-constexpr size_t kTempPathCapacity = 998;
-constexpr size_t kWindowsDirectoryCapacity = 998;
-constexpr size_t kHelpDirectoryCapacity = 535;
+constexpr size_t kPreScanLineCapacity = capacity::kScriptLine + 1;
+constexpr size_t kTempPathCapacity = capacity::kSystemDirectory;
+constexpr size_t kWindowsDirectoryCapacity = capacity::kSystemDirectory;
+constexpr size_t kHelpDirectoryCapacity = capacity::kHelpDirectory;
 
 // A path as a command line or a batch file takes it: in double quotes when
 // it holds a blank, so that it stays one argument.
@@ -52,24 +53,9 @@ void ShowFileNotFound(SetupContext& ctx, const std::string& path) {
 // live in the same table as the script's texts, so a script that sets
 // BADDIRPROMPT or FILENOTFOUNDPROMPT rewords them later.
 void SetStartupTexts(SetupContext& ctx) {
-  ctx.prompts.Set(PromptId::kBadDir, "Invalid directory.");
-  ctx.prompts.Set(PromptId::kCommandFailure, "Cannot execute command ");
-  ctx.prompts.Set(PromptId::kFileNotFound, "File not found on the installation disk: ");
-}
-
-// One trailing backslash removed ("C:\" becomes "C:").
-std::string WithoutTrailingBackslash(std::string path) {
-  if (!path.empty() && path.back() == '\\') path.pop_back();
-  return path;
-}
-
-// The file name of a path, without its extension.
-std::string BaseName(const std::string& path) {
-  size_t slash = path.find_last_of("\\/:");
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  size_t dot = name.rfind('.');
-  if (dot != std::string::npos) name.resize(dot);
-  return name;
+  ctx.script.prompts.Set(PromptId::kBadDir, "Invalid directory.");
+  ctx.script.prompts.Set(PromptId::kCommandFailure, "Cannot execute command ");
+  ctx.script.prompts.Set(PromptId::kFileNotFound, "File not found on the installation disk: ");
 }
 
 // True when the script holds a line beginning with "INSERTDISK:".
@@ -137,13 +123,13 @@ bool WriteCleanupBatch(SetupContext& ctx, const TemporaryFiles& temp) {
 
 bool NormalRun(SetupContext& ctx) {
   StartupValues& values = ctx.startup;
-  ScriptVariables& vars = ctx.variables;
+  ScriptVariables& vars = ctx.script.variables;
 
   // 1. The screen size.
   ctx.machine().ScreenSize(&values.screenWidth, &values.screenHeight);
 
   // 2. The script model (default texts, Windows and DOS versions).
-  CreateInstallScript(ctx);
+  CreateInstallScript(ctx.script, ctx.files(), ctx.machine());
 
   // 4. The source directory and its short form: the script's directory.
   vars.sourceDir = CutAtLastBackslash(values.scriptPath);
@@ -162,8 +148,8 @@ bool NormalRun(SetupContext& ctx) {
 
   // 9. The parser's first pass; it shows its own message on failure, except
   // that the exit message of an EXITMESSAGE block is a screen of its own.
-  if (ParseScript(ctx, values.scriptPath) != 0) {
-    if (ctx.parser.failure == ParseFailure::kExitMessage && ctx.HasScreens()) ShowExitMessage(ctx, ctx.screens());
+  if (ParseScript(ctx.ForScript(), values.scriptPath) != 0) {
+    if (ctx.script.parser.failure == ParseFailure::kExitMessage && ctx.HasScreens()) ShowExitMessage(ctx, ctx.screens());
     return false;
   }
 
@@ -175,7 +161,7 @@ bool NormalRun(SetupContext& ctx) {
   ctx.ui().ShowMainWindow(kMainWindowTitle);
 
   // 12. The script's start command, waited for; a failure is not shown.
-  if (ctx.script && !ctx.script->startCommand.Empty()) ctx.process().RunAndWait(ctx.script->startCommand.Text());
+  if (ctx.script.model && !ctx.script.model->startCommand.Empty()) ctx.process().RunAndWait(ctx.script.model->startCommand.Text());
 
   // 13. The installation phase begins with the first phase message, which
   // the intro screen posts itself when it closes.
@@ -190,11 +176,6 @@ bool NormalRun(SetupContext& ctx) {
 
 }  // namespace
 
-std::string CutAtLastBackslash(const std::string& path) {
-  size_t slash = path.rfind('\\');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 std::string ComposeExecutablePath(const std::string& executableDirectory, const std::string& fileName) {
   std::string path = executableDirectory + fileName;
   if (fileName.size() < 4 || fileName[fileName.size() - 4] != '.') path += ".exe";
@@ -208,7 +189,7 @@ std::string DefaultScriptPath(const std::string& executablePath) {
 }
 
 std::string ParseArguments(SetupContext& ctx, const std::string& arguments) {
-  std::string* options[3] = {&ctx.variables.system, &ctx.variables.sys2, &ctx.variables.sys3};
+  std::string* options[3] = {&ctx.script.variables.system, &ctx.script.variables.sys2, &ctx.script.variables.sys3};
   int optionCount = 0;
   std::string scriptPath;
   size_t pos = 0;
@@ -278,8 +259,8 @@ bool Startup(SetupContext& ctx, const std::string& arguments, const std::string&
   std::string namedScript = ParseArguments(ctx, arguments);
 
   // 4. No drives known yet.
-  ctx.variables.sourceDrive.clear();
-  ctx.variables.defaultDrive.clear();
+  ctx.script.variables.sourceDrive.clear();
+  ctx.script.variables.defaultDrive.clear();
 
   // 5. The executable path; its payload is looked into before the disk.
   values.executablePath = ComposeExecutablePath(values.executableDirectory, executablePath.substr(slash + 1));
@@ -301,7 +282,7 @@ bool Startup(SetupContext& ctx, const std::string& arguments, const std::string&
     values.shortScriptPath = shortPath;
   else
     values.shortScriptPath = values.scriptPath;
-  ctx.variables.sourceDrive = values.scriptPath.substr(0, 1);
+  ctx.script.variables.sourceDrive = values.scriptPath.substr(0, 1);
 
   // 8. The road.
   switch (DecideRoad(ctx)) {
@@ -350,7 +331,7 @@ std::string RelaunchCommandLine(SetupContext& ctx, const std::string& copyPath) 
                                   ? ctx.startup.shortScriptPath
                                   : ctx.startup.scriptPath;
   std::string command = CommandPath(copyPath) + " " + script;
-  for (const std::string* option : {&ctx.variables.system, &ctx.variables.sys2, &ctx.variables.sys3})
+  for (const std::string* option : {&ctx.script.variables.system, &ctx.script.variables.sys2, &ctx.script.variables.sys3})
     if (!option->empty()) command += " -" + *option;
   return command;
 }
@@ -396,7 +377,7 @@ std::string TemporaryDirectory(SetupContext& ctx) {
 }
 
 std::string CleanupCommandLine(SetupContext& ctx) {
-  if (BaseName(ctx.startup.executablePath).find(kTemporaryCopyMarker) == std::string::npos) return std::string();
+  if (FileTitle(ctx.startup.executablePath).find(kTemporaryCopyMarker) == std::string::npos) return std::string();
   TemporaryFiles temp = ComposeTemporaryFiles(ctx);
   if (ctx.files().GetAttributes(temp.pif) != kInvalidAttributes)
     return CommandPath(temp.pif) + " /C " + CommandPath(temp.batch);
@@ -409,7 +390,7 @@ std::string CleanupCommandLine(SetupContext& ctx) {
 
 void ExitCleanup(SetupContext& ctx) {
   ctx.archive.DetachArchive();
-  ctx.script.reset();
+  ctx.script.model.reset();
   std::string command = CleanupCommandLine(ctx);
   if (!command.empty()) ctx.process().Start(command, kShowHide);
 }

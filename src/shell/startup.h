@@ -93,9 +93,6 @@ enum class Road {
 // and the current directory's drive is asked for its type.
 Road DecideRoad(SetupContext& ctx);
 
-// The text before the last backslash of a path; "" without a backslash.
-std::string CutAtLastBackslash(const std::string& path);
-
 // The directory for temporary files, ending in "\"; "c:\" when the system
 // gives none (or one longer than 998 characters).
 std::string TemporaryDirectory(SetupContext& ctx);

@@ -3,14 +3,14 @@
 // rules that decide what a version text is worth.
 #include "system/component_versions.h"
 
+#include "platform/machine.h"
 #include "platform/text.h"
-#include "shell/setup_context.h"
 
 namespace quorril {
 
-int QueryFileVersion(SetupContext& ctx, const std::string& path, std::string* out) {
+int QueryFileVersion(Machine& machine, const std::string& path, std::string* out) {
   std::string version;
-  if (!ctx.machine().FileVersionText(path, &version) || version.empty()) return 0;
+  if (!machine.FileVersionText(path, &version) || version.empty()) return 0;
   CutToCapacity(version, kFileVersionCapacity);
   *out = version;
   return 1;

@@ -12,18 +12,20 @@
 #include <string>
 #include <string_view>
 
+#include "model/capacities.h"
+
 namespace quorril {
 
-class SetupContext;
+class Machine;
 
 // The longest version text kept; longer texts are cut.
-constexpr size_t kFileVersionCapacity = 99;
+constexpr size_t kFileVersionCapacity = capacity::kFileVersion;
 
-// Reads the FileVersion text of the version resource of `path` (US English,
-// code page 1252, then Unicode). Returns 1 with the text in *out (at most
-// kFileVersionCapacity characters), or 0 when the file has no readable,
-// non-empty version text; *out is then left unchanged.
-int QueryFileVersion(SetupContext& ctx, const std::string& path, std::string* out);
+// Reads the FileVersion text of the version resource of `path` through the
+// machine port (US English, code page 1252, then Unicode). Returns 1 with
+// the text in *out (at most kFileVersionCapacity characters), or 0 when the
+// file has no readable, non-empty version text; *out is then left unchanged.
+int QueryFileVersion(Machine& machine, const std::string& path, std::string* out);
 
 // 1 when the first three characters after the first "." of `name` are
 // "dll", "vbx" or "ocx" in any case, else 0. The first dot counts: a name

@@ -1,6 +1,6 @@
 // quorril-pack check: its arguments, the machine it checks on, its output
 // lines and exit codes, and the example scripts of examples/scripts.
-#include "script/check.h"
+#include "check_machine.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace quorril {
+namespace quorril::pack {
 namespace {
 
 CheckPackage PackageOf(const std::string& script, std::vector<CheckFile> more = {}) {
@@ -256,4 +256,4 @@ TEST(CheckExamples, GoodScriptsPassAndBadScriptsFailWhereTheySay) {
 }
 
 }  // namespace
-}  // namespace quorril
+}  // namespace quorril::pack

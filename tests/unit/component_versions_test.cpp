@@ -5,9 +5,7 @@
 
 #include <string>
 
-#include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
-#include "shell/setup_context.h"
 #include "system/component_versions.h"
 
 namespace quorril {
@@ -42,29 +40,20 @@ TEST(ComponentVersionsTest, VersionsCompareAsTextsWithoutRegardToCase) {
   }
 }
 
-class QueryFileVersionTest : public ::testing::Test {
- protected:
-  QueryFileVersionTest() : ctx(Ports{&files, &machine, &process, &ui}) {}
-  MemoryFileSystem files;
+TEST(QueryFileVersionTest, AVersionTextIsReadAndCutTo99Characters) {
   MemoryMachine machine;
-  MemoryProcess process;
-  ScriptedUserInterface ui;
-  SetupContext ctx;
-};
-
-TEST_F(QueryFileVersionTest, AVersionTextIsReadAndCutTo99Characters) {
   machine.fileVersions["C:\\APP\\CTL.OCX"] = "4.71.1712.5";
   machine.fileVersions["C:\\APP\\LONG.DLL"] = std::string(150, '7');
   machine.fileVersions["C:\\APP\\EMPTY.DLL"] = "";
   std::string version = "unchanged";
-  EXPECT_EQ(QueryFileVersion(ctx, "c:\\app\\ctl.ocx", &version), 1);
+  EXPECT_EQ(QueryFileVersion(machine, "c:\\app\\ctl.ocx", &version), 1);
   EXPECT_EQ(version, "4.71.1712.5");
-  EXPECT_EQ(QueryFileVersion(ctx, "C:\\APP\\LONG.DLL", &version), 1);
+  EXPECT_EQ(QueryFileVersion(machine, "C:\\APP\\LONG.DLL", &version), 1);
   EXPECT_EQ(version, std::string(99, '7'));
 
   version = "unchanged";
-  EXPECT_EQ(QueryFileVersion(ctx, "C:\\APP\\EMPTY.DLL", &version), 0);
-  EXPECT_EQ(QueryFileVersion(ctx, "C:\\APP\\MISSING.DLL", &version), 0);
+  EXPECT_EQ(QueryFileVersion(machine, "C:\\APP\\EMPTY.DLL", &version), 0);
+  EXPECT_EQ(QueryFileVersion(machine, "C:\\APP\\MISSING.DLL", &version), 0);
   EXPECT_EQ(version, "unchanged");
 }
 

@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "package/virtual_file.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
-#include "shell/setup_context.h"
+#include "script/script_context.h"
 
 namespace quorril {
 namespace {
@@ -35,10 +36,10 @@ class VectorLineSource : public LineSource {
 class ConditionTest : public ::testing::Test {
  protected:
   ConditionTest() {
-    CreateInstallScript(ctx);
-    tokenizer.SetVariables(&ctx.variables);
-    ctx.variables.sourceDir = "A:\\SETUP";
-    ctx.variables.winDir = "C:\\WINDOWS";
+    CreateInstallScript(state, files, machine);
+    tokenizer.SetVariables(&state.variables);
+    state.variables.sourceDir = "A:\\SETUP";
+    state.variables.winDir = "C:\\WINDOWS";
     files.AddDirectory("C:\\WINDOWS");
     files.AddDirectory("C:\\SETUP");
     files.SetCurrentDirectory("C:\\SETUP");
@@ -59,14 +60,16 @@ class ConditionTest : public ::testing::Test {
   }
   void SetVersions(int winMajor, int winMinor) {
     machine.SetVersions(winMajor, winMinor, 7, 0);
-    CreateInstallScript(ctx);
+    CreateInstallScript(state, files, machine);
   }
 
   MemoryFileSystem files;
   MemoryMachine machine;
   MemoryProcess process;
   ScriptedUserInterface ui;
-  SetupContext ctx{Ports{&files, &machine, &process, &ui}};
+  VirtualFileSystem archive{&files};
+  ScriptState state;
+  ScriptContext ctx{state, files, machine, ui, archive};
   ScriptTokenizer tokenizer;
 };
 
@@ -222,9 +225,9 @@ TEST_F(ConditionTest, IsFileWithWildcardsAndVariables) {
 
 TEST_F(ConditionTest, IsFileWithoutAFileNamePart) {
   files.AddFile("C:\\SETUP\\.cfg", "");
-  EXPECT_EQ(PathExists(ctx, "C:"), 0);
-  EXPECT_EQ(PathExists(ctx, "C:\\SETUP\\.cfg"), 0);
-  EXPECT_EQ(PathExists(ctx, ""), 0);
+  EXPECT_EQ(PathExists(files, state.variables, "C:"), 0);
+  EXPECT_EQ(PathExists(files, state.variables, "C:\\SETUP\\.cfg"), 0);
+  EXPECT_EQ(PathExists(files, state.variables, ""), 0);
   EXPECT_EQ(If("isfile"), kConditionFalse);
 }
 
@@ -288,9 +291,9 @@ class ConditionSearchTest : public ConditionTest {
                   "device=late.386\r\n");      // 7
   }
   void ExpectResults(const char* left, const char* right, const char* line) {
-    EXPECT_EQ(ctx.variables.left, left);
-    EXPECT_EQ(ctx.variables.right, right);
-    EXPECT_EQ(ctx.variables.search, line);
+    EXPECT_EQ(state.variables.left, left);
+    EXPECT_EQ(state.variables.right, right);
+    EXPECT_EQ(state.variables.search, line);
   }
 };
 
@@ -305,41 +308,41 @@ TEST_F(ConditionSearchTest, SectionMarkersSkipPrefixAndLineCount) {
 }
 
 TEST_F(ConditionSearchTest, MarkersAreCaseSensitiveTheTextIsNot) {
-  EXPECT_EQ(SearchTextFile(ctx, "C:\\WINDOWS\\SYSTEM.INI", "CoRe", "", "", ""), 1);
+  EXPECT_EQ(SearchTextFile(files, state.variables, "C:\\WINDOWS\\SYSTEM.INI", "CoRe", "", "", ""), 1);
   ExpectResults("DEVICE=*vmm ; ", "", "5");
-  ctx.variables.search = "untouched";
-  EXPECT_EQ(SearchTextFile(ctx, "C:\\WINDOWS\\SYSTEM.INI", "device=", "", "[386enh]", ""), 0);
-  EXPECT_EQ(SearchTextFile(ctx, "C:\\WINDOWS\\SYSTEM.INI", "late", "", "[386Enh]", "[NEXT]"), 1);
+  state.variables.search = "untouched";
+  EXPECT_EQ(SearchTextFile(files, state.variables, "C:\\WINDOWS\\SYSTEM.INI", "device=", "", "[386enh]", ""), 0);
+  EXPECT_EQ(SearchTextFile(files, state.variables, "C:\\WINDOWS\\SYSTEM.INI", "late", "", "[386Enh]", "[NEXT]"), 1);
   ExpectResults("device=", ".386", "7");
 }
 
 TEST_F(ConditionSearchTest, EndMarkerStopsAndFailuresKeepThePreviousResults) {
-  ctx.variables.left = "keep-l";
-  ctx.variables.right = "keep-r";
-  ctx.variables.search = "9";
-  EXPECT_EQ(SearchTextFile(ctx, "C:\\WINDOWS\\SYSTEM.INI", "late", "", "[386Enh]", "["), 0);
-  EXPECT_EQ(SearchTextFile(ctx, "C:\\WINDOWS\\SYSTEM.INI", "absent", "", "", ""), 0);
-  EXPECT_EQ(SearchTextFile(ctx, "C:\\WINDOWS\\MISSING.INI", "device", "", "", ""), 0);
+  state.variables.left = "keep-l";
+  state.variables.right = "keep-r";
+  state.variables.search = "9";
+  EXPECT_EQ(SearchTextFile(files, state.variables, "C:\\WINDOWS\\SYSTEM.INI", "late", "", "[386Enh]", "["), 0);
+  EXPECT_EQ(SearchTextFile(files, state.variables, "C:\\WINDOWS\\SYSTEM.INI", "absent", "", "", ""), 0);
+  EXPECT_EQ(SearchTextFile(files, state.variables, "C:\\WINDOWS\\MISSING.INI", "device", "", "", ""), 0);
   ExpectResults("keep-l", "keep-r", "9");
 }
 
 TEST_F(ConditionSearchTest, TextIsExpandedAndLongLinesCountInParts) {
   files.AddFile("C:\\LONG.TXT", std::string(1500, 'x') + "\n" + "path=D:\\APP\\BIN\n");
-  ctx.variables.defaultDir = "D:\\APP";
-  EXPECT_EQ(SearchTextFile(ctx, "C:\\LONG.TXT", "$DEFAULTDIR$\\", "", "", ""), 1);
+  state.variables.defaultDir = "D:\\APP";
+  EXPECT_EQ(SearchTextFile(files, state.variables, "C:\\LONG.TXT", "$DEFAULTDIR$\\", "", "", ""), 1);
   ExpectResults("path=", "BIN", "3");
   // A line split into parts: the match lies in the second part.
   files.AddFile("C:\\SPLIT.TXT", std::string(997, 'a') + "needle\n");
-  EXPECT_EQ(SearchTextFile(ctx, "C:\\SPLIT.TXT", "needle", "", "", ""), 1);
+  EXPECT_EQ(SearchTextFile(files, state.variables, "C:\\SPLIT.TXT", "needle", "", "", ""), 1);
   ExpectResults("", "", "2");
 }
 
 TEST_F(ConditionSearchTest, TextModeReading) {
   // Ctrl-Z ends a text file; a lone CR stays in the line.
   files.AddFile("C:\\EOF.TXT", "one\r\ntwo\rthree\n\x1A" "four\n");
-  EXPECT_EQ(SearchTextFile(ctx, "C:\\EOF.TXT", "two", "", "", ""), 1);
+  EXPECT_EQ(SearchTextFile(files, state.variables, "C:\\EOF.TXT", "two", "", "", ""), 1);
   ExpectResults("", "\rthree", "2");
-  EXPECT_EQ(SearchTextFile(ctx, "C:\\EOF.TXT", "four", "", "", ""), 0);
+  EXPECT_EQ(SearchTextFile(files, state.variables, "C:\\EOF.TXT", "four", "", "", ""), 0);
 }
 
 TEST_F(ConditionSearchTest, SyntaxErrors) {
@@ -358,7 +361,7 @@ class ConditionLocateTest : public ConditionTest {
     files.AddDrive('D', DriveType::kFixed);
     files.AddDrive('E', DriveType::kRemote);
     files.AddDrive('F', DriveType::kCdRom);
-    ctx.variables.sourceDir = "d:\\SETUP";
+    state.variables.sourceDir = "d:\\SETUP";
     files.AddDirectory("D:\\SETUP");
     files.AddDirectory("E:\\Net\\Bin");
   }
@@ -370,13 +373,13 @@ TEST_F(ConditionLocateTest, SkipsTheSourceDriveAndVisitsDrivesInOrder) {
   files.AddFile("E:\\Net\\Bin\\WIN.COM", "");
   files.AddFile("F:\\WIN.COM", "");
   EXPECT_EQ(If("locate \"win.com\""), kConditionTrue);
-  EXPECT_EQ(ctx.variables.locateDir, "E:\\Net\\Bin");
-  EXPECT_EQ(ctx.variables.locateDrive, "E");
+  EXPECT_EQ(state.variables.locateDir, "E:\\Net\\Bin");
+  EXPECT_EQ(state.variables.locateDrive, "E");
   EXPECT_EQ(ui.log.back(), "banner:Checking system, please wait...");
 
   files.AddFile("C:\\WINDOWS\\WIN.COM", "");
   EXPECT_EQ(If("locate win.com"), kConditionTrue);
-  EXPECT_EQ(ctx.variables.locateDir, "C:\\WINDOWS");
+  EXPECT_EQ(state.variables.locateDir, "C:\\WINDOWS");
   // A later line sees the result at the start of a token.
   EXPECT_EQ(If("$LOCATEDIR$ = \"c:\\windows\""), kConditionTrue);
 }
@@ -385,12 +388,12 @@ TEST_F(ConditionLocateTest, DriveSelectors) {
   files.AddFile("D:\\SETUP\\WIN.COM", "");
   files.AddFile("E:\\Net\\Bin\\WIN.COM", "");
   EXPECT_EQ(If("locate \"win.com\" local"), kConditionFalse);
-  EXPECT_EQ(ctx.variables.locateDir, "C:\\NEWFILES");
+  EXPECT_EQ(state.variables.locateDir, "C:\\NEWFILES");
   EXPECT_EQ(If("locate \"win.com\" NETWORK"), kConditionTrue);
-  EXPECT_EQ(ctx.variables.locateDir, "E:\\Net\\Bin");
+  EXPECT_EQ(state.variables.locateDir, "E:\\Net\\Bin");
   // A named drive is searched even when it holds the source.
   EXPECT_EQ(If("locate \"win.com\" d"), kConditionTrue);
-  EXPECT_EQ(ctx.variables.locateDir, "D:\\SETUP");
+  EXPECT_EQ(state.variables.locateDir, "D:\\SETUP");
   // The selector may come from a variable.
   EXPECT_EQ(If("locate \"win.com\" $LOCATEDRIVE$"), kConditionTrue);
   EXPECT_EQ(If("locate \"win.com\" C"), kConditionFalse);
@@ -400,23 +403,23 @@ TEST_F(ConditionLocateTest, DriveSelectors) {
 TEST_F(ConditionLocateTest, DepthFirstAndRootResults) {
   files.AddFile("C:\\A\\DEEP\\TARGET.DLL", "");
   files.AddFile("C:\\B\\TARGET.DLL", "");
-  EXPECT_EQ(LocateFile(ctx, "target.dll", 3), 1);
-  EXPECT_EQ(ctx.variables.locateDir, "C:\\A\\DEEP");
+  EXPECT_EQ(LocateFile(files, state.variables, "target.dll", 3), 1);
+  EXPECT_EQ(state.variables.locateDir, "C:\\A\\DEEP");
   files.AddFile("C:\\TARGET.DLL", "");
-  EXPECT_EQ(LocateFile(ctx, "TARGET.*", 0), 1);
-  EXPECT_EQ(ctx.variables.locateDir, "C:\\");
-  EXPECT_EQ(ctx.variables.locateDrive, "C");
+  EXPECT_EQ(LocateFile(files, state.variables, "TARGET.*", 0), 1);
+  EXPECT_EQ(state.variables.locateDir, "C:\\");
+  EXPECT_EQ(state.variables.locateDrive, "C");
 }
 
 TEST_F(ConditionLocateTest, RestoresTheCurrentDirectory) {
   files.AddFile("C:\\A\\DEEP\\TARGET.DLL", "");
-  EXPECT_EQ(LocateFile(ctx, "TARGET.DLL", -1), 1);
+  EXPECT_EQ(LocateFile(files, state.variables, "TARGET.DLL", -1), 1);
   EXPECT_EQ(files.GetCurrentDirectory(), "C:\\SETUP");
-  EXPECT_EQ(LocateFile(ctx, "NOWHERE.DLL", 0), 0);
+  EXPECT_EQ(LocateFile(files, state.variables, "NOWHERE.DLL", 0), 0);
   EXPECT_EQ(files.GetCurrentDirectory(), "C:\\SETUP");
-  EXPECT_EQ(LocateFile(ctx, "NOWHERE.DLL", 7), 0);  // G: does not exist
+  EXPECT_EQ(LocateFile(files, state.variables, "NOWHERE.DLL", 7), 0);  // G: does not exist
   EXPECT_EQ(files.GetCurrentDirectory(), "C:\\SETUP");
-  EXPECT_EQ(ctx.variables.locateDir, "C:\\A\\DEEP");
+  EXPECT_EQ(state.variables.locateDir, "C:\\A\\DEEP");
 }
 
 TEST_F(ConditionLocateTest, SyntaxErrors) {
@@ -430,29 +433,29 @@ TEST_F(ConditionLocateTest, SyntaxErrors) {
 TEST_F(ConditionTest, ChoiceTestsCaptureTheBlock) {
   VectorLineSource source({"  FILE \"a.exe\"\r", "Rem IF inside", "\tEndIf: done", "FILE \"after\""}, 5);
   EXPECT_EQ(If("GROUP=11 12", &source), kConditionStored);
-  ASSERT_EQ(ctx.script->deferredBlocks.size(), 1u);
-  EXPECT_EQ(ctx.script->deferredBlockCount, 1);
-  EXPECT_EQ(ctx.parser.deferredState, 1);
-  const DeferredBlock& block = ctx.script->deferredBlocks[0];
+  ASSERT_EQ(state.model->deferredBlocks.size(), 1u);
+  EXPECT_EQ(state.model->deferredBlockCount, 1);
+  EXPECT_EQ(state.parser.deferredState, 1);
+  const DeferredBlock& block = state.model->deferredBlocks[0];
   EXPECT_EQ(block.lines, (std::vector<std::string>{"IF GROUP=11 12", "  FILE \"a.exe\"", "Rem IF inside",
                                                     "\tEndIf: done"}));
   EXPECT_EQ(block.firstLineNumber, 1);
   EXPECT_EQ(block.lastLineNumber, 7);
-  EXPECT_EQ(ctx.script->lineNumber, 7);
+  EXPECT_EQ(state.model->lineNumber, 7);
   EXPECT_EQ(source.consumed(), 3u);
 
   // $ASKn tests are captured too; the rest of the line is not checked now.
   VectorLineSource second({"ENDIFX", "endif"}, 9);
   EXPECT_EQ(If("$ask9 ?? garbage", &second), kConditionStored);
-  EXPECT_EQ(ctx.script->deferredBlockCount, 2);
-  EXPECT_EQ(ctx.script->deferredBlocks[1].lines.size(), 3u);
+  EXPECT_EQ(state.model->deferredBlockCount, 2);
+  EXPECT_EQ(state.model->deferredBlocks[1].lines.size(), 3u);
 }
 
 TEST_F(ConditionTest, DeferredBlockEndsAtTheEndOfTheSource) {
   VectorLineSource source({"FILE \"a\""}, 2);
   EXPECT_EQ(If("GROUP 3", &source), kConditionStored);
-  EXPECT_EQ(ctx.script->deferredBlocks[0].lines.size(), 2u);
-  EXPECT_EQ(ctx.script->deferredBlocks[0].lastLineNumber, 2);
+  EXPECT_EQ(state.model->deferredBlocks[0].lines.size(), 2u);
+  EXPECT_EQ(state.model->deferredBlocks[0].lastLineNumber, 2);
 }
 
 TEST_F(ConditionTest, DeferredBlockHoldsAtMostSixtyLines) {
@@ -460,14 +463,14 @@ TEST_F(ConditionTest, DeferredBlockHoldsAtMostSixtyLines) {
   lines.push_back("ENDIF");
   VectorLineSource fits(lines, 2);
   EXPECT_EQ(If("GROUP=1", &fits), kConditionStored);
-  EXPECT_EQ(ctx.script->deferredBlocks[0].lines.size(), DeferredBlock::kMaxLines);
+  EXPECT_EQ(state.model->deferredBlocks[0].lines.size(), DeferredBlock::kMaxLines);
 
   lines.insert(lines.begin(), "REM one more");
   VectorLineSource tooLong(lines, 100);
   EXPECT_EQ(If("GROUP=1", &tooLong), kConditionError);
-  EXPECT_EQ(ctx.script->lineNumber, 100 + 59);  // the 61st line was read and counted
-  EXPECT_EQ(ctx.script->deferredBlocks.size(), 1u);
-  EXPECT_EQ(ctx.script->deferredBlockCount, 1);
+  EXPECT_EQ(state.model->lineNumber, 100 + 59);  // the 61st line was read and counted
+  EXPECT_EQ(state.model->deferredBlocks.size(), 1u);
+  EXPECT_EQ(state.model->deferredBlockCount, 1);
 }
 
 // ---- choice tests (second pass) ----------------------------------------------
@@ -475,20 +478,20 @@ TEST_F(ConditionTest, DeferredBlockHoldsAtMostSixtyLines) {
 class ConditionChoiceTest : public ConditionTest {
  protected:
   ConditionChoiceTest() {
-    ctx.settings.itemNumberMap[11] = 0;
-    ctx.settings.itemNumberMap[12] = 1;
-    ctx.settings.itemNumberMap[5] = 2;
+    state.settings.itemNumberMap[11] = 0;
+    state.settings.itemNumberMap[12] = 1;
+    state.settings.itemNumberMap[5] = 2;
   }
 };
 
 TEST_F(ConditionChoiceTest, GroupTestsTheChosenItems) {
   EXPECT_EQ(Replay("GROUP=11 12"), kConditionFalse);
-  ctx.settings.itemChosen[1] = 1;
+  state.settings.itemChosen[1] = 1;
   EXPECT_EQ(Replay("GROUP=11 12"), kConditionTrue);
   EXPECT_EQ(Replay("group = 11, 12"), kConditionTrue);
   EXPECT_EQ(Replay("GROUP=11"), kConditionFalse);
   EXPECT_EQ(Replay("GROUP=40 12"), kConditionTrue);  // an undefined number is not chosen
-  ctx.settings.itemChosen[2] = 1;
+  state.settings.itemChosen[2] = 1;
   EXPECT_EQ(Replay("GROUP=05"), kConditionTrue);
   EXPECT_EQ(Replay("GROUP="), kConditionFalse);
 }
@@ -503,7 +506,7 @@ TEST_F(ConditionChoiceTest, GroupSyntaxErrors) {
 }
 
 TEST_F(ConditionChoiceTest, AnswerComparisons) {
-  ctx.variables.ask[0] = "YES";
+  state.variables.ask[0] = "YES";
   EXPECT_EQ(Replay("$ASK1 = \"yes\""), kConditionFalse);
   EXPECT_EQ(Replay("$ASK1 == \"YES\""), kConditionTrue);
   EXPECT_EQ(Replay("$ASK1 <> \"yes\""), kConditionTrue);
@@ -511,19 +514,19 @@ TEST_F(ConditionChoiceTest, AnswerComparisons) {
   EXPECT_EQ(Replay("$ASK1 <= \"yes\""), kConditionTrue);
   EXPECT_EQ(Replay("$ask1$ > \"yes\""), kConditionFalse);
   EXPECT_EQ(Replay("$ASK1 < \"z\""), kConditionTrue);
-  ctx.variables.ask[4] = "";
+  state.variables.ask[4] = "";
   EXPECT_EQ(Replay("$ASK5 = \"\""), kConditionTrue);
 }
 
 TEST_F(ConditionChoiceTest, AnswerAgainstSearchResults) {
-  ctx.variables.left = "C:\\OLD";
-  ctx.variables.right = "App";
-  ctx.variables.ask[1] = "C:\\OLD\\App";
+  state.variables.left = "C:\\OLD";
+  state.variables.right = "App";
+  state.variables.ask[1] = "C:\\OLD\\App";
   EXPECT_EQ(Replay("$ASK2 = \"$left$\\$RIGHT$\""), kConditionTrue);
 }
 
 TEST_F(ConditionChoiceTest, AnswerRanges) {
-  ctx.variables.ask[2] = "5.5";
+  state.variables.ask[2] = "5.5";
   EXPECT_EQ(Replay("$ASK3 = range 1 10"), kConditionTrue);
   EXPECT_EQ(Replay("$ASK3 > RANGE 5.5 5.5"), kConditionTrue);
   EXPECT_EQ(Replay("$ASK3 = range 6 10"), kConditionFalse);

@@ -19,12 +19,15 @@
 
 #include "journal/journal.h"
 #include "package/container.h"
+#include "package/container_reader.h"
 #include "package/implode.h"
-#include "forwarding_handle.h"
+#include "package/unshrink.h"
+#include "platform/memory/fault_file_system.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
-#include "shell/setup_context.h"
+#include "support/test_data.h"
 #include "unit/container_test_support.h"
+#include "unit/copy_test_support.h"
 
 namespace quorril {
 namespace {
@@ -32,18 +35,10 @@ namespace {
 using testing::BuildContainer;
 using testing::Implode;
 using testing::Member;
+using testing::Noise;
+using testing::RecordingCopyHost;
 
 // ---- building inputs -----------------------------------------------------------------
-
-// Bytes that do not compress.
-std::string Noise(size_t size, uint32_t seed) {
-  std::string s(size, '\0');
-  for (char& c : s) {
-    seed = seed * 1103515245u + 12345u;
-    c = char(seed >> 23);
-  }
-  return s;
-}
 
 // Text that compresses well.
 std::string Prose(size_t size) {
@@ -77,70 +72,15 @@ std::string RawMember(const std::string& path, uint32_t size, uint16_t date = 0x
 
 // ---- the machine ------------------------------------------------------------------------
 
-// Fails writes to one file after a number of bytes, as a full disk does.
-class FileSystemWithFullDisk : public MemoryFileSystem {
- public:
-  std::string fullPath;  // absolute, as Resolve gives it
-  int64_t room = 0;
-  int32_t failWith = -1;  // what the failing Write returns: -1 or 0
-
-  std::unique_ptr<FileHandle> Open(const std::string& path, OpenMode mode) override {
-    std::unique_ptr<FileHandle> h = MemoryFileSystem::Open(path, mode);
-    if (h && mode == OpenMode::kCreate && !fullPath.empty() && EqualsNoCase(Resolve(path), fullPath))
-      return std::make_unique<Handle>(std::move(h), this);
-    return h;
-  }
-
- private:
-  class Handle : public ForwardingHandle {
-   public:
-    Handle(std::unique_ptr<FileHandle> inner, FileSystemWithFullDisk* owner)
-        : ForwardingHandle(std::move(inner)), owner_(owner) {}
-    int32_t Write(const void* b, uint32_t n) override {
-      if (int64_t(n) > owner_->room) return owner_->failWith;
-      owner_->room -= n;
-      return Inner().Write(b, n);
-    }
-
-   private:
-    FileSystemWithFullDisk* owner_;
-  };
-};
-
-class RecordingHost : public CopyHost {
- public:
-  ProgressCounters counters;
-  std::vector<std::string> events;
-  std::vector<int32_t> refreshes;  // bytesDone at each redraw
-  int pumps = 0;
-  int cancelAtPump = 0;  // 0: never
-  std::function<int(bool)> nextDisk;
-  std::function<void(const std::string&)> onFileName;
-
-  ProgressCounters& Counters() override { return counters; }
-  bool PumpMessages() override { return ++pumps == cancelAtPump || (cancelAtPump > 0 && pumps > cancelAtPump); }
-  void Progress(int code) override {
-    events.push_back("progress:" + std::to_string(code));
-    if (code == 0) refreshes.push_back(counters.bytesDone);
-  }
-  void ShowFileName(const std::string& path) override {
-    events.push_back("file:" + path);
-    if (onFileName) onFileName(path);
-  }
-  int AskNextDisk(bool advance, bool restore) override {
-    events.push_back(std::string("disk:") + (advance ? "1" : "0") + (restore ? "1" : "0"));
-    return nextDisk ? nextDisk(advance) : 0;
-  }
-};
-
 class ContainerTest : public ::testing::Test {
  protected:
-  ContainerTest() : ctx(Ports{&files, &machine, &process, &ui}) {
+  ContainerTest() {
     files.AddDirectory("C:\\SRC");
     files.AddDirectory("C:\\DEST");
-    ctx.settings.uninstall = true;
-    ctx.journal.path = "C:\\DEST\\install.log";
-    ctx.startup.ownerWindowSet = true;
+    journal.on = true;
+    journal.path = "C:\\DEST\\install.log";
+    host.recordPumps = false;
+    host.nextDiskAnswer = 0;
   }
 
   void Put(const std::vector<ContainerVolume>& volumes, const std::string& directory = "C:\\SRC\\") {
@@ -148,7 +88,8 @@ class ContainerTest : public ::testing::Test {
   }
   int Unshrink(OverwritePolicy mode = OverwritePolicy::kYes, uint32_t attributes = kAttrNormal,
                const std::string& source = "C:\\SRC\\DATA.Z", const std::string& target = "C:\\DEST\\DATA.Z") {
-    return UnshrinkContainer(ctx, host, target, source, mode, attributes);
+    return UnshrinkContainer(CopyContext{disk, archive, journal, host, continuationName}, target, source, mode,
+                             attributes);
   }
   std::string Content(const std::string& path) {
     std::string s;
@@ -175,12 +116,13 @@ class ContainerTest : public ::testing::Test {
     return out;
   }
 
-  FileSystemWithFullDisk files;
-  MemoryMachine machine;
-  MemoryProcess process;
+  MemoryFileSystem files;
+  FaultFileSystem disk{files};
+  VirtualFileSystem archive{&disk};
+  quorril::Journal journal;
+  std::string continuationName;
   ScriptedUserInterface ui;
-  SetupContext ctx;
-  RecordingHost host;
+  RecordingCopyHost host{ui};
 };
 
 // ---- what is a container ---------------------------------------------------------------
@@ -209,11 +151,11 @@ TEST_F(ContainerTest, OnlyTheFirstVolumeOfASplitContainerIsASplitStart) {
   Put(BuildContainer({{"A.BIN", Noise(2000, 2)}}, 1000));
   Put(BuildContainer({{"A.BIN", "abc"}}, 0, "ONE"));
   files.AddFile("C:\\SRC\\NOISE", Noise(100, 3));
-  EXPECT_TRUE(IsSplitContainerStart(ctx, "C:\\SRC\\DATA.Z"));
-  EXPECT_FALSE(IsSplitContainerStart(ctx, "C:\\SRC\\DATA.002"));
-  EXPECT_FALSE(IsSplitContainerStart(ctx, "C:\\SRC\\ONE.Z"));
-  EXPECT_FALSE(IsSplitContainerStart(ctx, "C:\\SRC\\NOISE"));
-  EXPECT_FALSE(IsSplitContainerStart(ctx, "C:\\SRC\\MISSING"));
+  EXPECT_TRUE(IsSplitContainerStart(archive, "C:\\SRC\\DATA.Z"));
+  EXPECT_FALSE(IsSplitContainerStart(archive, "C:\\SRC\\DATA.002"));
+  EXPECT_FALSE(IsSplitContainerStart(archive, "C:\\SRC\\ONE.Z"));
+  EXPECT_FALSE(IsSplitContainerStart(archive, "C:\\SRC\\NOISE"));
+  EXPECT_FALSE(IsSplitContainerStart(archive, "C:\\SRC\\MISSING"));
 }
 
 // ---- extraction ----------------------------------------------------------------------------
@@ -268,7 +210,7 @@ TEST_F(ContainerTest, MembersComeFromAContainerInTheEmbeddedArchive) {
   std::memcpy(&header[20], "DATA.Z", 6);
   exe += header + container + std::string("[Zemko]\0", 8) + Le32(first) + Le32(first);
   files.AddFile("C:\\SETUP\\SETUP.EXE", exe);
-  ctx.archive.AttachArchive("C:\\SETUP\\SETUP.EXE");
+  archive.AttachArchive("C:\\SETUP\\SETUP.EXE");
   EXPECT_EQ(Unshrink(OverwritePolicy::kYes, kAttrNormal, "A:\\DATA.Z"), kUnshrinkDone);
   EXPECT_EQ(Content("C:\\DEST\\A.TXT"), "from the payload");
 }
@@ -389,7 +331,7 @@ TEST_F(ContainerTest, CancelInTheProgressDialogStopsAtTheNextMember) {
   EXPECT_EQ(Unshrink(), kUnshrinkStopped);
   EXPECT_FALSE(files.Exists("C:\\DEST\\A.TXT"));
 
-  host = RecordingHost();
+  host.pumps = 0;
   host.cancelAtPump = 2;
   EXPECT_EQ(Unshrink(), kUnshrinkStopped);
   EXPECT_EQ(Content("C:\\DEST\\A.TXT"), "first");
@@ -443,7 +385,7 @@ TEST_F(SplitContainerTest, AMemberRunningPastTheEndOfAVolumeIsCompletedFromTheNe
   auto big_at = std::find(host.events.begin(), host.events.end(), "file:C:\\DEST\\BIG.BIN");
   auto disk_at = std::find(host.events.begin(), host.events.end(), "disk:10");
   EXPECT_LT(big_at, disk_at);
-  EXPECT_EQ(ctx.continuationName, volumes.back().name);
+  EXPECT_EQ(continuationName, volumes.back().name);
 }
 
 TEST_F(SplitContainerTest, KeptMembersArePassedOverAcrossVolumes) {
@@ -488,7 +430,7 @@ TEST_F(SplitContainerTest, AMissingVolumeIsAskedForAgainUntilTheUserStops) {
   EXPECT_EQ(Content("C:\\DEST\\FIRST.TXT"), "one");
   EXPECT_FALSE(files.Exists("C:\\DEST\\BIG.BIN"));
   EXPECT_EQ(Journal(), "FILE: \"C:\\DEST\\FIRST.TXT\"\r\n");
-  EXPECT_EQ(ctx.continuationName, "DATA.002");
+  EXPECT_EQ(continuationName, "DATA.002");
 }
 
 TEST_F(SplitContainerTest, AVolumeInsertedAfterAWrongDiskIsRead) {
@@ -589,10 +531,10 @@ TEST_F(ContainerTest, AReadErrorInsideMemberDataIsReported) {
   std::memcpy(&header[20], "DATA.Z", 6);
   exe += header + container + std::string("[Zemko]\0", 8) + Le32(8) + Le32(8);
   files.AddFile("C:\\SETUP\\SETUP.EXE", exe);
-  ctx.archive.AttachArchive("C:\\SETUP\\SETUP.EXE");
+  archive.AttachArchive("C:\\SETUP\\SETUP.EXE");
   host.onFileName = [&](const std::string&) {
-    ctx.archive.DisableArchive();
-    ctx.archive.DetachArchive();
+    archive.DisableArchive();
+    archive.DetachArchive();
   };
   EXPECT_EQ(Unshrink(OverwritePolicy::kYes, kAttrNormal, "A:\\DATA.Z"), kUnshrinkStopped);
   ExpectErrorBox("Reading disk error.");
@@ -610,9 +552,7 @@ TEST_F(ContainerTest, AWriteErrorOrAFullDiskIsReported) {
     SCOPED_TRACE(::testing::Message() << failWith << " " << size << " " << room);
     ui.boxes.clear();
     Put(BuildContainer({{"OK.TXT", "fits"}, {"A.BIN", Noise(size_t(size), 18)}}));
-    files.fullPath = "C:\\DEST\\A.BIN";
-    files.room = room;
-    files.failWith = failWith;
+    disk.FillDisk(room, "C:\\DEST\\A.BIN", failWith);
     EXPECT_EQ(Unshrink(), kUnshrinkStopped);
     ExpectErrorBox("Writing disk error.");
     EXPECT_FALSE(files.Exists("C:\\DEST\\A.BIN"));

@@ -17,6 +17,7 @@
 
 #include "package/explode.h"
 #include "package/implode.h"
+#include "support/test_data.h"
 
 #ifdef QUORRIL_HAVE_STORM
 // The reference PKWARE DCL library (test peer only).
@@ -153,14 +154,7 @@ Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 // ---- test data --------------------------------------------------------------------
 
-Bytes Noise(size_t size, uint32_t seed) {
-  Bytes b(size);
-  for (uint8_t& c : b) {
-    seed = seed * 1103515245u + 12345u;
-    c = uint8_t(seed >> 23);
-  }
-  return b;
-}
+Bytes Noise(size_t size, uint32_t seed) { return testing::NoiseBytes(size, seed); }
 
 Bytes Prose(size_t size) {
   static const char* words[] = {"the ",   "setup ", "copies ", "files ", "to ",      "disk, ",

@@ -19,30 +19,24 @@
 #include "package/container.h"
 #include "package/file_install.h"
 #include "package/implode.h"
-#include "forwarding_handle.h"
+#include "package/virtual_file.h"
+#include "platform/memory/fault_file_system.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
-#include "shell/setup_context.h"
+#include "support/test_data.h"
 #include "unit/container_test_support.h"
+#include "unit/copy_test_support.h"
 
 namespace quorril {
 namespace {
 
 using testing::Member;
+using testing::Noise;
+using testing::RecordingCopyHost;
 
 // ---- building inputs -----------------------------------------------------------------
 
 std::string Le32(uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
-
-// Bytes that do not compress.
-std::string Noise(size_t size, uint32_t seed) {
-  std::string s(size, '\0');
-  for (char& c : s) {
-    seed = seed * 1103515245u + 12345u;
-    c = char(seed >> 23);
-  }
-  return s;
-}
 
 
 struct PayloadFile {
@@ -71,90 +65,25 @@ std::string PackageWith(const std::vector<PayloadFile>& payload) {
 
 // ---- the machine ------------------------------------------------------------------------
 
-// A file system whose writes to one file fail after `room` bytes (a full
-// disk), and whose reads of another file fail.
-class FaultyFileSystem : public MemoryFileSystem {
- public:
-  std::string fullPath;  // absolute, upper case
-  int64_t room = 0;
-  std::string unreadablePath;  // absolute, upper case
-
-  std::unique_ptr<FileHandle> Open(const std::string& path, OpenMode mode) override {
-    std::unique_ptr<FileHandle> h = MemoryFileSystem::Open(path, mode);
-    if (!h) return h;
-    std::string abs = AsciiUpperCopy(Resolve(path));
-    if (mode == OpenMode::kCreate && abs == fullPath) return std::make_unique<Handle>(std::move(h), this, false);
-    if (mode == OpenMode::kRead && abs == unreadablePath) return std::make_unique<Handle>(std::move(h), this, true);
-    return h;
-  }
-
- private:
-  class Handle : public ForwardingHandle {
-   public:
-    Handle(std::unique_ptr<FileHandle> inner, FaultyFileSystem* owner, bool failReads)
-        : ForwardingHandle(std::move(inner)), owner_(owner), failReads_(failReads) {}
-    int32_t Read(void* b, uint32_t n) override { return failReads_ ? -1 : Inner().Read(b, n); }
-    int32_t Write(const void* b, uint32_t n) override {
-      if (int64_t(n) > owner_->room) {
-        int32_t part = int32_t(owner_->room);
-        owner_->room = 0;
-        return part > 0 ? Inner().Write(b, uint32_t(part)) : 0;
-      }
-      owner_->room -= n;
-      return Inner().Write(b, n);
-    }
-
-   private:
-    FaultyFileSystem* owner_;
-    bool failReads_;
-  };
-};
-
-// The main window as the copy code sees it: records what it is sent.
-class TestHost : public CopyHost {
- public:
-  ProgressCounters counters;
-  std::vector<std::string> events;  // "progress:0", "file:<path>", "pump", "disk:<advance><restore>"
-  std::vector<int32_t> refreshes;   // bytesDone at each redraw
-  int pumps = 0;
-  int cancelAtPump = 0;  // 0: never
-  bool diskReached = false;
-  std::function<int(bool advance)> nextDisk;  // default: stop
-
-  ProgressCounters& Counters() override { return counters; }
-  bool PumpMessages() override {
-    events.push_back("pump");
-    ++pumps;
-    return cancelAtPump > 0 && pumps >= cancelAtPump;
-  }
-  void Progress(int code) override {
-    events.push_back("progress:" + std::to_string(code));
-    if (code == 0) refreshes.push_back(counters.bytesDone);
-  }
-  void ShowFileName(const std::string& path) override { events.push_back("file:" + path); }
-  int AskNextDisk(bool advance, bool restore) override {
-    events.push_back(std::string("disk:") + (advance ? "1" : "0") + (restore ? "1" : "0"));
-    return nextDisk ? nextDisk(advance) : 1;
-  }
-  bool DiskEntryReached() override { return diskReached; }
-
-  int Count(const std::string& event) const { return int(std::count(events.begin(), events.end(), event)); }
-};
-
 class FileInstallTest : public ::testing::Test {
  protected:
-  FileInstallTest() : ctx(Ports{&files, &machine, &process, &ui}) {
+  FileInstallTest() {
     files.AddDirectory("C:\\SRC");
     files.AddDirectory("C:\\APP");
     files.AddDirectory("C:\\WINDOWS\\SYSTEM");
     files.SetCurrentDirectory("C:\\WINDOWS");
-    ctx.variables.sourceDir = "C:\\SRC";
-    ctx.variables.defaultDir = "C:\\APP";
-    ctx.variables.winDir = "C:\\WINDOWS";
-    ctx.variables.winSysDir = "C:\\WINDOWS\\SYSTEM";
-    ctx.settings.uninstall = true;
-    ctx.journal.path = "C:\\APP\\install.log";
-    ctx.startup.ownerWindowSet = true;
+    variables.sourceDir = "C:\\SRC";
+    variables.defaultDir = "C:\\APP";
+    variables.winDir = "C:\\WINDOWS";
+    variables.winSysDir = "C:\\WINDOWS\\SYSTEM";
+    journal.on = true;
+    journal.path = "C:\\APP\\install.log";
+  }
+
+  // What the commands work with, as the run hands it over.
+  FileInstallContext Context() {
+    return FileInstallContext{CopyContext{disk, archive, journal, host, continuationName}, machine, process, variables,
+                              compressionTool};
   }
 
   static FileEntry Entry(const std::string& name, OverwritePolicy policy = OverwritePolicy::kYes,
@@ -168,11 +97,11 @@ class FileInstallTest : public ::testing::Test {
   int Install(const std::string& name, OverwritePolicy policy = OverwritePolicy::kYes,
               uint32_t attributes = kAttrNormal) {
     FileEntry e = Entry(name, policy, attributes);
-    return InstallFileEntry(ctx, host, e);
+    return InstallFileEntry(Context(), e);
   }
   int Copy(const std::string& target, const std::string& source, OverwritePolicy policy,
            uint32_t attributes = kAttrNormal) {
-    return InstallOneFile(ctx, host, target, source, policy, attributes);
+    return InstallOneFile(Context(), target, source, policy, attributes);
   }
   void Put(const std::vector<ContainerVolume>& volumes, const std::string& directory = "C:\\SRC\\") {
     for (const ContainerVolume& v : volumes) files.AddFile(directory + v.name, v.bytes);
@@ -207,12 +136,17 @@ class FileInstallTest : public ::testing::Test {
     EXPECT_TRUE(ui.boxes[0].owned);
   }
 
-  FaultyFileSystem files;
+  MemoryFileSystem files;
+  FaultFileSystem disk{files};
+  VirtualFileSystem archive{&disk};
   MemoryMachine machine;
   MemoryProcess process;
+  ScriptVariables variables;
+  CompressionTool compressionTool = CompressionTool::kPkware;
+  quorril::Journal journal;
+  std::string continuationName;
   ScriptedUserInterface ui;
-  SetupContext ctx;
-  TestHost host;
+  RecordingCopyHost host{ui};
 };
 
 // ---- destinations ---------------------------------------------------------------------
@@ -221,7 +155,7 @@ TEST_F(FileInstallTest, ADirectoryPartInstallsTheSourceFileBelowTheDestination) 
   files.AddFile("C:\\SRC\\X.DLL", "x from the source directory", kAttrArchive, {0x3021, 0x0100});
   files.AddFile("C:\\SRC\\SUB\\X.DLL", "decoy: the source is looked up without the directory part");
   FileEntry entry = Entry("SUB\\X.DLL");
-  EXPECT_EQ(InstallFileEntry(ctx, host, entry), kFileEntryDone);
+  EXPECT_EQ(InstallFileEntry(Context(), entry), kFileEntryDone);
   EXPECT_EQ(Content("C:\\APP\\SUB\\X.DLL"), "x from the source directory");
   EXPECT_EQ(Journal(), "DIRECTORY: \"C:\\APP\\SUB\"\r\n\r\nFILE: \"C:\\APP\\SUB\\X.DLL\"\r\n");
   EXPECT_EQ(files.GetCurrentDirectory(), "C:\\APP");  // $DEFAULTDIR$ is made current
@@ -232,7 +166,7 @@ TEST_F(FileInstallTest, AVariableOrAbsoluteDirectoryIsTheDestinationItself) {
   files.AddFile("C:\\SRC\\X.DLL", "x");
   files.AddFile("C:\\SRC\\A.TXT", "a");
   FileEntry entry = Entry("$WINSYSDIR$\\X.DLL");
-  EXPECT_EQ(InstallFileEntry(ctx, host, entry), kFileEntryDone);
+  EXPECT_EQ(InstallFileEntry(Context(), entry), kFileEntryDone);
   EXPECT_EQ(entry.name, "C:\\WINDOWS\\SYSTEM\\X.DLL");  // the expansion is kept
   EXPECT_EQ(Content("C:\\WINDOWS\\SYSTEM\\X.DLL"), "x");
 
@@ -254,9 +188,9 @@ TEST_F(FileInstallTest, AVariableOrAbsoluteDirectoryIsTheDestinationItself) {
 
 TEST_F(FileInstallTest, ARelativeDirectoryBelowARootDestinationGetsOneBackslash) {
   files.AddFile("C:\\SRC\\A.TXT", "a");
-  ctx.variables.defaultDir = "D:\\";
+  variables.defaultDir = "D:\\";
   files.AddDrive('D', DriveType::kFixed);
-  ctx.journal.path = "D:\\install.log";
+  journal.path = "D:\\install.log";
   EXPECT_EQ(Install("SUB\\A.TXT"), kFileEntryDone);
   EXPECT_EQ(Content("D:\\SUB\\A.TXT"), "a");
   EXPECT_EQ(Content("D:\\install.log"), "DIRECTORY: \"D:\\SUB\"\r\n\r\nFILE: \"D:\\SUB\\A.TXT\"\r\n");
@@ -284,24 +218,25 @@ TEST_F(FileInstallTest, TheSourcePathFollowsTheKindOfTheSourceDirectory) {
   struct Case {
     const char* sourceDir;
     const char* given;  // null: no SOURCE=
-    int kind;
+    SourceKind kind;
     const char* expected;
   };
-  for (const Case& c : {Case{"C:\\SRC", nullptr, 0, "C:\\SRC\\X.DLL"}, Case{"A:\\", nullptr, 0, "A:\\X.DLL"},
-                        Case{"C:\\SRC", "\\DISK1", 0, "C:\\SRC\\DISK1\\X.DLL"},
-                        Case{"D:\\SETUP", "\\COMMON", 1, "D:\\COMMON\\X.DLL"},
-                        Case{"C:\\SRC", "E:\\CD\\FILES", 2, "E:\\CD\\FILES\\X.DLL"},
-                        Case{"C:\\SRC", "E:", 2, "E:\\X.DLL"},
-                        Case{"C:\\SRC", "$WINDIR$\\CACHE", 2, "C:\\WINDOWS\\CACHE\\X.DLL"}}) {
+  const SourceKind below = SourceKind::kBelowSource, root = SourceKind::kSourceRoot, given = SourceKind::kAsGiven;
+  for (const Case& c : {Case{"C:\\SRC", nullptr, below, "C:\\SRC\\X.DLL"}, Case{"A:\\", nullptr, below, "A:\\X.DLL"},
+                        Case{"C:\\SRC", "\\DISK1", below, "C:\\SRC\\DISK1\\X.DLL"},
+                        Case{"D:\\SETUP", "\\COMMON", root, "D:\\COMMON\\X.DLL"},
+                        Case{"C:\\SRC", "E:\\CD\\FILES", given, "E:\\CD\\FILES\\X.DLL"},
+                        Case{"C:\\SRC", "E:", given, "E:\\X.DLL"},
+                        Case{"C:\\SRC", "$WINDIR$\\CACHE", given, "C:\\WINDOWS\\CACHE\\X.DLL"}}) {
     SCOPED_TRACE(c.expected);
-    ctx.variables.sourceDir = c.sourceDir;
+    variables.sourceDir = c.sourceDir;
     FileEntry entry = Entry("X.DLL");
     if (c.given) {
       entry.sourceGiven = true;
       entry.sourceDirectory = c.given;
       entry.sourceKind = c.kind;
     }
-    EXPECT_EQ(SourcePath(ctx, entry, "X.DLL"), c.expected);
+    EXPECT_EQ(SourcePath(variables, entry, "X.DLL"), c.expected);
   }
 }
 
@@ -310,8 +245,8 @@ TEST_F(FileInstallTest, AFileIsTakenFromItsSourceDirectory) {
   FileEntry entry = Entry("X.DLL");
   entry.sourceGiven = true;
   entry.sourceDirectory = "\\DISK2";
-  entry.sourceKind = 0;
-  EXPECT_EQ(InstallFileEntry(ctx, host, entry), kFileEntryDone);
+  entry.sourceKind = SourceKind::kBelowSource;
+  EXPECT_EQ(InstallFileEntry(Context(), entry), kFileEntryDone);
   EXPECT_EQ(Content("C:\\APP\\X.DLL"), "from disk 2");
 }
 
@@ -340,7 +275,7 @@ TEST_F(FileInstallTest, AWildcardInstallsEveryMatchingFileAndPassesOverDirectori
 TEST_F(FileInstallTest, AFileComesFromTheEmbeddedArchiveBeforeTheDisk) {
   files.AddFile("C:\\SETUP\\SETUP.EXE",
                 PackageWith({{"README.TXT", "from the payload", 0x2C41, 0x5000}, {"OTHER.TXT", "other", 0, 0}}));
-  ctx.archive.AttachArchive("C:\\SETUP\\SETUP.EXE");
+  archive.AttachArchive("C:\\SETUP\\SETUP.EXE");
   files.AddFile("C:\\SRC\\OTHER.TXT", "from the disk");
   EXPECT_EQ(Install("README.TXT"), kFileEntryDone);
   EXPECT_EQ(Content("C:\\APP\\README.TXT"), "from the payload");
@@ -352,7 +287,7 @@ TEST_F(FileInstallTest, AFileComesFromTheEmbeddedArchiveBeforeTheDisk) {
 
 TEST_F(FileInstallTest, AFileReadAsAContinuationVolumeIsSkipped) {
   files.AddFile("C:\\SRC\\DATA.002", "the second volume");
-  ctx.continuationName = "DATA.002";
+  continuationName = "DATA.002";
   EXPECT_EQ(Install("data.002"), kFileEntryDone);
   EXPECT_EQ(Install("$DEFAULTDIR$\\Data.002"), kFileEntryDone);
   EXPECT_FALSE(files.Exists("C:\\APP\\DATA.002"));
@@ -399,9 +334,9 @@ TEST_F(FileInstallTest, ASourcePathLongerThan999CharactersIsReportedAsNotFound) 
   host.diskReached = true;  // asking for another disk would not help
   FileEntry entry = Entry("X.DLL");
   entry.sourceGiven = true;
-  entry.sourceKind = 2;
+  entry.sourceKind = SourceKind::kAsGiven;
   entry.sourceDirectory = "C:\\" + std::string(995, 'D');
-  EXPECT_EQ(InstallFileEntry(ctx, host, entry), kFileEntryStop);
+  EXPECT_EQ(InstallFileEntry(Context(), entry), kFileEntryStop);
   ExpectNotFound(entry.sourceDirectory + "\\X.DLL");
   EXPECT_EQ(host.Count("disk:01"), 0);
 
@@ -409,8 +344,8 @@ TEST_F(FileInstallTest, ASourcePathLongerThan999CharactersIsReportedAsNotFound) 
   ui.boxes.clear();
   host.diskReached = false;
   entry.sourceDirectory = "C:\\" + std::string(990, 'D');
-  EXPECT_EQ(SourcePath(ctx, entry, "X.DLL").size(), 999u);
-  EXPECT_EQ(InstallFileEntry(ctx, host, entry), kFileEntryStop);
+  EXPECT_EQ(SourcePath(variables, entry, "X.DLL").size(), 999u);
+  EXPECT_EQ(InstallFileEntry(Context(), entry), kFileEntryStop);
   ExpectNotFound(entry.sourceDirectory + "\\X.DLL");
 }
 
@@ -424,9 +359,9 @@ TEST_F(FileInstallTest, ACompressedFileIsExpandedByTheOutsideTool) {
   files.DeleteFile("C:\\APP\\install.log");
 
   FileEntry entry = Entry("DATA.ZIP", OverwritePolicy::kYes);
-  entry.compression = 1;
+  entry.compression = Compression::kCompressed;
   host.events.clear();
-  EXPECT_EQ(InstallFileEntry(ctx, host, entry), kFileEntryDone);
+  EXPECT_EQ(InstallFileEntry(Context(), entry), kFileEntryDone);
   ASSERT_EQ(process.started.size(), 1u);
   EXPECT_EQ(process.started[0].commandLine, "dosshell.pif /C pkunzip C:\\SRC\\DATA.ZIP -d -o C:\\APP\\");
   EXPECT_TRUE(process.started[0].waited);
@@ -437,8 +372,8 @@ TEST_F(FileInstallTest, ACompressedFileIsExpandedByTheOutsideTool) {
   process.started.clear();
   process.hook = [](const std::string&) { return false; };
   entry = Entry("SUB\\*.ZIP", OverwritePolicy::kNew);
-  entry.compression = 2;
-  EXPECT_EQ(InstallFileEntry(ctx, host, entry), kFileEntryDone);
+  entry.compression = Compression::kSelfExtract;
+  EXPECT_EQ(InstallFileEntry(Context(), entry), kFileEntryDone);
   ASSERT_EQ(process.started.size(), 2u);
   EXPECT_EQ(process.started[0].commandLine, "dosshell.pif /C C:\\SRC\\DATA.ZIP -d -n C:\\APP\\SUB\\");
   EXPECT_EQ(process.started[1].commandLine, "dosshell.pif /C C:\\SRC\\MORE.ZIP -d -n C:\\APP\\SUB\\");
@@ -447,20 +382,21 @@ TEST_F(FileInstallTest, ACompressedFileIsExpandedByTheOutsideTool) {
 
 TEST_F(FileInstallTest, TheCommandLinesOfTheOutsideTools) {
   struct Case {
-    int tool, compression;
+    CompressionTool tool;
+    Compression compression;
     OverwritePolicy policy;
     const char* expected;
   };
   const std::string s = "A:\\D.ARC", d = "C:\\APP";
   for (const Case& c : {
-           Case{0, 1, OverwritePolicy::kYes, "dosshell.pif /C pkunzip A:\\D.ARC -d -o C:\\APP\\"},
-           Case{0, 1, OverwritePolicy::kNew, "dosshell.pif /C pkunzip A:\\D.ARC -d -n C:\\APP\\"},
-           Case{0, 1, OverwritePolicy::kNo, "dosshell.pif /C pkunzip A:\\D.ARC -d C:\\APP\\"},
-           Case{0, 1, OverwritePolicy::kAsk, "dosshell.pif /C pkunzip A:\\D.ARC -d C:\\APP\\"},
-           Case{0, 2, OverwritePolicy::kYes, "dosshell.pif /C A:\\D.ARC -d -o C:\\APP\\"},
-           Case{1, 1, OverwritePolicy::kYes, "dosshell.pif /C lha x /c1 A:\\D.ARC C:\\APP\\"},
-           Case{1, 1, OverwritePolicy::kNew, "dosshell.pif /C lha x A:\\D.ARC C:\\APP\\"},
-           Case{1, 2, OverwritePolicy::kYes, "dosshell.pif /C A:\\D.ARC C:\\APP\\"},
+           Case{CompressionTool::kPkware, Compression::kCompressed, OverwritePolicy::kYes, "dosshell.pif /C pkunzip A:\\D.ARC -d -o C:\\APP\\"},
+           Case{CompressionTool::kPkware, Compression::kCompressed, OverwritePolicy::kNew, "dosshell.pif /C pkunzip A:\\D.ARC -d -n C:\\APP\\"},
+           Case{CompressionTool::kPkware, Compression::kCompressed, OverwritePolicy::kNo, "dosshell.pif /C pkunzip A:\\D.ARC -d C:\\APP\\"},
+           Case{CompressionTool::kPkware, Compression::kCompressed, OverwritePolicy::kAsk, "dosshell.pif /C pkunzip A:\\D.ARC -d C:\\APP\\"},
+           Case{CompressionTool::kPkware, Compression::kSelfExtract, OverwritePolicy::kYes, "dosshell.pif /C A:\\D.ARC -d -o C:\\APP\\"},
+           Case{CompressionTool::kLha, Compression::kCompressed, OverwritePolicy::kYes, "dosshell.pif /C lha x /c1 A:\\D.ARC C:\\APP\\"},
+           Case{CompressionTool::kLha, Compression::kCompressed, OverwritePolicy::kNew, "dosshell.pif /C lha x A:\\D.ARC C:\\APP\\"},
+           Case{CompressionTool::kLha, Compression::kSelfExtract, OverwritePolicy::kYes, "dosshell.pif /C A:\\D.ARC C:\\APP\\"},
        }) {
     SCOPED_TRACE(c.expected);
     EXPECT_EQ(DecompressorCommandLine(c.tool, c.compression, c.policy, s, d), c.expected);
@@ -469,10 +405,10 @@ TEST_F(FileInstallTest, TheCommandLinesOfTheOutsideTools) {
 
 TEST_F(FileInstallTest, TheScriptsCompressionSettingChoosesTheTool) {
   files.AddFile("C:\\SRC\\DATA.LZH", "-lh5-");
-  ctx.settings.compressionMethod = 1;
+  compressionTool = CompressionTool::kLha;
   FileEntry entry = Entry("DATA.LZH", OverwritePolicy::kYes);
-  entry.compression = 1;
-  EXPECT_EQ(InstallFileEntry(ctx, host, entry), kFileEntryDone);
+  entry.compression = Compression::kCompressed;
+  EXPECT_EQ(InstallFileEntry(Context(), entry), kFileEntryDone);
   ASSERT_EQ(process.started.size(), 1u);
   EXPECT_EQ(process.started[0].commandLine, "dosshell.pif /C lha x /c1 C:\\SRC\\DATA.LZH C:\\APP\\");
 }
@@ -593,7 +529,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FileInstallTest, ASourceThatIsTheTargetItselfIsLeftInPlace) {
   files.AddFile("C:\\APP\\A.TXT", "already here", kAttrArchive, {0x1000, 0});
-  ctx.variables.sourceDir = "C:\\APP";
+  variables.sourceDir = "C:\\APP";
   host.counters.totalBytes = 1000;
   for (OverwritePolicy p : {OverwritePolicy::kYes, OverwritePolicy::kAsk}) {
     EXPECT_EQ(Install("A.TXT", p), kFileEntryDone);
@@ -657,10 +593,9 @@ TEST_F(FileInstallTest, AWriteErrorAtAnyPointLeavesNoHalfWrittenFileAndAJournalT
   files.AddFile("C:\\SRC\\A.TXT", "first");
   files.AddFile("C:\\SRC\\B.BIN", data);
   files.AddFile("C:\\SRC\\C.TXT", "third");
-  files.fullPath = "C:\\APP\\B.BIN";
   for (int64_t room : {int64_t(0), int64_t(1), int64_t(32767), int64_t(32768), int64_t(65537), int64_t(99999)}) {
     SCOPED_TRACE(room);
-    files.room = room;
+    disk.FillDisk(room, "C:\\APP\\B.BIN");
     ui.boxes.clear();
     files.DeleteFile("C:\\APP\\install.log");
     files.DeleteFile("C:\\APP\\A.TXT");
@@ -671,7 +606,7 @@ TEST_F(FileInstallTest, AWriteErrorAtAnyPointLeavesNoHalfWrittenFileAndAJournalT
     EXPECT_FALSE(files.Exists("C:\\APP\\C.TXT"));
     EXPECT_EQ(Journal(), "FILE: \"C:\\APP\\A.TXT\"\r\n");
   }
-  files.room = 100000;
+  disk.FillDisk(100000, "C:\\APP\\B.BIN");
   ui.boxes.clear();
   EXPECT_EQ(Install("*.*"), kFileEntryDone);
   EXPECT_EQ(Content("C:\\APP\\B.BIN"), data);
@@ -679,7 +614,7 @@ TEST_F(FileInstallTest, AWriteErrorAtAnyPointLeavesNoHalfWrittenFileAndAJournalT
 
 TEST_F(FileInstallTest, AReadErrorStopsAndLeavesNoHalfWrittenFile) {
   files.AddFile("C:\\SRC\\A.TXT", "cannot be read");
-  files.unreadablePath = "C:\\SRC\\A.TXT";
+  disk.FailReadsOf("C:\\SRC\\A.TXT");
   EXPECT_EQ(Install("A.TXT"), kFileEntryStop);
   ExpectCopyError("Reading disk error.");
   EXPECT_FALSE(files.Exists("C:\\APP\\A.TXT"));
@@ -717,7 +652,7 @@ class FileInstallSplitTest : public FileInstallTest {
  protected:
   FileInstallSplitTest() {
     files.AddDrive('A', DriveType::kRemovable);
-    ctx.variables.sourceDir = "A:\\";
+    variables.sourceDir = "A:\\";
   }
   // Puts disk `index` into drive A.
   void Insert(size_t index) {
@@ -761,7 +696,7 @@ TEST_F(FileInstallSplitTest, ASplitContainerIsInstalledAfterTheOtherFilesOfItsEn
 
   // The continuation volume, listed next in the script, is not installed.
   const std::string last = volumes.back().name;
-  EXPECT_EQ(ctx.continuationName, last);
+  EXPECT_EQ(continuationName, last);
   EXPECT_EQ(Install(last), kFileEntryDone);
   EXPECT_FALSE(files.Exists("C:\\APP\\" + last));
 }
@@ -801,7 +736,7 @@ TEST_F(FileInstallTest, CancelStopsAfterTheFileInProgress) {
   EXPECT_TRUE(ui.boxes.empty());
 
   // A single file: cancelled after it, the entry still reports the stop.
-  host = TestHost();
+  host.pumps = 0;
   host.cancelAtPump = 1;
   EXPECT_EQ(Install("C.HLP"), kFileEntryStop);
   EXPECT_EQ(Content("C:\\APP\\C.HLP"), "c");
@@ -815,7 +750,7 @@ class RenameEntryTest : public FileInstallTest {
     RenameRecord record;
     record.oldName = from;
     record.newName = to;
-    RenameEntry(ctx, record);
+    RenameEntry(Context().copy, variables, record);
   }
 };
 
@@ -910,7 +845,7 @@ class DeleteEntryTest : public FileInstallTest {
   void Delete(const std::string& name) {
     DeleteRecord record;
     record.file = name;
-    DeleteEntry(ctx, record);
+    DeleteEntry(disk, variables, record);
   }
 };
 
@@ -979,13 +914,13 @@ TEST_F(FileInstallTest, TheJournalListsEveryChangeInOrder) {
   RenameRecord rename;
   rename.oldName = "$DEFAULTDIR$\\SETTINGS.INI";
   rename.newName = "$DEFAULTDIR$\\SETTINGS.BAK";
-  RenameEntry(ctx, rename);
+  RenameEntry(Context().copy, variables, rename);
   EXPECT_EQ(Install("SUB\\X.DLL"), kFileEntryDone);
   EXPECT_EQ(Install("HELP\\*.HLP"), kFileEntryDone);
   EXPECT_EQ(Install("DATA.Z"), kFileEntryDone);
   DeleteRecord erase;
   erase.file = "OLD.TMP";
-  DeleteEntry(ctx, erase);
+  DeleteEntry(disk, variables, erase);
 
   EXPECT_EQ(Journal(),
             "RENAME: C:\\APP\\SETTINGS.BAK, C:\\APP\\SETTINGS.INI\r\n"

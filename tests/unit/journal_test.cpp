@@ -7,17 +7,19 @@
 #include <string>
 
 #include "journal/journal.h"
-#include "forwarding_handle.h"
+#include "package/target_writer.h"
+#include "package/virtual_file.h"
+#include "platform/memory/fault_file_system.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
-#include "shell/setup_context.h"
+#include "unit/copy_test_support.h"
 
 namespace quorril {
 namespace {
 
 class JournalTest : public ::testing::Test {
  protected:
-  JournalTest() : ctx(Ports{&files, &machine, &process, &ui}) { ctx.settings.uninstall = true; }
+  JournalTest() { journal.on = true; }
 
   std::string Log(const std::string& path = "C:\\APP\\install.log") {
     std::string s;
@@ -25,53 +27,50 @@ class JournalTest : public ::testing::Test {
   }
 
   MemoryFileSystem files;
-  MemoryMachine machine;
-  MemoryProcess process;
-  ScriptedUserInterface ui;
-  SetupContext ctx;
+  Journal journal;
 };
 
 TEST_F(JournalTest, WhenTheJournalIsOffNothingIsWrittenOrKept) {
-  ctx.settings.uninstall = false;
+  journal.on = false;
   files.AddDirectory("C:\\APP");
-  ctx.journal.path = "C:\\APP\\install.log";
-  EXPECT_EQ(AppendJournal(ctx, "FILE: \"C:\\APP\\A\""), 0);
-  EXPECT_EQ(MakeDirectoryPath(ctx, "C:\\APP\\NEW\\SUB"), kMakeDirectoryOk);
+  journal.path = "C:\\APP\\install.log";
+  EXPECT_EQ(AppendJournal(files, journal, "FILE: \"C:\\APP\\A\""), 0);
+  EXPECT_EQ(MakeDirectoryPath(files, journal, "C:\\APP\\NEW\\SUB"), kMakeDirectoryOk);
   EXPECT_TRUE(files.Exists("C:\\APP\\NEW\\SUB"));
   EXPECT_FALSE(files.Exists("C:\\APP\\install.log"));
-  EXPECT_EQ(ctx.journal.pending, "");
+  EXPECT_EQ(journal.pending, "");
 }
 
 TEST_F(JournalTest, EachTextBecomesALineWithCrLf) {
   files.AddDirectory("C:\\APP");
-  ctx.journal.path = "C:\\APP\\install.log";
-  EXPECT_EQ(AppendJournal(ctx, "FILE: \"C:\\APP\\A.EXE\""), 1);
-  EXPECT_EQ(AppendJournal(ctx, "REGKEY: \"HKEY_LOCAL_MACHINE\", \"Software\\X\""), 1);
-  EXPECT_EQ(AppendJournal(ctx, ""), 1);
+  journal.path = "C:\\APP\\install.log";
+  EXPECT_EQ(AppendJournal(files, journal, "FILE: \"C:\\APP\\A.EXE\""), 1);
+  EXPECT_EQ(AppendJournal(files, journal, "REGKEY: \"HKEY_LOCAL_MACHINE\", \"Software\\X\""), 1);
+  EXPECT_EQ(AppendJournal(files, journal, ""), 1);
   EXPECT_EQ(Log(), "FILE: \"C:\\APP\\A.EXE\"\r\nREGKEY: \"HKEY_LOCAL_MACHINE\", \"Software\\X\"\r\n\r\n");
   // A line feed inside a text is stored as text mode stores it.
-  EXPECT_EQ(AppendJournal(ctx, "A\nB"), 1);
+  EXPECT_EQ(AppendJournal(files, journal, "A\nB"), 1);
   EXPECT_EQ(Log().substr(Log().size() - 6), "A\r\nB\r\n");
 }
 
 TEST_F(JournalTest, InstallingTwiceAppendsToTheFirstInstallationsJournal) {
   files.AddFile("C:\\APP\\install.log", "DEFAULTDIR: \"C:\\APP\"\r\nFILE: \"C:\\APP\\A\"\r\n");
-  ctx.journal.path = "C:\\APP\\install.log";
-  AppendJournal(ctx, "FILE: \"C:\\APP\\B\"");
+  journal.path = "C:\\APP\\install.log";
+  AppendJournal(files, journal, "FILE: \"C:\\APP\\B\"");
   EXPECT_EQ(Log(), "DEFAULTDIR: \"C:\\APP\"\r\nFILE: \"C:\\APP\\A\"\r\nFILE: \"C:\\APP\\B\"\r\n");
 }
 
 TEST_F(JournalTest, TextsWaitUnchangedUntilTheJournalCanBeOpened) {
   // No destination yet.
-  EXPECT_EQ(AppendJournal(ctx, "one\n"), 0);
+  EXPECT_EQ(AppendJournal(files, journal, "one\n"), 0);
   // A destination whose directory does not exist yet.
-  ctx.journal.path = "C:\\APP\\install.log";
-  EXPECT_EQ(AppendJournal(ctx, "two"), 0);
-  EXPECT_EQ(ctx.journal.pending, "one\ntwo");
+  journal.path = "C:\\APP\\install.log";
+  EXPECT_EQ(AppendJournal(files, journal, "two"), 0);
+  EXPECT_EQ(journal.pending, "one\ntwo");
   EXPECT_FALSE(files.Exists("C:\\APP\\install.log"));
   files.AddDirectory("C:\\APP");
-  EXPECT_EQ(AppendJournal(ctx, "three"), 1);
-  EXPECT_EQ(ctx.journal.pending, "");
+  EXPECT_EQ(AppendJournal(files, journal, "three"), 1);
+  EXPECT_EQ(journal.pending, "");
   // Texts without their own line end run into the next one.
   EXPECT_EQ(Log(), "one\r\ntwothree\r\n");
 }
@@ -80,79 +79,52 @@ TEST_F(JournalTest, ThePendingAreaLosesNothingHoweverMuchWaits) {
   std::string expected;
   for (int i = 0; i < 200; ++i) {
     std::string line = "FILE: \"C:\\APP\\" + std::string(60, char('A' + i % 26)) + std::to_string(i) + "\"\n";
-    AppendJournal(ctx, line);
+    AppendJournal(files, journal, line);
     expected += line.substr(0, line.size() - 1) + "\r\n";
   }
-  EXPECT_GT(ctx.journal.pending.size(), 999u);
+  EXPECT_GT(journal.pending.size(), 999u);
   files.AddDirectory("C:\\APP");
-  ctx.journal.path = "C:\\APP\\install.log";
-  AppendJournal(ctx, "DEFAULTDIR: \"C:\\APP\"");
+  journal.path = "C:\\APP\\install.log";
+  AppendJournal(files, journal, "DEFAULTDIR: \"C:\\APP\"");
   EXPECT_EQ(Log(), expected + "DEFAULTDIR: \"C:\\APP\"\r\n");
 }
 
 TEST_F(JournalTest, AJournalThatCannotBeOpenedKeepsTheTextsWaiting) {
   files.AddFile("C:\\APP\\install.log", "", kAttrReadOnly);
-  ctx.journal.path = "C:\\APP\\install.log";
-  EXPECT_EQ(AppendJournal(ctx, "FILE: \"X\""), 0);
-  EXPECT_EQ(ctx.journal.pending, "FILE: \"X\"");
+  journal.path = "C:\\APP\\install.log";
+  EXPECT_EQ(AppendJournal(files, journal, "FILE: \"X\""), 0);
+  EXPECT_EQ(journal.pending, "FILE: \"X\"");
   files.SetAttributes("C:\\APP\\install.log", kAttrNormal);
-  EXPECT_EQ(AppendJournal(ctx, "FILE: \"Y\""), 1);
+  EXPECT_EQ(AppendJournal(files, journal, "FILE: \"Y\""), 1);
   EXPECT_EQ(Log(), "FILE: \"X\"FILE: \"Y\"\r\n");
-  EXPECT_TRUE(ui.boxes.empty());
 }
 
 // ---- MakeDirectoryPath ---------------------------------------------------------------
 
-// A disk that fills up: while `full`, a write stores only its first half.
-class FillingFileSystem : public MemoryFileSystem {
- public:
-  bool full = false;
-  std::unique_ptr<FileHandle> Open(const std::string& path, OpenMode mode) override {
-    auto inner = MemoryFileSystem::Open(path, mode);
-    return inner ? std::make_unique<Handle>(std::move(inner), this) : nullptr;
-  }
-
- private:
-  class Handle : public ForwardingHandle {
-   public:
-    Handle(std::unique_ptr<FileHandle> inner, FillingFileSystem* owner)
-        : ForwardingHandle(std::move(inner)), owner_(owner) {}
-    int32_t Write(const void* b, uint32_t n) override { return Inner().Write(b, owner_->full ? n / 2 : n); }
-
-   private:
-    FillingFileSystem* owner_;
-  };
-};
-
-TEST(JournalOnAFullDisk, AShortWriteKeepsTheTextForTheNextAttempt) {
-  FillingFileSystem files;
-  MemoryMachine machine;
-  MemoryProcess process;
-  ScriptedUserInterface ui;
-  SetupContext ctx(Ports{&files, &machine, &process, &ui});
-  ctx.settings.uninstall = true;
+TEST_F(JournalTest, AShortWriteOnAFullDiskKeepsTheTextForTheNextAttempt) {
+  FaultFileSystem disk(files);
   files.AddDirectory("C:\\APP");
-  ctx.journal.path = "C:\\APP\\install.log";
-  files.full = true;
-  EXPECT_EQ(AppendJournal(ctx, "FILE: \"C:\\APP\\A\""), 0);
-  EXPECT_EQ(ctx.journal.pending, "FILE: \"C:\\APP\\A\"\n");
-  files.full = false;
-  EXPECT_EQ(AppendJournal(ctx, "FILE: \"C:\\APP\\B\""), 1);
+  journal.path = "C:\\APP\\install.log";
+  disk.FillDisk(8);
+  EXPECT_EQ(AppendJournal(disk, journal, "FILE: \"C:\\APP\\A\""), 0);
+  EXPECT_EQ(journal.pending, "FILE: \"C:\\APP\\A\"\n");
+  disk.UnfillDisk();
+  EXPECT_EQ(AppendJournal(disk, journal, "FILE: \"C:\\APP\\B\""), 1);
   std::string log;
   ASSERT_TRUE(files.ReadWholeFile("C:\\APP\\install.log", &log));
   // The half line of the failed write stays in front; both lines follow whole.
   EXPECT_NE(log.find("FILE: \"C:\\APP\\A\"\r\nFILE: \"C:\\APP\\B\"\r\n"), std::string::npos) << log;
-  EXPECT_EQ(ctx.journal.pending, "");
+  EXPECT_EQ(journal.pending, "");
 }
 
 TEST_F(JournalTest, TwoNewLevelsGiveTwoDirectoryLinesParentFirstBeforeDefaultDir) {
   // The destination dialog creates the directories before the journal path
   // is known; the DEFAULTDIR line follows.
-  EXPECT_EQ(MakeDirectoryPath(ctx, "C:\\PROGS\\APP"), kMakeDirectoryOk);
+  EXPECT_EQ(MakeDirectoryPath(files, journal, "C:\\PROGS\\APP"), kMakeDirectoryOk);
   EXPECT_TRUE(files.Exists("C:\\PROGS\\APP"));
   EXPECT_EQ(files.GetCurrentDirectory(), "C:\\PROGS\\APP");
-  ctx.journal.path = "C:\\PROGS\\APP\\install.log";
-  AppendJournal(ctx, "DEFAULTDIR: \"C:\\PROGS\\APP\"");
+  journal.path = "C:\\PROGS\\APP\\install.log";
+  AppendJournal(files, journal, "DEFAULTDIR: \"C:\\PROGS\\APP\"");
   EXPECT_EQ(Log("C:\\PROGS\\APP\\install.log"),
             "DIRECTORY: \"C:\\PROGS\"\r\nDIRECTORY: \"C:\\PROGS\\APP\"\r\nDEFAULTDIR: \"C:\\PROGS\\APP\"\r\n");
 }
@@ -160,10 +132,10 @@ TEST_F(JournalTest, TwoNewLevelsGiveTwoDirectoryLinesParentFirstBeforeDefaultDir
 TEST_F(JournalTest, ExistingLevelsGiveNoDirectoryLine) {
   files.AddDirectory("C:\\APP\\SUB");
   files.AddFile("C:\\APP\\install.log", "");
-  ctx.journal.path = "C:\\APP\\install.log";
-  EXPECT_EQ(MakeDirectoryPath(ctx, "C:\\APP\\SUB"), kMakeDirectoryOk);
-  EXPECT_EQ(MakeDirectoryPath(ctx, "C:\\"), kMakeDirectoryOk);
-  EXPECT_EQ(MakeDirectoryPath(ctx, "C:"), kMakeDirectoryOk);
+  journal.path = "C:\\APP\\install.log";
+  EXPECT_EQ(MakeDirectoryPath(files, journal, "C:\\APP\\SUB"), kMakeDirectoryOk);
+  EXPECT_EQ(MakeDirectoryPath(files, journal, "C:\\"), kMakeDirectoryOk);
+  EXPECT_EQ(MakeDirectoryPath(files, journal, "C:"), kMakeDirectoryOk);
   EXPECT_EQ(Log(), "");
   EXPECT_EQ(files.GetCurrentDirectory(), "C:\\APP\\SUB");
 }
@@ -171,38 +143,43 @@ TEST_F(JournalTest, ExistingLevelsGiveNoDirectoryLine) {
 TEST_F(JournalTest, ANewDefaultDirWithoutDialogIsJournalledBeforeItsDirectories) {
   // NOASKDRIVE and NOASKDIR: the DEFAULTDIR line (with its own line end)
   // comes first and waits; the directory is created afterwards.
-  ctx.journal.path = "C:\\NEW\\install.log";
-  EXPECT_EQ(AppendJournal(ctx, "DEFAULTDIR: \"C:\\NEW\"\n"), 0);
-  EXPECT_EQ(MakeDirectoryPath(ctx, "C:\\NEW"), kMakeDirectoryOk);
+  journal.path = "C:\\NEW\\install.log";
+  EXPECT_EQ(AppendJournal(files, journal, "DEFAULTDIR: \"C:\\NEW\"\n"), 0);
+  EXPECT_EQ(MakeDirectoryPath(files, journal, "C:\\NEW"), kMakeDirectoryOk);
   EXPECT_EQ(Log("C:\\NEW\\install.log"), "DEFAULTDIR: \"C:\\NEW\"\r\nDIRECTORY: \"C:\\NEW\"\r\n\r\n");
 }
 
 TEST_F(JournalTest, AnExistingDefaultDirWithoutDialogIsFollowedByAnEmptyLine) {
   files.AddDirectory("C:\\OLD");
-  ctx.journal.path = "C:\\OLD\\install.log";
-  EXPECT_EQ(AppendJournal(ctx, "DEFAULTDIR: \"C:\\OLD\"\n"), 1);
-  EXPECT_EQ(MakeDirectoryPath(ctx, "C:\\OLD"), kMakeDirectoryOk);
+  journal.path = "C:\\OLD\\install.log";
+  EXPECT_EQ(AppendJournal(files, journal, "DEFAULTDIR: \"C:\\OLD\"\n"), 1);
+  EXPECT_EQ(MakeDirectoryPath(files, journal, "C:\\OLD"), kMakeDirectoryOk);
   EXPECT_EQ(Log("C:\\OLD\\install.log"), "DEFAULTDIR: \"C:\\OLD\"\r\n\r\n");
 }
 
 TEST_F(JournalTest, ATrailingBackslashNamesTheSameDirectory) {
   files.AddDirectory("C:\\APP");
-  ctx.journal.path = "C:\\APP\\install.log";
-  EXPECT_EQ(MakeDirectoryPath(ctx, "C:\\APP\\NEW\\"), kMakeDirectoryOk);
+  journal.path = "C:\\APP\\install.log";
+  EXPECT_EQ(MakeDirectoryPath(files, journal, "C:\\APP\\NEW\\"), kMakeDirectoryOk);
   EXPECT_EQ(Log(), "DIRECTORY: \"C:\\APP\\NEW\"\r\n\r\n");
 }
 
 TEST_F(JournalTest, ALevelThatCannotBeCreatedShowsInvalidDirectoryAndJournalsNothing) {
-  ctx.startup.ownerWindowSet = true;  // the message has no owner even then
+  // Reported by the copy code, shown as the run shows it: never owned.
+  ScriptedUserInterface ui;
+  testing::RecordingCopyHost host(ui);
+  VirtualFileSystem archive(&files);
+  std::string continuationName;
+  const CopyContext copy{files, archive, journal, host, continuationName};
   files.AddFile("C:\\APP\\FILE", "not a directory");
   files.AddFile("C:\\APP\\install.log", "");
-  ctx.journal.path = "C:\\APP\\install.log";
+  journal.path = "C:\\APP\\install.log";
 
   // A level that is a file can be neither entered nor created.
-  EXPECT_EQ(MakeDirectoryPath(ctx, "C:\\APP\\FILE\\BELOW"), kMakeDirectoryFailed);
+  EXPECT_EQ(MakeTargetDirectory(copy, "C:\\APP\\FILE\\BELOW"), kMakeDirectoryFailed);
   // A level created before the one that fails stays, but is not journalled.
-  ctx.prompts.Set(PromptId::kBadDir, "That directory will not do.");
-  EXPECT_EQ(MakeDirectoryPath(ctx, "C:\\APP\\NEW\\BAD|NAME"), kMakeDirectoryFailed);
+  host.prompts.Set(PromptId::kBadDir, "That directory will not do.");
+  EXPECT_EQ(MakeTargetDirectory(copy, "C:\\APP\\NEW\\BAD|NAME"), kMakeDirectoryFailed);
   EXPECT_TRUE(files.Exists("C:\\APP\\NEW"));
 
   ASSERT_EQ(ui.boxes.size(), 2u);
@@ -214,7 +191,7 @@ TEST_F(JournalTest, ALevelThatCannotBeCreatedShowsInvalidDirectoryAndJournalsNot
     EXPECT_FALSE(box.owned);
   }
   EXPECT_EQ(Log(), "");
-  EXPECT_EQ(ctx.journal.pending, "");
+  EXPECT_EQ(journal.pending, "");
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "package/implode.h"
 #include "package/virtual_file.h"
 #include "platform/memory/memory_file_system.h"
+#include "support/test_data.h"
 
 namespace quorril {
 namespace {
@@ -71,14 +72,7 @@ time_t ModifiedAt(const std::string& path) {
   return stat(path.c_str(), &st) == 0 ? st.st_mtime : 0;
 }
 
-std::string Noise(size_t size, uint32_t seed) {
-  std::string s(size, '\0');
-  for (char& c : s) {
-    seed = seed * 1103515245u + 12345u;
-    c = char(seed >> 23);
-  }
-  return s;
-}
+using testing::Noise;
 
 uint32_t Le32(const std::string& s, size_t at) {
   return uint32_t(uint8_t(s[at])) | uint32_t(uint8_t(s[at + 1])) << 8 | uint32_t(uint8_t(s[at + 2])) << 16 |
@@ -322,7 +316,7 @@ TEST_F(PackTest, DamagedPackagesAndContainersAreRefusedWithoutOutput) {
 
   WriteFile(In("cut.z"), container.substr(0, container.size() / 2));
   EXPECT_EQ(Pack("extract cut.z ../out"), 1);
-  EXPECT_NE(err.find("Reading file error: ./cut.z"), std::string::npos) << err;
+  EXPECT_NE(err.find("'cut.z': the data of 'a.txt' runs past the end"), std::string::npos) << err;
   EXPECT_EQ(Pack("list cut.z"), 1);
   EXPECT_NE(err.find("runs past the end"), std::string::npos) << err;
 
@@ -330,13 +324,14 @@ TEST_F(PackTest, DamagedPackagesAndContainersAreRefusedWithoutOutput) {
   for (size_t i = 58 + 168 + 2; i < corrupt.size(); i += 7) corrupt[i] = char(corrupt[i] ^ 0x5A);
   WriteFile(In("corrupt.z"), corrupt);
   EXPECT_EQ(Pack("extract corrupt.z ../out"), 1);
-  EXPECT_NE(err.find("Invalid compressed file ./corrupt.z"), std::string::npos) << err;
+  EXPECT_NE(err.find("'corrupt.z': the data of 'a.txt' is not a valid stream"), std::string::npos) << err;
 
   std::string unsafe = container;
   std::memcpy(&unsafe[58], "..\\x.txt\0", 9);
   WriteFile(In("unsafe.z"), unsafe);
   EXPECT_EQ(Pack("extract unsafe.z ../out"), 1);
-  EXPECT_NE(err.find("Invalid compressed file ./unsafe.z"), std::string::npos) << err;
+  EXPECT_NE(err.find("'unsafe.z': holds a member path that would leave the destination directory"), std::string::npos)
+      << err;
 
   std::string loop = package;
   uint32_t first = Le32(loop, loop.size() - 8);

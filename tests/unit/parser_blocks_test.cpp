@@ -27,8 +27,8 @@ TEST_F(ParserTest, TextBlocksKeepRawLinesUpToTheirEndKeyword) {
   EXPECT_EQ(script().lastScreen->fontFace, "");
   EXPECT_EQ(script().title, "after");
   // The screen-block font is in force only while the block is read.
-  EXPECT_EQ(ctx.settings.screenBlockFontFace, "");
-  EXPECT_EQ(ctx.settings.screenBlockFontSize, 0);
+  EXPECT_EQ(state.settings.screenBlockFontFace, "");
+  EXPECT_EQ(state.settings.screenBlockFontSize, 0);
 }
 
 TEST_F(ParserTest, EndOfScriptEndsATextBlockWithoutError) {
@@ -66,8 +66,8 @@ TEST_F(ParserTest, ExitMessageStoresItsBlockAndEndsThePassWithoutMessage) {
   EXPECT_EQ(Parse({"TITLE \"x\"", "EXITMESSAGE", "This program needs Windows 95.", "Exiting is not the end", "EXIT",
                    "TITLE \"never\""}),
             1);
-  EXPECT_EQ(ctx.parser.failure, ParseFailure::kExitMessage);
-  EXPECT_EQ(ctx.parser.lastError.lineNumber, 2);
+  EXPECT_EQ(state.parser.failure, ParseFailure::kExitMessage);
+  EXPECT_EQ(state.parser.lastError.lineNumber, 2);
   EXPECT_TRUE(ui.boxes.empty());
   ASSERT_TRUE(script().exitMessage);
   EXPECT_EQ(script().exitMessage->lines,
@@ -89,17 +89,17 @@ TEST_F(ParserTest, GroupsNumberTheirChoicesAcrossTheScript) {
                    "ENDGROUP", "BEGINGROUP 10", "30 [ ] Extra [X] not a preset", "ENDGROUP"}),
             0);
   EXPECT_EQ(script().choiceItemCount, 6);
-  EXPECT_EQ(ctx.settings.itemNumberMap[10], 0);
-  EXPECT_EQ(ctx.settings.itemNumberMap[11], 1);
-  EXPECT_EQ(ctx.settings.itemNumberMap[7], 2);
-  EXPECT_EQ(ctx.settings.itemNumberMap[20], 3);
-  EXPECT_EQ(ctx.settings.itemNumberMap[21], 4);
-  EXPECT_EQ(ctx.settings.itemNumberMap[30], 5);
-  EXPECT_EQ(ctx.settings.itemNumberMap[12], -1);
-  EXPECT_EQ(ctx.settings.itemPreset[0], 1);
-  EXPECT_EQ(ctx.settings.itemPreset[1], 0);
-  EXPECT_EQ(ctx.settings.itemPreset[2], 1);
-  EXPECT_EQ(ctx.settings.itemPreset[5], 0);  // "[ ]" is looked for first
+  EXPECT_EQ(state.settings.itemNumberMap[10], 0);
+  EXPECT_EQ(state.settings.itemNumberMap[11], 1);
+  EXPECT_EQ(state.settings.itemNumberMap[7], 2);
+  EXPECT_EQ(state.settings.itemNumberMap[20], 3);
+  EXPECT_EQ(state.settings.itemNumberMap[21], 4);
+  EXPECT_EQ(state.settings.itemNumberMap[30], 5);
+  EXPECT_EQ(state.settings.itemNumberMap[12], -1);
+  EXPECT_EQ(state.settings.itemPreset[0], 1);
+  EXPECT_EQ(state.settings.itemPreset[1], 0);
+  EXPECT_EQ(state.settings.itemPreset[2], 1);
+  EXPECT_EQ(state.settings.itemPreset[5], 0);  // "[ ]" is looked for first
 
   ASSERT_TRUE(script().mainGroup);
   EXPECT_EQ(script().mainGroup->lines.size(), 4u);
@@ -131,7 +131,7 @@ TEST_F(ParserTest, GroupHeaderWordsAndRepeatedNumbers) {
             0);
   EXPECT_FALSE(script().mainGroupExclusive);
   EXPECT_EQ(script().mainGroupEndItem, 3);
-  EXPECT_EQ(ctx.settings.itemNumberMap[10], 1);
+  EXPECT_EQ(state.settings.itemNumberMap[10], 1);
   EXPECT_EQ(script().conditionalGroups[0].conditionNumber, 5);
   EXPECT_FALSE(script().conditionalGroups[0].exclusive);  // EXCLUSIVE must come first
 }

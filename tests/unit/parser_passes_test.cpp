@@ -18,8 +18,8 @@ TEST_F(ParserTest, TakenAndSkippedBranches) {
   EXPECT_EQ(script().title, "four");
   ASSERT_EQ(script().fileEntries.size(), 1u);
   EXPECT_EQ(script().fileEntries[0].name, "big.exe");
-  EXPECT_FALSE(ctx.parser.ifState.skipping);
-  EXPECT_FALSE(ctx.parser.ifState.endifAllowed);
+  EXPECT_FALSE(state.parser.ifState.skipping);
+  EXPECT_FALSE(state.parser.ifState.endifAllowed);
 }
 
 TEST_F(ParserTest, SkippedBranchesLookOnlyAtTheIfStructure) {
@@ -61,13 +61,13 @@ TEST_F(ParserTest, ExitMessageInsideASkippedBranchIsPassedOverWhole) {
             0);
   EXPECT_EQ(script().title, "ok");
   EXPECT_FALSE(script().exitMessage);
-  EXPECT_FALSE(ctx.parser.inExitMessage);
+  EXPECT_FALSE(state.parser.inExitMessage);
 
   machine.SetVersions(3, 95, 7, 0);
-  CreateInstallScript(ctx);
-  ctx.settings = ScriptSettings();
+  CreateInstallScript(state, files, machine);
+  state.settings = ScriptSettings();
   EXPECT_EQ(Parse({"IF winver < 4.0", "EXITMESSAGE", "This needs Windows 95.", "EXIT", "ENDIF"}), 1);
-  EXPECT_EQ(ctx.parser.failure, ParseFailure::kExitMessage);
+  EXPECT_EQ(state.parser.failure, ParseFailure::kExitMessage);
   ASSERT_TRUE(script().exitMessage);
   EXPECT_TRUE(ui.boxes.empty());
 }
@@ -87,7 +87,7 @@ TEST_F(ParserTest, ChoiceTestsStoreTheirBlockAndTheFirstPassGoesOn) {
             (std::vector<std::string>{"IF GROUP=11", "FILE sample.txt", "ENDIF"}));
   EXPECT_EQ(script().deferredBlocks[1].firstLineNumber, 8);
   EXPECT_TRUE(script().fileEntries.empty());
-  EXPECT_EQ(ctx.parser.deferredState, 1);
+  EXPECT_EQ(state.parser.deferredState, 1);
 }
 
 TEST_F(ParserTest, StoredBlockClosesAnOpenIf) {
@@ -115,7 +115,7 @@ TEST_F(ParserTest, ReplayReadsTheBlocksWithTheChoicesAndAnswers) {
             0);
   EXPECT_TRUE(script().fileEntries.empty());
   EXPECT_EQ(Replay({11}), 0);
-  EXPECT_EQ(ctx.parser.pass, 1);
+  EXPECT_EQ(state.parser.pass, 1);
   ASSERT_EQ(script().fileEntries.size(), 1u);
   EXPECT_EQ(script().fileEntries[0].name, "sample.txt");
   EXPECT_EQ(script().iniFiles.size(), 1u);
@@ -136,9 +136,9 @@ TEST_F(ParserTest, ReplaySkipsTheSkipSetButNotKeywordsWithAnAttachedColon) {
                    "DefaultDir: D:\\READ", "  title \"skipped\"", "TITLE: \"read\"", "MINDISKSPACE 9M",
                    "rem: this is read and ignored", "RUNATSTART \"x.exe\"", "ENDIF"}),
             0);
-  EXPECT_EQ(ctx.variables.defaultDir, "C:\\NEWFILES");
+  EXPECT_EQ(state.variables.defaultDir, "C:\\NEWFILES");
   EXPECT_EQ(Replay({11}), 0);
-  EXPECT_EQ(ctx.variables.defaultDir, "D:\\READ");
+  EXPECT_EQ(state.variables.defaultDir, "D:\\READ");
   EXPECT_EQ(script().title, "read");
   EXPECT_EQ(script().minimumDiskSpace, 1);
   EXPECT_TRUE(script().startCommand.Empty());
@@ -164,7 +164,7 @@ TEST_F(ParserTest, ReplaySkipsFirstScreensAndReportsAMissingEnd) {
   EXPECT_EQ(ui.boxes[shown].style, kMbIconWarning);
   EXPECT_EQ(ui.boxes[shown + 1].caption, std::optional<std::string>("Syntax error, line: 5"));
   EXPECT_EQ(ui.boxes[shown + 1].text, "BEGINFIRSTSCREEN \"Arial\"");
-  EXPECT_EQ(ctx.parser.failure, ParseFailure::kSyntaxError);
+  EXPECT_EQ(state.parser.failure, ParseFailure::kSyntaxError);
 }
 
 TEST_F(ParserTest, ReplayRefusesQuestionsGroupsFirstScreensAndTheStartCommand) {
@@ -188,7 +188,7 @@ TEST_F(ParserTest, ReplayReadsTextBlocksRaw) {
   EXPECT_EQ(script().popups[0].text->lines, (std::vector<std::string>{"TITLE is text here", "REM also text"}));
   ASSERT_TRUE(script().lastScreen);
   EXPECT_EQ(script().lastScreen->lines, (std::vector<std::string>{"DEFAULTDIR is text"}));
-  EXPECT_EQ(ctx.parser.deferredState, 1);
+  EXPECT_EQ(state.parser.deferredState, 1);
 }
 
 TEST_F(ParserTest, ReplayErrorsCarryTheScriptLineNumbers) {
@@ -225,15 +225,15 @@ TEST_F(ParserTest, ReplayStopsAtTheFirstFailingBlockAndChecksTheCount) {
   script().deferredBlockCount = 2;
   size_t shown = ui.boxes.size();
   EXPECT_EQ(Replay({11}), -1);
-  EXPECT_EQ(ctx.parser.failure, ParseFailure::kBlockCountMismatch);
+  EXPECT_EQ(state.parser.failure, ParseFailure::kBlockCountMismatch);
   EXPECT_EQ(ui.boxes.size(), shown);
 }
 
 TEST_F(ParserTest, ReplaySetsTheDefaultDestinationWhenNoneIsSet) {
   ASSERT_EQ(Parse({"BEGINGROUP", "11 [X] Samples", "ENDGROUP", "IF GROUP=11", "ENDIF"}), 0);
-  ctx.variables.defaultDir.clear();
+  state.variables.defaultDir.clear();
   EXPECT_EQ(Replay({11}), 0);
-  EXPECT_EQ(ctx.variables.defaultDir, "C:\\NEWFILES");
+  EXPECT_EQ(state.variables.defaultDir, "C:\\NEWFILES");
 }
 
 }  // namespace

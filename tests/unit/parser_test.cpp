@@ -13,21 +13,21 @@ namespace {
 
 TEST_F(ParserTest, EmptyScriptKeepsEveryDefaultAndChoosesNewfilesOnTheSourceDrive) {
   EXPECT_EQ(ParseText(""), 0);
-  EXPECT_EQ(ctx.parser.failure, ParseFailure::kNone);
+  EXPECT_EQ(state.parser.failure, ParseFailure::kNone);
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(script().titleColour, (Colour{128, 128, 255}));
   EXPECT_EQ(script().screenColour1, (Colour{0, 0, 255}));
   EXPECT_EQ(script().screenColour2, (Colour{0, 0, 0}));
-  EXPECT_EQ(ctx.settings.overwrite, OverwritePolicy::kAsk);
-  EXPECT_EQ(ctx.settings.compressionMethod, 0);
-  EXPECT_EQ(ctx.settings.rebootMode, 0);
-  EXPECT_FALSE(ctx.settings.uninstall);
-  EXPECT_EQ(ctx.Prompt(PromptId::kCopyFile), "Installing file: ");
+  EXPECT_EQ(state.settings.overwrite, OverwritePolicy::kAsk);
+  EXPECT_EQ(state.settings.compressionMethod, CompressionTool::kPkware);
+  EXPECT_EQ(state.settings.rebootMode, RebootMode::kNone);
+  EXPECT_FALSE(state.settings.uninstall);
+  EXPECT_EQ(state.Prompt(PromptId::kCopyFile), "Installing file: ");
   EXPECT_EQ(script().minimumDiskSpace, 1);
   EXPECT_EQ(script().itemDiskSpace[0], 1);  // no items: the first slot takes the minimum
-  EXPECT_EQ(ctx.variables.defaultDir, "C:\\NEWFILES");
-  EXPECT_EQ(ctx.variables.defaultDir8, "C:\\NEWFILES");
-  EXPECT_EQ(ctx.variables.defaultDrive, "C");
+  EXPECT_EQ(state.variables.defaultDir, "C:\\NEWFILES");
+  EXPECT_EQ(state.variables.defaultDir8, "C:\\NEWFILES");
+  EXPECT_EQ(state.variables.defaultDrive, "C");
 }
 
 TEST_F(ParserTest, DefaultDestinationIsTheCurrentDirectoryOffTheSourceDriveAndUsesTheDefaultDriveLetter) {
@@ -35,22 +35,22 @@ TEST_F(ParserTest, DefaultDestinationIsTheCurrentDirectoryOffTheSourceDriveAndUs
   files.AddDirectory("D:\\WORK");
   files.SetCurrentDirectory("D:\\WORK");
   EXPECT_EQ(Parse({"REM nothing"}), 0);
-  EXPECT_EQ(ctx.variables.defaultDir, "D:\\WORK");
-  EXPECT_EQ(ctx.variables.defaultDrive, "D");
+  EXPECT_EQ(state.variables.defaultDir, "D:\\WORK");
+  EXPECT_EQ(state.variables.defaultDrive, "D");
 
   // Drive A: a fixed disk: "C:\NEWFILES" starts with A.
   files.AddDrive('A', DriveType::kFixed);
   files.SetCurrentDirectory("C:\\SETUP");
-  CreateInstallScript(ctx);
-  ctx.variables.defaultDir.clear();
+  CreateInstallScript(state, files, machine);
+  state.variables.defaultDir.clear();
   EXPECT_EQ(Parse({"REM nothing"}), 0);
-  EXPECT_EQ(ctx.variables.defaultDir, "A:\\NEWFILES");
-  EXPECT_EQ(ctx.variables.defaultDrive, "A");
+  EXPECT_EQ(state.variables.defaultDir, "A:\\NEWFILES");
+  EXPECT_EQ(state.variables.defaultDrive, "A");
 }
 
 TEST_F(ParserTest, MissingScriptShowsFileNotFoundWithoutOwnerOrCaption) {
   EXPECT_EQ(ParseScript(ctx, "C:\\SETUP\\NONE.CFG"), 1);
-  EXPECT_EQ(ctx.parser.failure, ParseFailure::kScriptNotFound);
+  EXPECT_EQ(state.parser.failure, ParseFailure::kScriptNotFound);
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, "File not found on the installation disk: C:\\SETUP\\NONE.CFG. ");
   EXPECT_FALSE(ui.boxes[0].caption.has_value());
@@ -58,7 +58,7 @@ TEST_F(ParserTest, MissingScriptShowsFileNotFoundWithoutOwnerOrCaption) {
   EXPECT_EQ(ui.boxes[0].style, kMbIconWarning);
 
   // The text is the script's FILENOTFOUNDPROMPT as it stands.
-  ctx.prompts.Set(PromptId::kFileNotFound, "Missing: ");
+  state.prompts.Set(PromptId::kFileNotFound, "Missing: ");
   ParseScript(ctx, "C:\\X.CFG");
   EXPECT_EQ(ui.boxes.back().text, "Missing: C:\\X.CFG. ");
 }
@@ -115,11 +115,11 @@ TEST_F(ParserTest, QuotedStringsUseDoubledQuotes) {
 TEST_F(ParserTest, TitleAndItsOptions) {
   EXPECT_EQ(Parse({"TITLE: \"My App\" \"Times New Roman\" italic BOLD Underline 24"}), 0);
   EXPECT_EQ(script().title, "My App");
-  EXPECT_EQ(ctx.settings.titleFont.face, "Times New Roman");
-  EXPECT_TRUE(ctx.settings.titleFont.italic);
-  EXPECT_TRUE(ctx.settings.titleFont.bold);
-  EXPECT_TRUE(ctx.settings.titleFont.underline);
-  EXPECT_EQ(ctx.settings.titleFont.size, 24);
+  EXPECT_EQ(state.settings.titleFont.face, "Times New Roman");
+  EXPECT_TRUE(state.settings.titleFont.italic);
+  EXPECT_TRUE(state.settings.titleFont.bold);
+  EXPECT_TRUE(state.settings.titleFont.underline);
+  EXPECT_EQ(state.settings.titleFont.size, 24);
 
   // A sixth option is not looked at; "TITLE," and "TITLE " read as "TITLE:".
   EXPECT_EQ(Parse({"TITLE, \"T\" Bold Bold Bold Bold Bold Nonsense"}), 0);
@@ -154,7 +154,7 @@ TEST_F(ParserTest, Colours) {
 
 TEST_F(ParserTest, FontNameScreenGraphicAndIntroScreen) {
   EXPECT_EQ(Parse({"FONTNAME \"Arial\"", "SCREENGRAPHIC logo.bmp TILE", "INTROSCREEN \"$WINDIR$\\intro.bmp\" 5"}), 0);
-  EXPECT_EQ(ctx.settings.dialogFontName, "Arial");
+  EXPECT_EQ(state.settings.dialogFontName, "Arial");
   ASSERT_TRUE(script().screenGraphic);
   EXPECT_EQ(script().screenGraphic->file, "C:\\SETUP\\logo.bmp");
   EXPECT_EQ(script().screenGraphic->position, 9);
@@ -163,7 +163,7 @@ TEST_F(ParserTest, FontNameScreenGraphicAndIntroScreen) {
   EXPECT_EQ(script().introScreen->seconds, 5);
 
   EXPECT_EQ(Parse({"FONTNAME Arial", "SCREENGRAPHIC \"a b.bmp\"", "INTROSCREEN pic.bmp", "INTROSCREEN \\p.bmp"}), 0);
-  EXPECT_EQ(ctx.settings.dialogFontName, "");
+  EXPECT_EQ(state.settings.dialogFontName, "");
   EXPECT_EQ(script().screenGraphic->position, 0);
   EXPECT_EQ(script().screenGraphic->file, "C:\\SETUP\\a b.bmp");
   EXPECT_EQ(script().introScreen->file, "\\p.bmp");
@@ -177,21 +177,21 @@ TEST_F(ParserTest, FontNameScreenGraphicAndIntroScreen) {
 
 TEST_F(ParserTest, DirectoryPathsAreNormalised) {
   EXPECT_EQ(Parse({"DEFAULTDIR D:"}), 0);
-  EXPECT_EQ(ctx.variables.defaultDir, "D:\\");
-  EXPECT_EQ(ctx.variables.defaultDrive, "D");
+  EXPECT_EQ(state.variables.defaultDir, "D:\\");
+  EXPECT_EQ(state.variables.defaultDrive, "D");
   EXPECT_EQ(Parse({"DEFAULTDIR APP"}), 0);
-  EXPECT_EQ(ctx.variables.defaultDir, "C:\\APP");
+  EXPECT_EQ(state.variables.defaultDir, "C:\\APP");
   EXPECT_EQ(Parse({"DEFAULTDIR \\APP"}), 0);
-  EXPECT_EQ(ctx.variables.defaultDir, "C:\\APP");
+  EXPECT_EQ(state.variables.defaultDir, "C:\\APP");
   EXPECT_EQ(Parse({"DEFAULTDIR \"$XYZ$\\X\""}), 0);
-  EXPECT_EQ(ctx.variables.defaultDir, "C:\\$XYZ$\\X");
+  EXPECT_EQ(state.variables.defaultDir, "C:\\$XYZ$\\X");
   EXPECT_EQ(Parse({"DIR2 \"$XYZ$\\X\"", "DIR3 E:\\DATA"}), 0);
-  EXPECT_EQ(ctx.variables.dir2, "$XYZ$\\X");
-  EXPECT_EQ(ctx.variables.dir3, "E:\\DATA");
+  EXPECT_EQ(state.variables.dir2, "$XYZ$\\X");
+  EXPECT_EQ(state.variables.dir3, "E:\\DATA");
   EXPECT_EQ(script().dir2->path, "$XYZ$\\X");
   // A leading variable is expanded first.
   EXPECT_EQ(Parse({"DEFAULTDIR $WINDIR$\\APP"}), 0);
-  EXPECT_EQ(ctx.variables.defaultDir, "C:\\WINDOWS\\APP");
+  EXPECT_EQ(state.variables.defaultDir, "C:\\WINDOWS\\APP");
 }
 
 TEST_F(ParserTest, DirectoryOptionsAndShortForm) {
@@ -202,16 +202,16 @@ TEST_F(ParserTest, DirectoryOptionsAndShortForm) {
   EXPECT_TRUE(script().defaultDir->promptGiven);
   EXPECT_EQ(script().defaultDir->askMode, 1);
   EXPECT_EQ(script().defaultDir->answerFieldId, 204);
-  EXPECT_EQ(ctx.variables.defaultDir, "C:\\Program Files\\My Application");
+  EXPECT_EQ(state.variables.defaultDir, "C:\\Program Files\\My Application");
   std::string shortForm;
-  ASSERT_TRUE(files.GetShortPathName(ctx.variables.defaultDir, &shortForm));
-  EXPECT_EQ(ctx.variables.defaultDir8, shortForm);
+  ASSERT_TRUE(files.GetShortPathName(state.variables.defaultDir, &shortForm));
+  EXPECT_EQ(state.variables.defaultDir8, shortForm);
 
   // A later line empties the prompt and keeps the rest.
   EXPECT_EQ(Parse({"DEFAULTDIR A:\\X prompt = \"P\" NOASKDIR", "DEFAULTDIR A:\\Y"}), 0);
   EXPECT_EQ(script().defaultDir->prompt, "");
   EXPECT_EQ(script().defaultDir->askMode, 3);
-  EXPECT_EQ(ctx.variables.defaultDir8, "A:\\Y");  // no short form: the long one
+  EXPECT_EQ(state.variables.defaultDir8, "A:\\Y");  // no short form: the long one
   EXPECT_EQ(Parse({"DIR2 X NOASKDIR noaskdrive"}), 0);
   EXPECT_EQ(script().dir2->askMode, 0);
   EXPECT_EQ(Parse({"DIR3 X NOASKDIR"}), 0);
@@ -230,13 +230,13 @@ TEST_F(ParserTest, AskLines) {
   EXPECT_TRUE(script().asks[0]->promptGiven);
   EXPECT_EQ(script().asks[0]->templateId, 601);
   EXPECT_EQ(script().asks[0]->answerFieldId, 701);
-  EXPECT_EQ(ctx.variables.ask[0], "yes");
+  EXPECT_EQ(state.variables.ask[0], "yes");
   ASSERT_TRUE(script().asks[4]);
-  EXPECT_EQ(ctx.variables.ask[4], "");
+  EXPECT_EQ(state.variables.ask[4], "");
 
   EXPECT_EQ(Parse({"ASK2 \"" + std::string(600, 'a') + "\" prompt=\"p\"", "ASK3 \"\" prompt=\"" + std::string(700, 'p') + "\""}), 0);
   EXPECT_EQ(script().asks[1]->defaultAnswer.size(), AskSpec::kDefaultCapacity);
-  EXPECT_EQ(ctx.variables.ask[1].size(), AskSpec::kDefaultCapacity);
+  EXPECT_EQ(state.variables.ask[1].size(), AskSpec::kDefaultCapacity);
   EXPECT_EQ(script().asks[2]->prompt.size(), AskSpec::kPromptCapacity);
 
   ExpectSyntaxError(Parse({"ASK1"}), 1, "ASK1");
@@ -282,7 +282,7 @@ TEST_F(ParserTest, MinDiskSpaceAndTheItemSlots) {
   EXPECT_EQ(script().itemDiskSpace[0], 1);        // item 10: nothing given
   EXPECT_EQ(script().itemDiskSpace[1], 2000000);  // item 11
   EXPECT_EQ(script().itemDiskSpace[2], 500000);   // item 12, given after the group
-  EXPECT_EQ(ctx.parser.itemDiskSpace[11], 2000000);
+  EXPECT_EQ(state.parser.itemDiskSpace[11], 2000000);
 
   ExpectSyntaxError(Parse({"MINDISKSPACE: 1K, 100"}), 1, "MINDISKSPACE: 1K, 100");
   ExpectSyntaxError(Parse({"MINDISKSPACE: 1K, -1"}), 1, "MINDISKSPACE: 1K, -1");
@@ -298,10 +298,10 @@ TEST_F(ParserTest, ProgressBar) {
 
 TEST_F(ParserTest, OverwriteFileAndCompression) {
   EXPECT_EQ(Parse({"OverwriteFile: yes"}), 0);
-  EXPECT_EQ(ctx.settings.overwrite, OverwritePolicy::kYes);
+  EXPECT_EQ(state.settings.overwrite, OverwritePolicy::kYes);
   EXPECT_EQ(Parse({"OVERWRITEFILE NEW", "COMPRESSION lha"}), 0);
-  EXPECT_EQ(ctx.settings.overwrite, OverwritePolicy::kNew);
-  EXPECT_EQ(ctx.settings.compressionMethod, 1);
+  EXPECT_EQ(state.settings.overwrite, OverwritePolicy::kNew);
+  EXPECT_EQ(state.settings.compressionMethod, CompressionTool::kLha);
   ExpectSyntaxError(Parse({"OVERWRITEFILE: maybe"}), 1, "OVERWRITEFILE: maybe");
   ExpectSyntaxError(Parse({"COMPRESSION"}), 1, "COMPRESSION");
   ExpectSyntaxError(Parse({"COMPRESSION ZIP"}), 1, "COMPRESSION ZIP");
@@ -319,7 +319,7 @@ TEST_F(ParserTest, FileLinesAndTheirOptions) {
   const FileEntry& plain = script().fileEntries[0];
   EXPECT_EQ(plain.name, "app.exe");
   EXPECT_EQ(plain.kind, EntryKind::kFile);
-  EXPECT_EQ(plain.compression, 0);
+  EXPECT_EQ(plain.compression, Compression::kNone);
   EXPECT_EQ(plain.overwrite, OverwritePolicy::kNo);  // the policy in force
   EXPECT_EQ(plain.attributes, 128u);
   EXPECT_EQ(plain.popupId, -1);
@@ -328,10 +328,10 @@ TEST_F(ParserTest, FileLinesAndTheirOptions) {
 
   const FileEntry& full = script().fileEntries[1];
   EXPECT_EQ(full.name, "data.dat");
-  EXPECT_EQ(full.compression, 1);
+  EXPECT_EQ(full.compression, Compression::kCompressed);
   EXPECT_EQ(full.overwrite, OverwritePolicy::kNew);
   EXPECT_EQ(full.sourceDirectory, "D:\\DISK1");
-  EXPECT_EQ(full.sourceKind, 2);
+  EXPECT_EQ(full.sourceKind, SourceKind::kAsGiven);
   EXPECT_TRUE(full.sourceGiven);
   EXPECT_EQ(full.popupId, 3);
   EXPECT_EQ(full.choiceItems[0], 0);
@@ -342,16 +342,16 @@ TEST_F(ParserTest, FileLinesAndTheirOptions) {
   EXPECT_TRUE(script().progressBytesUnknown) << "an external decompressor makes the bar count files";
 
   const FileEntry& relative = script().fileEntries[2];
-  EXPECT_EQ(relative.compression, 2);
+  EXPECT_EQ(relative.compression, Compression::kSelfExtract);
   EXPECT_EQ(relative.sourceDirectory, "\\SUB");  // the later SOURCE= wins
-  EXPECT_EQ(relative.sourceKind, 0);
+  EXPECT_EQ(relative.sourceKind, SourceKind::kBelowSource);
   const FileEntry& variable = script().fileEntries[3];
-  EXPECT_EQ(variable.sourceKind, 2);
+  EXPECT_EQ(variable.sourceKind, SourceKind::kAsGiven);
   EXPECT_EQ(variable.choiceItems[0], 0);  // the later GROUP= wins
   EXPECT_EQ(variable.choiceItems[1], kEmptyChoiceSlot);
 
   EXPECT_EQ(Parse({"FILE z SOURCE=\\ROOT\\"}), 0);
-  EXPECT_EQ(script().fileEntries.back().sourceKind, 1);
+  EXPECT_EQ(script().fileEntries.back().sourceKind, SourceKind::kSourceRoot);
   EXPECT_EQ(script().fileEntries.back().sourceDirectory, "\\ROOT");
 }
 
@@ -415,19 +415,19 @@ TEST_F(ParserTest, WinItemModesWorkingDirectoryAndIcon) {
                    "WINITEM \"Tools\" \"x.exe\" \"X, replace\""}),
             0);
   ASSERT_EQ(script().winItems.size(), 4u);
-  EXPECT_EQ(script().winItems[0].mode, 0);
+  EXPECT_EQ(script().winItems[0].mode, WinItemMode::kAdd);
   EXPECT_EQ(script().winItems[0].command, "$DEFAULTDIR$\\app.exe");
   const WinItemRecord& replaced = script().winItems[1];
-  EXPECT_EQ(replaced.mode, 1);
+  EXPECT_EQ(replaced.mode, WinItemMode::kReplace);
   EXPECT_EQ(replaced.workingDirectory, "C:\\APP\\");
   EXPECT_EQ(replaced.iconFile, "app.ico");
   EXPECT_EQ(replaced.iconIndex, 2);
   const WinItemRecord& removed = script().winItems[2];
-  EXPECT_EQ(removed.mode, 2);
+  EXPECT_EQ(removed.mode, WinItemMode::kRemove);
   EXPECT_EQ(removed.workingDirectory, "");
   EXPECT_EQ(removed.iconFile, "x.ico");
   EXPECT_EQ(removed.iconIndex, 1);
-  EXPECT_EQ(script().winItems[3].mode, 0);
+  EXPECT_EQ(script().winItems[3].mode, WinItemMode::kAdd);
   EXPECT_EQ(script().winItems[3].title, "X, replace");
 }
 
@@ -440,9 +440,9 @@ TEST_F(ParserTest, IniFileLines) {
   EXPECT_EQ(script().iniFiles[0].entry, "load");
   EXPECT_EQ(script().iniFiles[0].value, "myapp.exe");
   EXPECT_TRUE(script().iniFiles[0].add);
-  EXPECT_EQ(script().iniFiles[0].mode, 1);
+  EXPECT_EQ(script().iniFiles[0].mode, ChangeMode::kChange);
   EXPECT_EQ(script().iniFiles[1].fileName, "app.ini");
-  EXPECT_EQ(script().iniFiles[1].mode, 2);
+  EXPECT_EQ(script().iniFiles[1].mode, ChangeMode::kAsk);
   EXPECT_EQ(script().iniFiles[2].fileName, "WIN.INI");
   EXPECT_EQ(script().iniFiles[2].value, "");
   ExpectSyntaxError(Parse({"INIFILE \"S\" \"K\" \"V\" \"F\" APPEND"}), 1, "INIFILE \"S\" \"K\" \"V\" \"F\" APPEND");
@@ -450,9 +450,9 @@ TEST_F(ParserTest, IniFileLines) {
 }
 
 TEST_F(ParserTest, AddTextReplacesSearchResultsAtOnce) {
-  ctx.variables.left = "device=";
-  ctx.variables.right = "vxd.386";
-  ctx.variables.search = "12";
+  state.variables.left = "device=";
+  state.variables.right = "vxd.386";
+  state.variables.search = "12";
   EXPECT_EQ(Parse({"ADDTEXT: \"$LEFT$new.386 ; was $right$\", \"$WINDIR$\\system.ini\", \"$SEARCH$\", REPLACE",
                    "ADDTEXT \"SET X=1\" c:\\autoexec.bat -1 whatever", "ADDTEXT \"x\" a.bat \"at $search$!\" = junk"}),
             0);
@@ -473,7 +473,7 @@ TEST_F(ParserTest, AutoexecAndConfig) {
                    "CONFIG BUFFERMIN=30 FILEMIN = 40 ADD=\"DEVICE=x.sys\""}),
             0);
   const AutoexecSpec& autoexec = script().autoexec;
-  EXPECT_EQ(autoexec.mode, 1);
+  EXPECT_EQ(autoexec.mode, ChangeMode::kChange);
   EXPECT_TRUE(autoexec.addPath);
   ASSERT_EQ(autoexec.addPathDirectories.size(), 1u);
   EXPECT_EQ(autoexec.addPathDirectories[0].Text(), "$WINDIR$");
@@ -483,14 +483,14 @@ TEST_F(ParserTest, AutoexecAndConfig) {
   ASSERT_EQ(autoexec.addLines.size(), 1u);
   EXPECT_EQ(autoexec.addLines[0].Text(), "SET X=1");
   const ConfigSpec& config = script().config;
-  EXPECT_EQ(config.mode, 1);
+  EXPECT_EQ(config.mode, ChangeMode::kChange);
   EXPECT_EQ(config.bufferMin, 30);
   EXPECT_EQ(config.fileMin, 40);
   ASSERT_EQ(config.addLines.size(), 1u);
 
   EXPECT_EQ(Parse({"AUTOEXEC ASK", "CONFIG ASK FILEMIN 40 Anything Goes"}), 0);
-  EXPECT_EQ(script().autoexec.mode, 2);
-  EXPECT_EQ(script().config.mode, 2);
+  EXPECT_EQ(script().autoexec.mode, ChangeMode::kAsk);
+  EXPECT_EQ(script().config.mode, ChangeMode::kAsk);
 
   ExpectSyntaxError(Parse({"AUTOEXEC PATH"}), 1, "AUTOEXEC PATH");
   ExpectSyntaxError(Parse({"AUTOEXEC ADD \"x\""}), 1, "AUTOEXEC ADD \"x\"");
@@ -502,18 +502,18 @@ TEST_F(ParserTest, RegServerReadmeRebootAndUninstall) {
   EXPECT_EQ(Parse({"REGSERVER \"$SYSDIR$\\ctl.ocx\"", "REGSERVER x.dll", "SHOWREADME readme.txt", "REBOOTWINDOWS now",
                    "UNINSTALL yes"}),
             0);
-  ASSERT_EQ(ctx.settings.components.size(), 2u);
-  EXPECT_EQ(ctx.settings.components[0], "$SYSDIR$\\ctl.ocx");
+  ASSERT_EQ(state.settings.components.size(), 2u);
+  EXPECT_EQ(state.settings.components[0], "$SYSDIR$\\ctl.ocx");
   EXPECT_EQ(script().readmeFile, "readme.txt");
-  EXPECT_EQ(ctx.settings.rebootMode, 1);
-  EXPECT_TRUE(ctx.settings.uninstall);
+  EXPECT_EQ(state.settings.rebootMode, RebootMode::kWindows);
+  EXPECT_TRUE(state.settings.uninstall);
   EXPECT_EQ(Parse({"REBOOTSYSTEM", "UNINSTALL NO"}), 0);
-  EXPECT_EQ(ctx.settings.rebootMode, 2);
-  EXPECT_FALSE(ctx.settings.uninstall);
+  EXPECT_EQ(state.settings.rebootMode, RebootMode::kSystem);
+  EXPECT_FALSE(state.settings.uninstall);
   EXPECT_EQ(Parse({"REBOOT Window"}), 0);
-  EXPECT_EQ(ctx.settings.rebootMode, 1);
+  EXPECT_EQ(state.settings.rebootMode, RebootMode::kWindows);
   EXPECT_EQ(Parse({"REBOOT system"}), 0);
-  EXPECT_EQ(ctx.settings.rebootMode, 2);
+  EXPECT_EQ(state.settings.rebootMode, RebootMode::kSystem);
 
   ExpectSyntaxError(Parse({"REGSERVER"}), 1, "REGSERVER");
   ExpectSyntaxError(Parse({"REBOOT"}), 1, "REBOOT");
@@ -523,7 +523,7 @@ TEST_F(ParserTest, RegServerReadmeRebootAndUninstall) {
 }
 
 TEST_F(ParserTest, RunAtStartIsExpandedAtTheEndOfThePassAndRunAtExitAppends) {
-  ctx.variables.system = "quiet";
+  state.variables.system = "quiet";
   EXPECT_EQ(Parse({"RUNATSTART \"$WINDIR$\\setupx.exe $SYSTEM$ $DEFAULTDIR$\"", "DEFAULTDIR D:\\APP",
                    "RUNATEXIT \"notepad $DEFAULTDIR$\\a.txt\"", "RUNATEXIT \"b.exe\""}),
             0);
@@ -542,11 +542,11 @@ TEST_F(ParserTest, PromptKeys) {
   EXPECT_EQ(Parse({"COPYFILEPROMPT \"Copying: \" + file_name", "quitprompt: \"Really quit?\"", "OKPROMPT Fine",
                    "UNINSTALLBEGINPROMPT \"Remove it?\"", "UninstallTitlePrompt \"Remove\""}),
             0);
-  EXPECT_EQ(ctx.Prompt(PromptId::kCopyFile), "Copying: ");
-  EXPECT_EQ(ctx.Prompt(PromptId::kQuit), "Really quit?");
-  EXPECT_EQ(ctx.Prompt(PromptId::kOk), "");  // an unquoted argument empties the text
-  EXPECT_EQ(ctx.Prompt(PromptId::kUninstallBegin), "Remove it?");
-  EXPECT_EQ(ctx.Prompt(PromptId::kUninstallTitle), "Remove");
+  EXPECT_EQ(state.Prompt(PromptId::kCopyFile), "Copying: ");
+  EXPECT_EQ(state.Prompt(PromptId::kQuit), "Really quit?");
+  EXPECT_EQ(state.Prompt(PromptId::kOk), "");  // an unquoted argument empties the text
+  EXPECT_EQ(state.Prompt(PromptId::kUninstallBegin), "Remove it?");
+  EXPECT_EQ(state.Prompt(PromptId::kUninstallTitle), "Remove");
 
   std::string tooLong = "INSERTDISKPROMPT \"" + std::string(499, 'x') + "\"";
   ExpectSyntaxError(Parse({tooLong}), 1, tooLong);

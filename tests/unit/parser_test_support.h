@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "package/virtual_file.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
 #include "script/parser.h"
 #include "script/parser_internal.h"
-#include "shell/setup_context.h"
+#include "script/script_context.h"
 
 namespace quorril::testing {
 
@@ -24,13 +25,13 @@ class ParserTest : public ::testing::Test {
     files.AddDirectory("C:\\WINDOWS\\SYSTEM");
     files.AddDirectory("C:\\SETUP");
     files.SetCurrentDirectory("C:\\SETUP");
-    CreateInstallScript(ctx);
-    ctx.variables.sourceDir = "C:\\SETUP";
-    ctx.variables.sourceDir8 = "C:\\SETUP";
-    ctx.variables.sourceDrive = "C";
-    ctx.variables.winDir = "C:\\WINDOWS";
-    ctx.variables.winSysDir = "C:\\WINDOWS\\SYSTEM";
-    ctx.variables.winHelpDir = "C:\\WINDOWS\\help";
+    CreateInstallScript(state, files, machine);
+    state.variables.sourceDir = "C:\\SETUP";
+    state.variables.sourceDir8 = "C:\\SETUP";
+    state.variables.sourceDrive = "C";
+    state.variables.winDir = "C:\\WINDOWS";
+    state.variables.winSysDir = "C:\\WINDOWS\\SYSTEM";
+    state.variables.winHelpDir = "C:\\WINDOWS\\help";
   }
 
   // The first pass over a script of these lines (CR LF line ends).
@@ -43,10 +44,10 @@ class ParserTest : public ::testing::Test {
   // Each call starts from a new script model, as a new run would; the
   // variables a test set stay, the destinations and answers are emptied.
   int ParseText(const std::string& text) {
-    ctx.settings = ScriptSettings();
-    ctx.parser = ParserState();
-    CreateInstallScript(ctx);
-    ScriptVariables& vars = ctx.variables;
+    state.settings = ScriptSettings();
+    state.parser = ParserState();
+    CreateInstallScript(state, files, machine);
+    ScriptVariables& vars = state.variables;
     vars.defaultDir.clear();
     vars.defaultDir8.clear();
     vars.defaultDrive.clear();
@@ -59,14 +60,14 @@ class ParserTest : public ::testing::Test {
   // The second pass with the items of these choice numbers chosen.
   int Replay(std::initializer_list<int> chosenNumbers = {}) {
     for (int number : chosenNumbers) {
-      int32_t index = ctx.settings.itemNumberMap[size_t(number)];
-      if (index >= 0) ctx.settings.itemChosen[size_t(index)] = 1;
+      int32_t index = state.settings.itemNumberMap[size_t(number)];
+      if (index >= 0) state.settings.itemChosen[size_t(index)] = 1;
     }
     return ParseDeferredBlocks(ctx);
   }
 
-  InstallScript& script() { return *ctx.script; }
-  const SyntaxErrorReport& error() const { return ctx.parser.lastError; }
+  InstallScript& script() { return *state.model; }
+  const SyntaxErrorReport& error() const { return state.parser.lastError; }
   // The caption of the last message box, "<default>" for the system's.
   std::string LastCaption() const {
     if (ui.boxes.empty()) return "(no box)";
@@ -76,7 +77,7 @@ class ParserTest : public ::testing::Test {
   // `text`.
   void ExpectSyntaxError(int result, int32_t line, const std::string& text) {
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(ctx.parser.failure, ParseFailure::kSyntaxError);
+    EXPECT_EQ(state.parser.failure, ParseFailure::kSyntaxError);
     EXPECT_EQ(error().lineNumber, line);
     EXPECT_EQ(error().lineText, text);
     ASSERT_FALSE(ui.boxes.empty());
@@ -88,7 +89,9 @@ class ParserTest : public ::testing::Test {
   MemoryMachine machine;
   MemoryProcess process;
   ScriptedUserInterface ui;
-  SetupContext ctx{Ports{&files, &machine, &process, &ui}};
+  VirtualFileSystem archive{&files};
+  ScriptState state;
+  ScriptContext ctx{state, files, machine, ui, archive};
 };
 
 }  // namespace quorril::testing

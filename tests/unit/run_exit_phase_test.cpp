@@ -34,20 +34,20 @@ TEST_F(RunTest, TheReadmeOpensInNotepadInsideTheDestinationUnlessItNamesItsPlace
       {"\"D:\\read me.txt\"", "notepad \"D:\\read me.txt\""},
       {"\"read me.txt\"", "notepad C:\\APP\\\"read me.txt\""},
   };
-  ctx.variables.defaultDir = "C:\\APP";
-  CreateInstallScript(ctx);
+  ctx.script.variables.defaultDir = "C:\\APP";
+  CreateInstallScript(ctx.script, files, machine);
   for (const Case& c : cases) {
-    ctx.script->readmeFile = c.name;
+    ctx.script.model->readmeFile = c.name;
     EXPECT_EQ(ReadmeCommandLine(ctx), c.commandLine) << c.name;
   }
-  ctx.script->readmeFile.clear();
+  ctx.script.model->readmeFile.clear();
   EXPECT_EQ(ReadmeCommandLine(ctx), "");
 }
 
 TEST_F(RunTest, AfterAnInstallationTheReadmeAndTheProgramsAtExitAreStartedInOrder) {
   Script({kNoAsk, "SHOWREADME \"readme.txt\"", "RUNATEXIT \"$DEFAULTDIR$\\app.exe -first\"",
           "RUNATEXIT \"notepad $SYSTEM$\""});
-  ctx.variables.system = "opt";
+  ctx.script.variables.system = "opt";
   ASSERT_EQ(Install(), 0);
   RunExitPhase(ctx, run->RebootRequest());
   EXPECT_EQ(CommandLines(process),
@@ -72,7 +72,7 @@ TEST_F(RunTest, ARequestedRestartIsAskedForAndMade) {
   files.AddFile("C:\\WINDOWS\\TEMP\\~0000.pif", "pif");
   Script({kNoAsk, "REBOOT Window", "REBOOTPROMPT \"Restart now?\""});
   ASSERT_EQ(Install(), 0);
-  EXPECT_EQ(run->RebootRequest(), 1);
+  EXPECT_EQ(run->RebootRequest(), RebootMode::kWindows);
   ui.answers = {kIdNo};
   RunExitPhase(ctx, run->RebootRequest());
   EXPECT_EQ(Boxes(), (std::vector<std::string>{" |Restart now?"}));
@@ -81,13 +81,13 @@ TEST_F(RunTest, ARequestedRestartIsAskedForAndMade) {
   EXPECT_TRUE(files.Exists("C:\\WINDOWS\\TEMP\\~0000.bat")) << "No keeps everything";
 
   ui.answers = {kIdYes};
-  RunExitPhase(ctx, 2);
+  RunExitPhase(ctx, RebootMode::kSystem);
   EXPECT_EQ(process.restarts.size(), 1u);
   EXPECT_FALSE(files.Exists("C:\\WINDOWS\\TEMP\\~0000.bat"));
   EXPECT_FALSE(files.Exists("C:\\WINDOWS\\TEMP\\~0000.pif"));
   // Without the relaunch's files the restart is made all the same.
   ui.answers = {kIdYes};
-  RunExitPhase(ctx, 1);
+  RunExitPhase(ctx, RebootMode::kWindows);
   EXPECT_EQ(process.restarts.size(), 2u);
 }
 

@@ -46,7 +46,7 @@ TEST_F(RunTest, FilesAreInstalledInScriptOrderAndJournalled) {
                            Lines({"RENAME: C:\\APP\\after.txt, C:\\APP\\before.txt", "FILE: \"C:\\APP\\b.txt\"",
                                   "DIRECTORY: \"C:\\APP\\sub\"", "", "FILE: \"C:\\APP\\sub\\a.txt\""}));
   // The programs at exit are expanded for the exit phase.
-  EXPECT_EQ(ctx.script->exitCommands[0].Text(), "C:\\APP\\b.txt");
+  EXPECT_EQ(ctx.script.model->exitCommands[0].Text(), "C:\\APP\\b.txt");
   EXPECT_TRUE(ui.quitRequested);
 }
 
@@ -60,8 +60,8 @@ TEST_F(RunTest, AMissingSourceBeforeAnyDiskEntryStopsWithTheFilesSoFarJournalled
             (std::vector<std::string>{" |File not found on the installation disk: C:\\SETUP\\missing.txt. "}));
   EXPECT_FALSE(files.Exists("C:\\APP\\later.txt"));
   EXPECT_EQ(Journal(), kNewApp + kHeader + Lines({"FILE: \"C:\\APP\\a.txt\""}));
-  EXPECT_EQ(run->RebootRequest(), 0);
-  EXPECT_EQ(ctx.script->readmeFile, "");
+  EXPECT_EQ(run->RebootRequest(), RebootMode::kNone);
+  EXPECT_EQ(ctx.script.model->readmeFile, "");
   EXPECT_FALSE(ui.progressDialog) << "the progress dialog ends with the sequence";
 }
 
@@ -91,7 +91,7 @@ TEST_F(RunTest, ALeadingVariableOfTheFileNameIsExpandedBeforeItIsShown) {
   Source("x.dll");
   Script({kNoAsk, "FILE $WINSYSDIR$\\x.dll"});
   ASSERT_EQ(Install(), 0);
-  EXPECT_EQ(ctx.script->fileEntries[0].name, "C:\\WINDOWS\\SYSTEM\\x.dll");
+  EXPECT_EQ(ctx.script.model->fileEntries[0].name, "C:\\WINDOWS\\SYSTEM\\x.dll");
   EXPECT_TRUE(files.Exists("C:\\WINDOWS\\SYSTEM\\x.dll"));
   EXPECT_EQ(ui.progressUpper, "Installing file: ");
 }
@@ -144,8 +144,8 @@ TEST_F(RunTest, CancelDuringTheFileListStopsWithExactlyTheFilesInstalled) {
   EXPECT_EQ(Journal(), kNewApp + kHeader +
                            Lines({"FILE: \"C:\\APP\\1.txt\"", "FILE: \"C:\\APP\\2.txt\""}));
   EXPECT_FALSE(files.Exists("C:\\APP\\3.txt"));
-  EXPECT_EQ(run->RebootRequest(), 0);
-  EXPECT_TRUE(ctx.script->exitCommands[0].Empty());
+  EXPECT_EQ(run->RebootRequest(), RebootMode::kNone);
+  EXPECT_TRUE(ctx.script.model->exitCommands[0].Empty());
   // Once quit, it stays quit.
   EXPECT_TRUE(run->PumpMessages());
 }
@@ -187,8 +187,8 @@ TEST_F(RunTest, ALabelledDiskIsAcceptedOnlyWithItsLabel) {
   files.AddDrive('A', DriveType::kRemovable, "DISK1");
   files.AddFile("A:\\a.txt", "A");
   files.AddFile("A:\\b.txt", "B");
-  ctx.variables.sourceDir = "A:";
-  ctx.variables.sourceDrive = "X";
+  ctx.script.variables.sourceDir = "A:";
+  ctx.script.variables.sourceDrive = "X";
   Script({kNoAsk, "FILE a.txt", "INSERTDISK \"Disk 2\" \"DISK2\"", "FILE b.txt"});
   // The right disk goes in while the third question is on screen.
   ui.onBox = [&](const MessageBoxRequest&, int count) {
@@ -197,7 +197,7 @@ TEST_F(RunTest, ALabelledDiskIsAcceptedOnlyWithItsLabel) {
   ASSERT_EQ(Install(), 0);
   EXPECT_EQ(Boxes(), (std::vector<std::string>{" |Please insert Disk 2", " |Please insert Disk 2",
                                                " |Please insert Disk 2"}));
-  EXPECT_EQ(ctx.variables.sourceDrive, "A");
+  EXPECT_EQ(ctx.script.variables.sourceDrive, "A");
   EXPECT_TRUE(files.Exists("C:\\APP\\b.txt"));
   EXPECT_EQ(ui.beeps.size(), 1u) << "one beep per question, not per box";
 }
@@ -218,7 +218,7 @@ TEST_F(RunTest, CancelThenNoAsksForTheDiskAgainAndCancelThenYesStops) {
   EXPECT_EQ(Install(), 1);
   EXPECT_EQ(Boxes().size(), 2u);
   EXPECT_FALSE(files.Exists("C:\\APP\\b.txt"));
-  EXPECT_TRUE(ctx.script->exitCommands[0].Empty());
+  EXPECT_TRUE(ctx.script.model->exitCommands[0].Empty());
 }
 
 TEST_F(RunTest, AMissingFileAfterADiskEntryAsksForThatDiskAgain) {
@@ -237,7 +237,7 @@ TEST_F(RunTest, TheNextDiskQuestionFindsTheNextDiskEntry) {
   Script({kNoAsk, "FILE a.txt", "INSERTDISK \"Disk 2\"", "FILE b.txt", "INSERTDISK \"Disk 3\" \"LABEL3\"",
           "FILE c.txt"});
   files.AddDrive('A', DriveType::kRemovable, "label3");
-  ctx.variables.sourceDir = "A:\\SETUP";
+  ctx.script.variables.sourceDir = "A:\\SETUP";
   run = std::make_unique<InstallRun>(ctx);
   // No disk entry reached yet.
   EXPECT_FALSE(run->DiskEntryReached());
@@ -254,7 +254,7 @@ TEST_F(RunTest, TheNextDiskQuestionFindsTheNextDiskEntry) {
   EXPECT_EQ(run->AskNextDisk(true, false), 0);
   EXPECT_EQ(run->DiskEntryIndex(), 3);
   EXPECT_EQ(run->FileCursor(), 3);
-  EXPECT_EQ(ctx.variables.sourceDrive, "A");
+  EXPECT_EQ(ctx.script.variables.sourceDrive, "A");
   // A missing file: the cursor comes back.
   EXPECT_EQ(run->AskNextDisk(false, true), 0);
   EXPECT_EQ(run->FileCursor(), 3);
@@ -306,7 +306,7 @@ TEST_F(RunTest, TheSystemChangesComeAfterTheFilesAndTheRegistryOnlyWhenNothingSt
                                              "system:register:D:z.ocx", "system:register:C:\\WINDOWS\\SYSTEM\\w.ocx",
                                              "system:register:C:\\APP\\bad.dll", "system:addtext", "screen:last",
                                              "system:registry:" + std::to_string(1), "system:groups"}));
-  EXPECT_TRUE(ctx.script->registryBlocks.empty());
+  EXPECT_TRUE(ctx.script.model->registryBlocks.empty());
   EXPECT_FALSE(files.Exists("C:\\APP\\old.txt"));
   std::string journal = Journal();
   EXPECT_NE(journal.find("FILE: \"C:\\APP\\a.txt\"\r\nRegServer: \"C:\\APP\\x.dll\"\r\nRegServer: \"\\abs\\y.dll\"\r\n"
@@ -331,9 +331,9 @@ TEST_F(RunTest, CancellingTheLastScreenKeepsTheChangesButSkipsTheRest) {
   EXPECT_TRUE(files.Exists("C:\\APP\\old.txt"));
   EXPECT_EQ(ui.Logged("system:"),
             (std::vector<std::string>{"system:startup-files", "system:ini", "system:addtext"}));
-  EXPECT_TRUE(ctx.script->exitCommands[0].Empty());
-  EXPECT_EQ(ctx.script->readmeFile, "");
-  EXPECT_EQ(run->RebootRequest(), 0);
+  EXPECT_TRUE(ctx.script.model->exitCommands[0].Empty());
+  EXPECT_EQ(ctx.script.model->readmeFile, "");
+  EXPECT_EQ(run->RebootRequest(), RebootMode::kNone);
 }
 
 TEST_F(RunTest, AStopInTheSystemChangesEndsTheSequence) {
@@ -350,18 +350,18 @@ TEST_F(RunTest, WithoutTheSystemChangesPlugInNothingPretendsToHaveRun) {
           "BEGINREGISTRY", "KEY NEW \"HKEY_CURRENT_USER\\Software\\X\"", "ENDREGISTRY", "WINITEM \"Tools\" \"a.exe\" \"A\""});
   ASSERT_EQ(Install(), 0);
   EXPECT_EQ(Journal(), kNewApp + kHeader + Lines({"FILE: \"C:\\APP\\a.txt\""}));
-  EXPECT_EQ(ctx.script->registryBlocks.size(), 1u) << "kept, not written";
+  EXPECT_EQ(ctx.script.model->registryBlocks.size(), 1u) << "kept, not written";
   EXPECT_FALSE(files.Exists("C:\\APP\\app.ini"));
 }
 
 TEST_F(RunTest, AComponentPathIsCompletedWithTheDestination) {
   Script({kNoAsk});
-  ctx.variables.defaultDir = "C:\\APP";
-  EXPECT_EQ(ComponentPath(ctx, "x.dll"), "C:\\APP\\x.dll");
-  EXPECT_EQ(ComponentPath(ctx, "sub\\x.dll"), "C:\\APP\\sub\\x.dll");
-  EXPECT_EQ(ComponentPath(ctx, "\\x.dll"), "\\x.dll");
-  EXPECT_EQ(ComponentPath(ctx, "D:x.dll"), "D:x.dll");
-  EXPECT_EQ(ComponentPath(ctx, "$WINDIR$\\x.dll"), "C:\\WINDOWS\\x.dll");
+  ctx.script.variables.defaultDir = "C:\\APP";
+  EXPECT_EQ(ComponentPath(ctx.script.variables, "x.dll"), "C:\\APP\\x.dll");
+  EXPECT_EQ(ComponentPath(ctx.script.variables, "sub\\x.dll"), "C:\\APP\\sub\\x.dll");
+  EXPECT_EQ(ComponentPath(ctx.script.variables, "\\x.dll"), "\\x.dll");
+  EXPECT_EQ(ComponentPath(ctx.script.variables, "D:x.dll"), "D:x.dll");
+  EXPECT_EQ(ComponentPath(ctx.script.variables, "$WINDIR$\\x.dll"), "C:\\WINDOWS\\x.dll");
 }
 
 }  // namespace

@@ -53,9 +53,9 @@ TEST_F(RunTest, EachAnswerIsCleanedAndBecomesItsAskVariable) {
   EXPECT_EQ(ui.Logged("ask:"),
             (std::vector<std::string>{"ask:First?", "ask:" + std::string(44, 'p') + "|" + std::string(16, 'p'),
                                       "ask:Third?"}));
-  EXPECT_EQ(ctx.variables.ask[0], "Ann");
-  EXPECT_EQ(ctx.variables.ask[1], "");
-  EXPECT_EQ(ctx.variables.ask[2], "C:\\DATA");
+  EXPECT_EQ(ctx.script.variables.ask[0], "Ann");
+  EXPECT_EQ(ctx.script.variables.ask[1], "");
+  EXPECT_EQ(ctx.script.variables.ask[2], "C:\\DATA");
   // The destination is asked after the questions.
   ASSERT_FALSE(ui.log.empty());
   EXPECT_LT(std::find(ui.log.begin(), ui.log.end(), "ask:Third?") - ui.log.begin(),
@@ -73,9 +73,9 @@ TEST_F(RunTest, QuittingAQuestionStopsTheInstallation) {
   EXPECT_TRUE(ui.Logged("destination:").empty());
   EXPECT_TRUE(ui.quitRequested);
   // A stop leaves nothing for the exit phase.
-  EXPECT_EQ(run->RebootRequest(), 0);
-  EXPECT_EQ(ctx.script->readmeFile, "");
-  EXPECT_TRUE(ctx.script->exitCommands[0].Empty());
+  EXPECT_EQ(run->RebootRequest(), RebootMode::kNone);
+  EXPECT_EQ(ctx.script.model->readmeFile, "");
+  EXPECT_TRUE(ctx.script.model->exitCommands[0].Empty());
   EXPECT_EQ(ctx.journal.path, "");
 }
 
@@ -89,8 +89,8 @@ TEST_F(RunTest, WithoutDefaultDirTheDestinationIsNewFilesOnTheDefaultDriveWithAS
   EXPECT_EQ(ui.destinationPrompts[0].state, 2);
   EXPECT_EQ(ui.destinationPrompts[0].line1, "Please enter the destination drive and");
   EXPECT_EQ(ui.destinationPrompts[0].line2, "directory:");
-  EXPECT_EQ(ctx.variables.defaultDir, "C:\\NEWFILES");
-  EXPECT_EQ(ctx.variables.defaultDrive, "C");
+  EXPECT_EQ(ctx.script.variables.defaultDir, "C:\\NEWFILES");
+  EXPECT_EQ(ctx.script.variables.defaultDrive, "C");
   EXPECT_TRUE(files.Exists("C:\\NEWFILES"));
   EXPECT_EQ(ctx.journal.path, "C:\\NEWFILES\\install.log");
 }
@@ -100,7 +100,7 @@ TEST_F(RunTest, WhenDriveAIsAFixedDiskTheDefaultDestinationIsOnA) {
   Script({"REM nothing"});
   ASSERT_EQ(Install(), 0);
   EXPECT_EQ(ui.Logged("destination:"), (std::vector<std::string>{"destination:3:A:\\NEWFILES|"}));
-  EXPECT_EQ(ctx.variables.defaultDrive, "A");
+  EXPECT_EQ(ctx.script.variables.defaultDrive, "A");
 }
 
 TEST_F(RunTest, ADefaultDirWithoutPromptShowsItsModesDefaultWhole) {
@@ -110,7 +110,7 @@ TEST_F(RunTest, ADefaultDirWithoutPromptShowsItsModesDefaultWhole) {
   ASSERT_EQ(ui.destinationPrompts.size(), 1u);
   EXPECT_EQ(ui.destinationPrompts[0].state, 1);
   EXPECT_EQ(ui.destinationPrompts[0].text, "Please enter the destination drive and directory:");
-  EXPECT_EQ(ctx.variables.defaultDir, "D:\\APP");
+  EXPECT_EQ(ctx.script.variables.defaultDir, "D:\\APP");
 }
 
 TEST_F(RunTest, TheDestinationDialogsFieldsFollowTheAskMode) {
@@ -121,9 +121,9 @@ TEST_F(RunTest, TheDestinationDialogsFieldsFollowTheAskMode) {
   ASSERT_EQ(Install(), 0);
   EXPECT_EQ(ui.Logged("destination:"),
             (std::vector<std::string>{"destination:1:APP|D:\\", "destination:2:D|:\\DATA", "destination:3:D:\\LOGS|"}));
-  EXPECT_EQ(ctx.variables.defaultDir, "D:\\PROG");
-  EXPECT_EQ(ctx.variables.dir2, "e:\\DATA");
-  EXPECT_EQ(ctx.variables.dir3, "D:\\LOGS");
+  EXPECT_EQ(ctx.script.variables.defaultDir, "D:\\PROG");
+  EXPECT_EQ(ctx.script.variables.dir2, "e:\\DATA");
+  EXPECT_EQ(ctx.script.variables.dir3, "D:\\LOGS");
   EXPECT_TRUE(files.Exists("D:\\PROG"));
   EXPECT_TRUE(files.Exists("E:\\DATA"));
   EXPECT_TRUE(files.Exists("D:\\LOGS"));
@@ -136,7 +136,7 @@ TEST_F(RunTest, TheShortFormOfTheDestinationBecomesDefaultDir8) {
   std::string shortPath;
   ASSERT_TRUE(files.GetShortPathName("C:\\Program Files\\My Application", &shortPath));
   EXPECT_NE(shortPath, "C:\\Program Files\\My Application");
-  EXPECT_EQ(ctx.variables.defaultDir8, shortPath);
+  EXPECT_EQ(ctx.script.variables.defaultDir8, shortPath);
 }
 
 TEST_F(RunTest, WithAskModeZeroNoDialogIsShownAndTheJournalStartsWithDefaultDir) {
@@ -145,7 +145,7 @@ TEST_F(RunTest, WithAskModeZeroNoDialogIsShownAndTheJournalStartsWithDefaultDir)
   EXPECT_TRUE(ui.Logged("destination:").empty());
   EXPECT_TRUE(files.Exists("C:\\APP\\SUB"));
   // The directory did not exist when $DEFAULTDIR8$ was formed.
-  EXPECT_EQ(ctx.variables.defaultDir8, "C:\\APP\\SUB");
+  EXPECT_EQ(ctx.script.variables.defaultDir8, "C:\\APP\\SUB");
   EXPECT_EQ(Journal("C:\\APP\\SUB\\install.log"),
             Lines({"DEFAULTDIR: \"C:\\APP\\SUB\"", "DIRECTORY: \"C:\\APP\"", "DIRECTORY: \"C:\\APP\\SUB\"", ""}) +
                 kHeader);
@@ -183,7 +183,7 @@ TEST_F(RunTest, TheDialogRefusesABadDriveABadDirectoryAndATooLongPath) {
   EXPECT_EQ(Boxes(), (std::vector<std::string>{badDrive, badDrive, "<default>|Invalid directory.",
                                                "<default>|Invalid directory."}));
   EXPECT_EQ(ui.boxes[0].style, uint32_t(kMbOk | kMbIconWarning));
-  EXPECT_EQ(ctx.variables.defaultDir, "C:\\GOOD");
+  EXPECT_EQ(ctx.script.variables.defaultDir, "C:\\GOOD");
   EXPECT_FALSE(files.Exists(tooLong));
   // 127 characters still fit.
   ui.boxes.clear();
@@ -193,7 +193,7 @@ TEST_F(RunTest, TheDialogRefusesABadDriveABadDirectoryAndATooLongPath) {
   run = std::make_unique<InstallRun>(ctx);
   EXPECT_EQ(run->AskDestinations(), 0);
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_EQ(ctx.variables.defaultDir, longest);
+  EXPECT_EQ(ctx.script.variables.defaultDir, longest);
 }
 
 TEST_F(RunTest, QuittingTheDestinationDialogStops) {
@@ -209,7 +209,7 @@ TEST_F(RunTest, AQuitDir2DialogStopsAfterTheDestination) {
   ui.destinationAnswers = {{ScriptedUserInterface::kCancelAnswer}};
   EXPECT_EQ(Install(), 1);
   EXPECT_TRUE(files.Exists("C:\\APP"));
-  EXPECT_EQ(ctx.variables.dir2, "C:\\DATA") << "left as the script set it";
+  EXPECT_EQ(ctx.script.variables.dir2, "C:\\DATA") << "left as the script set it";
 }
 
 TEST_F(RunTest, ADestinationDriveWithoutFreeSpaceAnswerStops) {
@@ -319,8 +319,8 @@ TEST_F(RunTest, TheProgressTotalIsTheRequiredSpaceOrProgressBar) {
     for (const std::string& line : c.lines) text += line + "\r\n";
     text += "DEFAULTDIR C:\\APP NOASKDRIVE NOASKDIR\r\n";
     files.AddFile(kScriptPath, text);
-    CreateInstallScript(ctx);
-    ASSERT_EQ(ParseScript(ctx, kScriptPath), 0);
+    CreateInstallScript(ctx.script, files, machine);
+    ASSERT_EQ(ParseScript(ctx.ForScript(), kScriptPath), 0);
     EXPECT_EQ(Install(), 0);
     EXPECT_EQ(run->Counters().totalBytes, c.total);
   }
@@ -368,7 +368,7 @@ TEST_F(RunTest, StoredBlocksAreReadAfterTheChoices) {
   Source("nosample.txt");
   Script({"BEGINGROUP", "11 [ ] Samples", "ENDGROUP", "IF GROUP=11", "FILE sample.txt", "ELSE", "FILE nosample.txt",
           "ENDIF", "DEFAULTDIR C:\\APP NOASKDRIVE NOASKDIR"});
-  EXPECT_TRUE(ctx.script->fileEntries.empty());
+  EXPECT_TRUE(ctx.script.model->fileEntries.empty());
   screens.choose = {11};
   ASSERT_EQ(Install(&screens), 0);
   EXPECT_TRUE(files.Exists("C:\\APP\\sample.txt"));

@@ -66,8 +66,8 @@ class RecordingScreens : public Screens {
   int RunGroupScreens(SetupContext& ctx) override {
     ui_.log.push_back("screen:groups");
     for (int number : choose) {
-      int32_t index = ctx.settings.itemNumberMap[size_t(number)];
-      if (index >= 0) ctx.settings.itemChosen[size_t(index)] = 1;
+      int32_t index = ctx.script.settings.itemNumberMap[size_t(number)];
+      if (index >= 0) ctx.script.settings.itemChosen[size_t(index)] = 1;
     }
     return groupAnswer;
   }
@@ -110,7 +110,7 @@ class RecordingSystemChanges : public SystemChanges {
     return 0;
   }
   void WriteRegistryBlocks(SetupContext& ctx) override {
-    ui_.log.push_back("system:registry:" + std::to_string(ctx.script->registryBlocks.size()));
+    ui_.log.push_back("system:registry:" + std::to_string(ctx.script.model->registryBlocks.size()));
   }
   void MakeProgramGroups(SetupContext&) override { ui_.log.push_back("system:groups"); }
 
@@ -129,7 +129,7 @@ class RunTest : public ::testing::Test {
     files.SetTempDirectory("C:\\WINDOWS\\TEMP\\");
     files.SetCurrentDirectory("C:\\SETUP");
     ctx.startup.ownerWindowSet = true;
-    ScriptVariables& vars = ctx.variables;
+    ScriptVariables& vars = ctx.script.variables;
     vars.sourceDir = "C:\\SETUP";
     vars.sourceDir8 = "C:\\SETUP";
     vars.sourceDrive = "C";
@@ -144,8 +144,8 @@ class RunTest : public ::testing::Test {
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
     files.AddFile(kScriptPath, text);
-    CreateInstallScript(ctx);
-    ASSERT_EQ(ParseScript(ctx, kScriptPath), 0) << ctx.parser.lastError.lineText;
+    CreateInstallScript(ctx.script, files, machine);
+    ASSERT_EQ(ParseScript(ctx.ForScript(), kScriptPath), 0) << ctx.script.parser.lastError.lineText;
   }
   // A source file in the setup directory.
   void Source(const std::string& name, const std::string& contents = "data") {

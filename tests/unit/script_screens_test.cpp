@@ -112,10 +112,10 @@ class ScreensTest : public RunTest {
     }
     return out;
   }
-  int32_t Slot(int number) const { return ctx.settings.itemNumberMap[size_t(number)]; }
+  int32_t Slot(int number) const { return ctx.script.settings.itemNumberMap[size_t(number)]; }
   bool Chosen(int number) const {
     int32_t slot = Slot(number);
-    return slot >= 0 && ctx.settings.itemChosen[size_t(slot)] != 0;
+    return slot >= 0 && ctx.script.settings.itemChosen[size_t(slot)] != 0;
   }
 };
 
@@ -139,9 +139,9 @@ TEST_F(ScreensTest, TheFirstScreenIsMeasuredWithTheSurfaceFontAndReleasedAfterIt
   EXPECT_EQ(d.items[2].caption, "OK");
   EXPECT_EQ(d.items[3].caption, "Cancel");
   EXPECT_EQ(d.items[3].id, 2);
-  EXPECT_FALSE(ctx.script->firstScreen);
-  EXPECT_TRUE(ctx.settings.screenBlockFontFace.empty());
-  EXPECT_EQ(ctx.settings.screenBlockFontSize, 0);
+  EXPECT_FALSE(ctx.script.model->firstScreen);
+  EXPECT_TRUE(ctx.script.settings.screenBlockFontFace.empty());
+  EXPECT_EQ(ctx.script.settings.screenBlockFontSize, 0);
   EXPECT_TRUE(surface.setups[0].checkBoxes.empty());
 
   // The last screen takes the script's dialog font; Cancel is the quit.
@@ -151,7 +151,7 @@ TEST_F(ScreensTest, TheFirstScreenIsMeasuredWithTheSurfaceFontAndReleasedAfterIt
   EXPECT_EQ(last.face, "MS Sans Serif");
   EXPECT_EQ(last.points, 10);
   EXPECT_EQ(last.cx, 160);  // at least 40 columns
-  EXPECT_FALSE(ctx.script->lastScreen);
+  EXPECT_FALSE(ctx.script.model->lastScreen);
 }
 
 TEST_F(ScreensTest, TheButtonsTakeTheScriptsTexts) {
@@ -191,7 +191,7 @@ TEST_F(ScreensTest, SubordinateScreensFollowTheSelectedChoicesInSlotOrder) {
   EXPECT_FALSE(Chosen(21));
   EXPECT_TRUE(Chosen(22));
   EXPECT_FALSE(Chosen(78));
-  EXPECT_TRUE(ctx.script->groupSelected);
+  EXPECT_TRUE(ctx.script.model->groupSelected);
   // Check boxes stand two columns left of their marker; text lines lose the
   // number columns.
   DialogInfo main = Decode(surface.dialogs[0]);
@@ -224,11 +224,11 @@ TEST_F(ScreensTest, OkWithNothingCheckedKeepsTheScreenOpen) {
 
   // Nothing checked, then Cancel: the choice screens end with 2.
   ui.boxes.clear();
-  ctx.script->groupSelected = false;
+  ctx.script.model->groupSelected = false;
   surface.answers = {ScriptedScreens::Check({}), ScriptedScreens::Cancel()};
   EXPECT_EQ(screens.RunGroupScreens(ctx), kIdCancel);
   EXPECT_EQ(Boxes().size(), 1u);
-  EXPECT_FALSE(ctx.script->groupSelected);
+  EXPECT_FALSE(ctx.script.model->groupSelected);
 }
 
 TEST_F(ScreensTest, CancelOnAnyChoiceScreenEndsTheChoiceScreens) {
@@ -310,7 +310,7 @@ TEST_F(ScreensTest, AGroupWithoutChoicesGoesOnWithNothingSelected) {
   EXPECT_EQ(screens.RunGroupScreens(ctx), kIdOk);
   EXPECT_EQ(surface.dialogs.size(), 1u);
   EXPECT_TRUE(ui.boxes.empty());
-  EXPECT_FALSE(ctx.script->groupSelected);
+  EXPECT_FALSE(ctx.script.model->groupSelected);
 }
 
 // ---- pop-up messages --------------------------------------------------------------------
@@ -359,9 +359,9 @@ TEST_F(ScreensTest, PopupsAreFoundByNumberSkippingEmptyOnesAndKeptForReuse) {
 TEST_F(ScreensTest, TheExitMessageHasOnlyOkCentredAndIsShownOnce) {
   files.AddFile(kScriptPath, Lines({"TITLE \"x\"", "EXITMESSAGE", "This package needs Windows 95.", "",
                                     "Exit now, please.", "FILE never.txt"}));
-  CreateInstallScript(ctx);
-  ASSERT_EQ(ParseScript(ctx, kScriptPath), 1);
-  ASSERT_EQ(ctx.parser.failure, ParseFailure::kExitMessage);
+  CreateInstallScript(ctx.script, files, machine);
+  ASSERT_EQ(ParseScript(ctx.ForScript(), kScriptPath), 1);
+  ASSERT_EQ(ctx.script.parser.failure, ParseFailure::kExitMessage);
   ShowExitMessage(ctx, surface);
   ASSERT_EQ(surface.dialogs.size(), 1u);
   DialogInfo d = Decode(surface.dialogs[0]);
@@ -371,7 +371,7 @@ TEST_F(ScreensTest, TheExitMessageHasOnlyOkCentredAndIsShownOnce) {
   EXPECT_EQ(d.items[1].id, 1);
   EXPECT_EQ(d.items[1].x, 2 * 40 - 20);
   EXPECT_EQ(d.cy, 8 * 2 + 16);
-  EXPECT_FALSE(ctx.script->exitMessage);
+  EXPECT_FALSE(ctx.script.model->exitMessage);
   ShowExitMessage(ctx, surface);
   EXPECT_EQ(surface.dialogs.size(), 1u);
 }
@@ -416,8 +416,8 @@ TEST_F(ScreensTest, TheAppearanceCarriesTitleColoursAndTheGraphicAtItsPosition) 
   EXPECT_EQ(a.titleSize, 24);
   EXPECT_EQ(a.titleColour.red, 1);
   EXPECT_EQ(a.titleColour.blue, 3);
-  EXPECT_EQ(a.colour1.red, ctx.script->screenColour1.red);
-  EXPECT_EQ(a.colour2.green, ctx.script->screenColour2.green);
+  EXPECT_EQ(a.colour1.red, ctx.script.model->screenColour1.red);
+  EXPECT_EQ(a.colour2.green, ctx.script.model->screenColour2.green);
   EXPECT_EQ(a.graphic.position, 5);
   EXPECT_EQ(a.graphic.width, 2);
   EXPECT_EQ(a.graphic.height, 1);
@@ -515,7 +515,7 @@ TEST_F(ScreensTest, AFirstScreenCancelledInstallsNothing) {
   EXPECT_EQ(surface.dialogs.size(), 1u);
   EXPECT_FALSE(files.Exists("C:\\APP\\a.txt"));
   EXPECT_EQ(Journal(), "<none>");
-  EXPECT_EQ(ctx.script->readmeFile, "");
+  EXPECT_EQ(ctx.script.model->readmeFile, "");
 }
 
 TEST_F(ScreensTest, ALastScreenCancelledKeepsTheFilesButSkipsDeletionsReadmeAndPrograms) {
@@ -529,9 +529,9 @@ TEST_F(ScreensTest, ALastScreenCancelledKeepsTheFilesButSkipsDeletionsReadmeAndP
   EXPECT_EQ(Shown(), (std::vector<std::string>{"All done"}));
   EXPECT_TRUE(files.Exists("C:\\APP\\a.txt"));
   EXPECT_TRUE(files.Exists("C:\\APP\\old.txt"));
-  EXPECT_EQ(ctx.script->readmeFile, "");
-  EXPECT_TRUE(ctx.script->exitCommands[0].Empty());
-  EXPECT_EQ(run->RebootRequest(), 0);
+  EXPECT_EQ(ctx.script.model->readmeFile, "");
+  EXPECT_TRUE(ctx.script.model->exitCommands[0].Empty());
+  EXPECT_EQ(run->RebootRequest(), RebootMode::kNone);
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/fault_file_system.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
+#include "platform/windows_path.h"
 #include "shell/setup_context.h"
 #include "shell/startup.h"
 
@@ -44,13 +46,13 @@ TEST_F(StartupTest, WithoutArgumentsTheScriptIsNamedAfterTheExecutable) {
   EXPECT_EQ(ctx.startup.executableDirectory, "C:\\SETUP\\");
   EXPECT_EQ(ctx.startup.executablePath, "C:\\SETUP\\SETUP.EXE");
   EXPECT_EQ(ctx.startup.scriptPath, "C:\\SETUP\\SETUP.cfg");
-  EXPECT_EQ(ctx.variables.sourceDir, "C:\\SETUP");
-  EXPECT_EQ(ctx.variables.sourceDir8, "C:\\SETUP");
-  EXPECT_EQ(ctx.variables.sourceDrive, "C");
+  EXPECT_EQ(ctx.script.variables.sourceDir, "C:\\SETUP");
+  EXPECT_EQ(ctx.script.variables.sourceDir8, "C:\\SETUP");
+  EXPECT_EQ(ctx.script.variables.sourceDrive, "C");
   EXPECT_EQ(files.GetCurrentDirectory(), "C:\\SETUP");
-  EXPECT_EQ(ctx.variables.system, "");
-  EXPECT_EQ(ctx.variables.sys2, "");
-  EXPECT_EQ(ctx.variables.sys3, "");
+  EXPECT_EQ(ctx.script.variables.system, "");
+  EXPECT_EQ(ctx.script.variables.sys2, "");
+  EXPECT_EQ(ctx.script.variables.sys3, "");
 }
 
 TEST_F(StartupTest, TheSameProgramUnderAnotherNameReadsItsOwnScript) {
@@ -72,26 +74,26 @@ TEST_F(StartupTest, TheSameProgramUnderAnotherNameReadsItsOwnScript) {
 TEST_F(StartupTest, AtMostThreeOptionsAreTaken) {
   files.AddFile("C:\\SETUP\\SETUP.cfg", "");
   ASSERT_TRUE(Run("-a -b -c -d"));
-  EXPECT_EQ(ctx.variables.system, "a");
-  EXPECT_EQ(ctx.variables.sys2, "b");
-  EXPECT_EQ(ctx.variables.sys3, "c");
+  EXPECT_EQ(ctx.script.variables.system, "a");
+  EXPECT_EQ(ctx.script.variables.sys2, "b");
+  EXPECT_EQ(ctx.script.variables.sys3, "c");
   EXPECT_EQ(ctx.startup.scriptPath, "C:\\SETUP\\SETUP.cfg");
 }
 
 TEST_F(StartupTest, TokensAfterTheThirdOptionAreNotLookedAt) {
   files.AddFile("C:\\SETUP\\SETUP.cfg", "");
   ASSERT_TRUE(Run("\t-x\n-y  -z OTHER.CFG"));
-  EXPECT_EQ(ctx.variables.system, "x");
-  EXPECT_EQ(ctx.variables.sys2, "y");
-  EXPECT_EQ(ctx.variables.sys3, "z");
+  EXPECT_EQ(ctx.script.variables.system, "x");
+  EXPECT_EQ(ctx.script.variables.sys2, "y");
+  EXPECT_EQ(ctx.script.variables.sys3, "z");
   EXPECT_EQ(ctx.startup.scriptPath, "C:\\SETUP\\SETUP.cfg");
 }
 
 TEST_F(StartupTest, ABareScriptNameIsTakenFromTheExecutableDirectory) {
   files.AddFile("C:\\SETUP\\MY.CFG", "");
   ASSERT_TRUE(Run("-a MY.CFG"));
-  EXPECT_EQ(ctx.variables.system, "a");
-  EXPECT_EQ(ctx.variables.sys2, "");
+  EXPECT_EQ(ctx.script.variables.system, "a");
+  EXPECT_EQ(ctx.script.variables.sys2, "");
   EXPECT_EQ(ctx.startup.scriptPath, "C:\\SETUP\\MY.CFG");
 }
 
@@ -101,8 +103,8 @@ TEST_F(StartupTest, AFullScriptPathIsUsedUnchanged) {
   files.AddFile("D:\\PKG\\SETUP.CFG", "");
   ASSERT_TRUE(Run("D:\\PKG\\SETUP.CFG"));
   EXPECT_EQ(ctx.startup.scriptPath, "D:\\PKG\\SETUP.CFG");
-  EXPECT_EQ(ctx.variables.sourceDir, "D:\\PKG");
-  EXPECT_EQ(ctx.variables.sourceDrive, "D");
+  EXPECT_EQ(ctx.script.variables.sourceDir, "D:\\PKG");
+  EXPECT_EQ(ctx.script.variables.sourceDrive, "D");
   // The executable directory stays the current directory.
   EXPECT_EQ(files.GetCurrentDirectory(), "C:\\SETUP");
 }
@@ -111,8 +113,8 @@ TEST_F(StartupTest, AScriptPathWithoutBackslashGivesAnEmptySourceDirectory) {
   files.AddFile("C:\\SETUP\\MY.CFG", "");
   ASSERT_TRUE(Run("C:MY.CFG"));
   EXPECT_EQ(ctx.startup.scriptPath, "C:MY.CFG");
-  EXPECT_EQ(ctx.variables.sourceDir, "");
-  EXPECT_EQ(ctx.variables.sourceDrive, "C");
+  EXPECT_EQ(ctx.script.variables.sourceDir, "");
+  EXPECT_EQ(ctx.script.variables.sourceDrive, "C");
   EXPECT_EQ(CutAtLastBackslash("SETUP.CFG"), "");
   EXPECT_EQ(CutAtLastBackslash("A:\\SETUP.CFG"), "A:");
 }
@@ -122,18 +124,18 @@ TEST_F(StartupTest, TheShortSourceDirectoryComesFromTheShortScriptPath) {
   files.AddFile("C:\\Program Files\\Long Setup\\Long Script.cfg", "");
   ASSERT_TRUE(Run("-q", "C:\\Program Files\\Long Setup\\Long Script.exe"));
   EXPECT_EQ(ctx.startup.scriptPath, "C:\\Program Files\\Long Setup\\Long Script.cfg");
-  EXPECT_EQ(ctx.variables.sourceDir, "C:\\Program Files\\Long Setup");
+  EXPECT_EQ(ctx.script.variables.sourceDir, "C:\\Program Files\\Long Setup");
   std::string shortPath;
   ASSERT_TRUE(files.GetShortPathName("C:\\Program Files\\Long Setup\\Long Script.cfg", &shortPath));
   EXPECT_EQ(ctx.startup.shortScriptPath, shortPath);
-  EXPECT_EQ(ctx.variables.sourceDir8, CutAtLastBackslash(shortPath));
-  EXPECT_NE(ctx.variables.sourceDir8, ctx.variables.sourceDir);
+  EXPECT_EQ(ctx.script.variables.sourceDir8, CutAtLastBackslash(shortPath));
+  EXPECT_NE(ctx.script.variables.sourceDir8, ctx.script.variables.sourceDir);
 }
 
 TEST_F(StartupTest, OverlongOptionsAreCutToTheirCapacity) {
   files.AddFile("C:\\SETUP\\SETUP.cfg", "");
   ASSERT_TRUE(Run("-" + std::string(600, 'o')));
-  EXPECT_EQ(ctx.variables.system, std::string(503, 'o'));
+  EXPECT_EQ(ctx.script.variables.system, std::string(503, 'o'));
 }
 
 // ---- the embedded archive ----------------------------------------------------
@@ -168,7 +170,7 @@ TEST_F(StartupTest, AScriptInThePayloadIsReadFromThePayload) {
   EXPECT_TRUE(ui.boxes.empty());
   // No file on the disk has a short name: the long form stands in for it.
   EXPECT_EQ(ctx.startup.shortScriptPath, "C:\\SETUP\\SETUP.cfg");
-  EXPECT_EQ(ctx.variables.sourceDir8, "C:\\SETUP");
+  EXPECT_EQ(ctx.script.variables.sourceDir8, "C:\\SETUP");
 }
 
 // ---- the road decision -------------------------------------------------------
@@ -247,7 +249,7 @@ TEST_F(StartupTest, TheNormalRunShowsTheMaximizedWindowAndPostsThePhase) {
   ASSERT_TRUE(Run(""));
   EXPECT_EQ(ctx.startup.screenWidth, 1024);
   EXPECT_EQ(ctx.startup.screenHeight, 768);
-  ASSERT_NE(ctx.script, nullptr);
+  ASSERT_NE(ctx.script.model, nullptr);
   EXPECT_TRUE(ui.mainWindowCreated);
   EXPECT_TRUE(ui.mainWindowShown);
   EXPECT_EQ(ui.mainWindowTitle, "Quorril");
@@ -255,9 +257,9 @@ TEST_F(StartupTest, TheNormalRunShowsTheMaximizedWindowAndPostsThePhase) {
   EXPECT_TRUE(ctx.startup.ownerWindowSet);
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_TRUE(process.started.empty());
-  EXPECT_EQ(ctx.variables.winDir, "C:\\WINDOWS");
-  EXPECT_EQ(ctx.variables.winHelpDir, "C:\\WINDOWS\\help");
-  EXPECT_EQ(ctx.variables.winSysDir, "C:\\WINDOWS\\SYSTEM");
+  EXPECT_EQ(ctx.script.variables.winDir, "C:\\WINDOWS");
+  EXPECT_EQ(ctx.script.variables.winHelpDir, "C:\\WINDOWS\\help");
+  EXPECT_EQ(ctx.script.variables.winSysDir, "C:\\WINDOWS\\SYSTEM");
 }
 
 TEST_F(StartupTest, ARootWindowsDirectoryLosesItsBackslash) {
@@ -265,9 +267,9 @@ TEST_F(StartupTest, ARootWindowsDirectoryLosesItsBackslash) {
   machine.systemDirectory = "C:\\SYSTEM\\";
   files.AddFile("C:\\SETUP\\SETUP.cfg", "");
   ASSERT_TRUE(Run(""));
-  EXPECT_EQ(ctx.variables.winDir, "C:");
-  EXPECT_EQ(ctx.variables.winHelpDir, "C:\\help");
-  EXPECT_EQ(ctx.variables.winSysDir, "C:\\SYSTEM");
+  EXPECT_EQ(ctx.script.variables.winDir, "C:");
+  EXPECT_EQ(ctx.script.variables.winHelpDir, "C:\\help");
+  EXPECT_EQ(ctx.script.variables.winSysDir, "C:\\SYSTEM");
 }
 
 TEST_F(StartupTest, TheStartCommandRunsAndIsWaitedFor) {
@@ -298,7 +300,7 @@ TEST_F(StartupTest, AMissingScriptIsReportedBeforeAnyWindow) {
   EXPECT_FALSE(Run(""));
   ExpectStartupWarning(ui, "File not found on the installation disk: C:\\SETUP\\SETUP.cfg. ");
   EXPECT_FALSE(ui.mainWindowCreated);
-  EXPECT_EQ(ctx.script, nullptr);
+  EXPECT_EQ(ctx.script.model, nullptr);
 }
 
 TEST_F(StartupTest, AnExecutablePathWithoutBackslashIsAnInvalidDirectory) {
@@ -346,98 +348,11 @@ TEST_F(StartupTest, AScriptCanRewordTheStartupTexts) {
 
 // ---- the relaunch --------------------------------------------------------------
 
-// The memory file system with one call failing: every call of the port and
-// of the handles it gives out is counted, and call number `failAt` (from 1)
-// fails, once or from then on.
-class FaultyFiles : public FileSystem {
- public:
-  explicit FaultyFiles(MemoryFileSystem* inner) : inner_(inner) {}
-  int failAt = 0;
-  bool persistent = false;
-  int calls = 0;
-
-  std::unique_ptr<FileHandle> Open(const std::string& path, OpenMode mode) override {
-    if (Fault()) return nullptr;
-    std::unique_ptr<FileHandle> handle = inner_->Open(path, mode);
-    if (!handle) return nullptr;
-    return std::make_unique<Handle>(this, std::move(handle));
-  }
-  bool Find(const std::string& pattern, std::vector<FindEntry>* entries) override {
-    return !Fault() && inner_->Find(pattern, entries);
-  }
-  uint32_t GetAttributes(const std::string& path) override {
-    return Fault() ? kInvalidAttributes : inner_->GetAttributes(path);
-  }
-  bool SetAttributes(const std::string& path, uint32_t attributes) override {
-    return !Fault() && inner_->SetAttributes(path, attributes);
-  }
-  bool GetModified(const std::string& path, DosDateTime* when) override {
-    return !Fault() && inner_->GetModified(path, when);
-  }
-  bool SetModified(const std::string& path, DosDateTime when) override {
-    return !Fault() && inner_->SetModified(path, when);
-  }
-  bool CreateDirectory(const std::string& path) override { return !Fault() && inner_->CreateDirectory(path); }
-  bool RemoveDirectory(const std::string& path) override { return !Fault() && inner_->RemoveDirectory(path); }
-  bool DeleteFile(const std::string& path) override { return !Fault() && inner_->DeleteFile(path); }
-  bool MoveFile(const std::string& from, const std::string& to) override {
-    return !Fault() && inner_->MoveFile(from, to);
-  }
-  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
-    return !Fault() && inner_->CopyFile(from, to, failIfExists);
-  }
-  std::string GetCurrentDirectory() override { return inner_->GetCurrentDirectory(); }
-  bool SetCurrentDirectory(const std::string& path) override {
-    return !Fault() && inner_->SetCurrentDirectory(path);
-  }
-  DriveType GetDriveType(const std::string& root) override {
-    return Fault() ? DriveType::kNoRootDir : inner_->GetDriveType(root);
-  }
-  bool GetVolumeLabel(const std::string& root, std::string* label) override {
-    return !Fault() && inner_->GetVolumeLabel(root, label);
-  }
-  bool GetDiskFreeSpace(const std::string& root, DiskSpace* space) override {
-    return !Fault() && inner_->GetDiskFreeSpace(root, space);
-  }
-  bool GetShortPathName(const std::string& path, std::string* shortPath) override {
-    return !Fault() && inner_->GetShortPathName(path, shortPath);
-  }
-  bool GetTempDirectory(std::string* path) override { return !Fault() && inner_->GetTempDirectory(path); }
-  uint32_t LastError() const override { return inner_->LastError(); }
-
- private:
-  class Handle : public FileHandle {
-   public:
-    Handle(FaultyFiles* owner, std::unique_ptr<FileHandle> inner) : owner_(owner), inner_(std::move(inner)) {}
-    int32_t Read(void* buffer, uint32_t count) override {
-      return owner_->Fault() ? -1 : inner_->Read(buffer, count);
-    }
-    int32_t Write(const void* buffer, uint32_t count) override {
-      return owner_->Fault() ? -1 : inner_->Write(buffer, count);
-    }
-    int64_t Seek(int64_t offset, int origin) override { return owner_->Fault() ? -1 : inner_->Seek(offset, origin); }
-    int64_t Size() override { return owner_->Fault() ? -1 : inner_->Size(); }
-    bool SetModifiedAndAttributes(DosDateTime when, uint32_t attributes) override {
-      return !owner_->Fault() && inner_->SetModifiedAndAttributes(when, attributes);
-    }
-
-   private:
-    FaultyFiles* owner_;
-    std::unique_ptr<FileHandle> inner_;
-  };
-
-  bool Fault() {
-    ++calls;
-    return failAt > 0 && (calls == failAt || (persistent && calls > failAt));
-  }
-  MemoryFileSystem* inner_;
-};
-
 // A package on three disks started from A:, its executable carrying a
 // payload of `exeSize` bytes in all.
 class RelaunchTest : public ::testing::Test {
  protected:
-  RelaunchTest() : faulty(&files) {
+  RelaunchTest() {
     files.AddDirectory("C:\\WINDOWS\\SYSTEM");
     files.AddDirectory("C:\\WINDOWS\\TEMP");
     files.AddDrive('A', DriveType::kRemovable, "DISK1");
@@ -457,7 +372,7 @@ class RelaunchTest : public ::testing::Test {
   }
 
   MemoryFileSystem files;
-  FaultyFiles faulty;
+  FaultFileSystem faulty{files};
   MemoryMachine machine;
   MemoryProcess process;
   ScriptedUserInterface ui;
@@ -501,7 +416,7 @@ TEST_F(RelaunchTest, TheCopyStartsWithTheScriptAndTheOptionsAndThisProcessEnds) 
   // Nothing was shown and no script model was made.
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_FALSE(ui.mainWindowCreated);
-  EXPECT_EQ(ctx().script, nullptr);
+  EXPECT_EQ(ctx().script.model, nullptr);
   // The payload is attached again.
   EXPECT_TRUE(ctx().archive.HasArchive());
 }
@@ -547,8 +462,8 @@ TEST_F(RelaunchTest, TheTemporaryCopyRunsTheInstallationAndRemovesItselfAtExit) 
   machine.executablePath = "C:\\WINDOWS\\TEMP\\~0000.exe";
   ASSERT_TRUE(Startup(ctx(), arguments, "C:\\WINDOWS\\TEMP\\~0000.exe"));
   EXPECT_EQ(ctx().startup.scriptPath, "A:\\SETUP.cfg");
-  EXPECT_EQ(ctx().variables.sourceDir, "A:");
-  EXPECT_EQ(ctx().variables.system, "opt");
+  EXPECT_EQ(ctx().script.variables.sourceDir, "A:");
+  EXPECT_EQ(ctx().script.variables.system, "opt");
   EXPECT_TRUE(ui.mainWindowShown);
   EXPECT_EQ(process.started.size(), 1u);
 
@@ -651,12 +566,11 @@ TEST_F(RelaunchTest, AFailureAtEachCallEndsCleanly) {
           files.DeleteFile(std::string(directory) + name);
       process.started.clear();
       ui = ScriptedUserInterface();
-      faulty.calls = 0;
-      faulty.failAt = failAt;
-      faulty.persistent = persistent;
+      faulty.FailCall(failAt, persistent ? FaultFileSystem::Persistence::kFromThenOn
+                                         : FaultFileSystem::Persistence::kOnce);
       bool loop = Start("", &faulty);
-      int calls = faulty.calls;
-      faulty.failAt = 0;
+      int64_t calls = faulty.Calls();
+      faulty.StopFailing();
       if (!process.started.empty()) {
         // Whatever was started is a complete copy (in the root when the
         // temporary directory could not be asked for).
@@ -686,7 +600,7 @@ TEST_F(StartupTest, TheTemporaryCopyStartsItsCleanUpAtExit) {
   files.AddFile("C:\\WINDOWS\\TEMP\\~0000.pif", "publisher's settings");
   ASSERT_TRUE(Run("C:\\SETUP\\SETUP.cfg", "C:\\WINDOWS\\TEMP\\~0000.exe"));
   ExitCleanup(ctx);
-  EXPECT_EQ(ctx.script, nullptr);
+  EXPECT_EQ(ctx.script.model, nullptr);
   EXPECT_FALSE(ctx.archive.HasArchive());
   ASSERT_EQ(process.started.size(), 1u);
   EXPECT_EQ(process.started[0].commandLine, "C:\\WINDOWS\\TEMP\\~0000.pif /C C:\\WINDOWS\\TEMP\\~0000.bat");

@@ -11,14 +11,11 @@
 #include <vector>
 
 #include "package/virtual_file.h"
+#include "platform/little_endian.h"
 #include "platform/memory/memory_file_system.h"
 
 namespace quorril {
 namespace {
-
-void Put32(std::string& s, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) s[at + i] = char(v >> (8 * i));
-}
 
 struct Entry {
   std::string name;
@@ -38,19 +35,19 @@ std::string BuildPackage(const std::vector<Entry>& entries, std::vector<uint32_t
   for (const Entry& e : entries) {
     at.push_back(uint32_t(out.size()));
     std::string header(kArchiveHeaderSize, '\0');
-    Put32(header, 4, e.attributes);
-    Put32(header, 8, e.time);
-    Put32(header, 12, e.date);
-    Put32(header, 16, uint32_t(e.data.size()));
+    WriteLe32(header, 4, e.attributes);
+    WriteLe32(header, 8, e.time);
+    WriteLe32(header, 12, e.date);
+    WriteLe32(header, 16, uint32_t(e.data.size()));
     std::memcpy(&header[20], e.name.data(), e.name.size());
     out += header;
     out += e.data;
   }
-  for (size_t i = 0; i + 1 < at.size(); ++i) Put32(out, at[i], at[i + 1]);
+  for (size_t i = 0; i + 1 < at.size(); ++i) WriteLe32(out, at[i], at[i + 1]);
   std::string trailer(kArchiveTrailerSize, '\0');
   std::memcpy(&trailer[0], kArchiveMagic, 8);
-  Put32(trailer, 8, at.empty() ? 0 : at.front());
-  Put32(trailer, 12, at.empty() ? 0 : at.back());
+  WriteLe32(trailer, 8, at.empty() ? 0 : at.front());
+  WriteLe32(trailer, 12, at.empty() ? 0 : at.back());
   out += trailer;
   if (offsets) *offsets = at;
   return out;
@@ -339,13 +336,13 @@ TEST_F(VirtualFileTest, DamagedChainsEndTheWalkAsNotFound) {
     std::function<void(std::string&)> apply;
   };
   std::vector<Damage> damages = {
-      {"next points to itself", [&](std::string& s) { Put32(s, at[1], at[1]); }},
-      {"next points back", [&](std::string& s) { Put32(s, at[1], at[0]); }},
-      {"next points outside the file", [&](std::string& s) { Put32(s, at[1], 0xFFFFFF00u); }},
-      {"next points into the trailer", [&](std::string& s) { Put32(s, at[1], uint32_t(trailer + 4)); }},
-      {"first entry outside the file", [&](std::string& s) { Put32(s, trailer + 8, uint32_t(s.size())); }},
-      {"first entry at the end", [&](std::string& s) { Put32(s, trailer + 8, uint32_t(s.size() - 10)); }},
-      {"first entry zero", [&](std::string& s) { Put32(s, trailer + 8, 0); }},
+      {"next points to itself", [&](std::string& s) { WriteLe32(s, at[1], at[1]); }},
+      {"next points back", [&](std::string& s) { WriteLe32(s, at[1], at[0]); }},
+      {"next points outside the file", [&](std::string& s) { WriteLe32(s, at[1], 0xFFFFFF00u); }},
+      {"next points into the trailer", [&](std::string& s) { WriteLe32(s, at[1], uint32_t(trailer + 4)); }},
+      {"first entry outside the file", [&](std::string& s) { WriteLe32(s, trailer + 8, uint32_t(s.size())); }},
+      {"first entry at the end", [&](std::string& s) { WriteLe32(s, trailer + 8, uint32_t(s.size() - 10)); }},
+      {"first entry zero", [&](std::string& s) { WriteLe32(s, trailer + 8, 0); }},
       {"header cut short", [&](std::string& s) { s.erase(at[2] + 100, s.size() - kArchiveTrailerSize - at[2] - 100); }},
   };
   for (const Damage& d : damages) {
@@ -367,7 +364,7 @@ TEST_F(VirtualFileTest, EntriesBeforeADamagedLinkAreStillFound) {
   files.AddFile("C:\\SETUP\\C.TXT", "disk");
   std::vector<uint32_t> at;
   std::string package = BuildPackage({{"A.TXT", "aaaa"}, {"B.TXT", "bbbb"}, {"C.TXT", "archive"}}, &at);
-  Put32(package, at[1], 0xFFFFFF00u);
+  WriteLe32(package, at[1], 0xFFFFFF00u);
   Attach(package);
   auto c = vfs.Open("C:\\SETUP\\C.TXT");
   ASSERT_TRUE(c);
@@ -386,10 +383,10 @@ TEST_F(VirtualFileTest, AChainLongerThanTheFileCouldHoldIsCutOff) {
   package.append("[Zemko]\0", 8);
   const uint32_t first = uint32_t(package.size());
   package.append(4000, '\0');
-  for (uint32_t off = first; off + 4 <= first + 4000; ++off) Put32(package, off, off + 1);
+  for (uint32_t off = first; off + 4 <= first + 4000; ++off) WriteLe32(package, off, off + 1);
   std::string trailer(kArchiveTrailerSize, '\0');
   std::memcpy(&trailer[0], kArchiveMagic, 8);
-  Put32(trailer, 8, first);
+  WriteLe32(trailer, 8, first);
   package += trailer;
   Attach(package);
   int visited = 0;
@@ -404,7 +401,7 @@ TEST_F(VirtualFileTest, AChainLongerThanTheFileCouldHoldIsCutOff) {
 TEST_F(VirtualFileTest, ASizeThatRunsPastTheEndIsCutToTheBytesThere) {
   std::vector<uint32_t> at;
   std::string package = BuildPackage({{"A.BIN", "0123456789"}}, &at);
-  Put32(package, at[0] + 16, 0xFFFFFFF0u);
+  WriteLe32(package, at[0] + 16, 0xFFFFFFF0u);
   Attach(package);
   auto f = vfs.Open("A.BIN");
   ASSERT_TRUE(f);

@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "host_files.h"
 #include "package/virtual_file.h"
+#include "platform/little_endian.h"
 #include "platform/text.h"
 
 namespace quorril::pack {
@@ -38,10 +39,6 @@ const char kHelp[] =
     "permissions.\n"
     "Exit codes: 0 done, 1 a name or ENGINE cannot be used, 2 a file cannot be\n"
     "read or written, 64 wrong usage.\n";
-
-void Put32(std::string& s, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) s[at + size_t(i)] = char(v >> (8 * i));
-}
 
 int Run(const std::vector<std::string>& args) {
   for (const std::string& a : args)
@@ -102,22 +99,22 @@ int Run(const std::vector<std::string>& args) {
       return kExitBadInput;
     }
     uint32_t offset = uint32_t(package.size());
-    if (last != 0) Put32(package, last, offset);  // the previous entry's next offset
+    if (last != 0) WriteLe32(package, last, offset);  // the previous entry's next offset
     if (first == 0) first = offset;
     last = offset;
     std::string header(kArchiveHeaderSize, '\0');
-    Put32(header, 4, kAttrArchive);
-    Put32(header, 8, when.time);
-    Put32(header, 12, when.date);
-    Put32(header, 16, uint32_t(data.size()));
+    WriteLe32(header, 4, kAttrArchive);
+    WriteLe32(header, 8, when.time);
+    WriteLe32(header, 12, when.date);
+    WriteLe32(header, 16, uint32_t(data.size()));
     std::memcpy(&header[20], names[i - 2].data(), names[i - 2].size());
     package += header;
     package += data;
   }
   std::string trailer(kArchiveTrailerSize, '\0');
   std::memcpy(&trailer[0], kArchiveMagic, sizeof kArchiveMagic);
-  Put32(trailer, 8, first);
-  Put32(trailer, 12, last);
+  WriteLe32(trailer, 8, first);
+  WriteLe32(trailer, 12, last);
   package += trailer;
 
   OutputSet output("append");

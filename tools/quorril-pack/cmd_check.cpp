@@ -13,8 +13,8 @@
 #include <system_error>
 #include <vector>
 
+#include "check_machine.h"
 #include "commands.h"
-#include "script/check.h"
 
 namespace quorril::pack {
 namespace {

@@ -8,6 +8,7 @@
 #include "host_files.h"
 #include "package/container.h"
 #include "package_reader.h"
+#include "platform/memory/memory_file_system.h"
 #include "platform/text.h"
 
 namespace quorril::pack {
@@ -47,13 +48,39 @@ bool IsPlainName(const std::string& name) {
   return IsSafeMemberPath(name) && name.find_first_of("\\/") == std::string::npos;
 }
 
+// What the engine would install, gathered in memory below C:\OUT\ before
+// anything is written to the host.
+constexpr const char* kOutputDirectory = "C:\\OUT\\";
+
+// Expands the container `name` into the staging area as the engine would
+// install it under the overwrite mode YES: members with their directories,
+// each dated, a later member replacing an earlier one of the same path.
+bool ExpandInto(PackageReader& reader, const std::string& name, MemoryFileSystem& staged) {
+  std::string data;
+  return reader.Expand(name, [&](const MemberHeader& m, const char* bytes, size_t size) {
+    if (bytes) {
+      data.append(bytes, size);
+      return true;
+    }
+    const std::string target = kOutputDirectory + m.path;
+    size_t cut = target.rfind('\\');
+    if (cut + 1 > std::string(kOutputDirectory).size()) staged.AddDirectory(target.substr(0, cut));
+    bool added = staged.AddFile(target, data, kAttrNormal, {m.dosDate, m.dosTime});
+    data.clear();
+    if (!added)
+      std::fprintf(stderr, "quorril-pack extract: '%s' cannot be written below a directory of that name\n",
+                   m.path.c_str());
+    return added;
+  });
+}
+
 // Writes everything below C:\OUT\ into DIR.
-int Export(PackageReader& reader, const std::string& directory) {
+int Export(MemoryFileSystem& staged, const std::string& directory) {
   OutputSet output("extract");
   if (!output.MakeDirectories(directory)) return kExitIo;
-  const std::string root = PackageReader::kOutputDirectory;
+  const std::string root = kOutputDirectory;
   size_t written = 0;
-  for (const std::string& path : reader.files().List()) {
+  for (const std::string& path : staged.List()) {
     if (!StartsWithNoCase(path, root) || path.size() == root.size()) continue;
     std::string relative = path.substr(root.size());
     bool isDirectory = relative.back() == '\\';
@@ -66,8 +93,8 @@ int Export(PackageReader& reader, const std::string& directory) {
     }
     std::string data;
     DosDateTime when;
-    reader.files().ReadWholeFile(path, &data);
-    reader.files().GetModified(path, &when);
+    staged.ReadWholeFile(path, &data);
+    staged.GetModified(path, &when);
     if (!output.Add(host, data, &when)) return kExitIo;
     ++written;
   }
@@ -94,15 +121,14 @@ int Run(const std::vector<std::string>& args) {
 
   PackageReader reader("extract", operands[0]);
   if (!reader.Load()) return kExitIo;
-  MemoryFileSystem& files = reader.files();
-  const std::string out = PackageReader::kOutputDirectory;
+  MemoryFileSystem staged;
+  staged.AddDirectory(kOutputDirectory);
+  const std::string out = kOutputDirectory;
 
   switch (reader.kind()) {
     case PackageReader::Kind::kOther: {
       VolumeHeader header;
-      std::string data;
-      files.ReadWholeFile(PackageReader::kSourceDirectory + reader.name(), &data);
-      if (PackageReader::ReadVolumeHeader(data, &header) && header.IsContinuation())
+      if (PackageReader::ReadVolumeHeader(reader.Data(), &header) && header.IsContinuation())
         std::fprintf(stderr, "quorril-pack extract: '%s' is a continuation volume; give the first volume\n",
                      operands[0].c_str());
       else
@@ -113,8 +139,8 @@ int Run(const std::vector<std::string>& args) {
       return kExitBadInput;
     }
     case PackageReader::Kind::kContainer:
-      if (reader.Expand(reader.name()) != kUnshrinkDone) return kExitBadInput;
-      return Export(reader, directory);
+      if (!ExpandInto(reader, reader.name(), staged)) return kExitBadInput;
+      return Export(staged, directory);
     case PackageReader::Kind::kPackage:
       break;
   }
@@ -141,18 +167,18 @@ int Run(const std::vector<std::string>& args) {
       continue;
     }
     if (container) {
-      if (reader.Expand(e.name) != kUnshrinkDone) return kExitBadInput;
+      if (!ExpandInto(reader, e.name, staged)) return kExitBadInput;
       continue;
     }
-    if (!files.AddFile(out + e.name, data, kAttrArchive, {e.dosDate, e.dosTime})) {
+    if (!staged.AddFile(out + e.name, data, kAttrArchive, {e.dosDate, e.dosTime})) {
       std::fprintf(stderr, "quorril-pack extract: '%s' cannot be written below a directory of that name\n",
                    e.name.c_str());
       return kExitBadInput;
     }
   }
   for (const std::string& name : splitContainers)
-    if (reader.Expand(name) != kUnshrinkDone) return kExitBadInput;
-  return Export(reader, directory);
+    if (!ExpandInto(reader, name, staged)) return kExitBadInput;
+  return Export(staged, directory);
 }
 
 CommandRegistration registration({"extract", kSynopsis, kHelp, &Run});

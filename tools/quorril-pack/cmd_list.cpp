@@ -31,28 +31,20 @@ const char kHelp[] =
     "damaged (the listing goes as far as it can), 2 a file cannot be read,\n"
     "64 wrong usage.\n";
 
-// Lists the members of the container `name`; false when it is damaged.
+// Lists the members of the container `name`, each with the size it
+// expands to; false when it is damaged (the listing goes as far as it can).
 bool ListContainer(PackageReader& reader, const std::string& name, const char* indent) {
-  std::vector<MemberHeader> members;
-  bool intact = reader.WalkContainer(name, &members);
-  // The expanded sizes come from the engine expanding it.
-  bool expanded = intact && reader.Expand(name) == kUnshrinkDone;
-  for (const MemberHeader& m : members) {
-    std::string size = "?";
-    if (expanded) {
-      std::string data;
-      std::string target = std::string(PackageReader::kOutputDirectory) + m.path;
-      for (char& c : target)
-        if (c == '/') c = '\\';
-      if (reader.files().ReadWholeFile(target, &data)) size = std::to_string(data.size());
+  uint64_t expanded = 0;
+  return reader.Expand(name, [&](const MemberHeader& m, const char* data, size_t size) {
+    if (data) {
+      expanded += size;
+      return true;
     }
-    std::printf("%s%10s [%u]  %s  %s  %s\n", indent, size.c_str(), m.compressedSize,
+    std::printf("%s%10llu [%u]  %s  %s  %s\n", indent, static_cast<unsigned long long>(expanded), m.compressedSize,
                 DosDateTimeText({m.dosDate, m.dosTime}).c_str(), AttributesText(m.attributes).c_str(), m.path.c_str());
-  }
-  if (intact && !expanded)
-    std::fprintf(stderr, "quorril-pack list: '%s' cannot be expanded: the engine would stop the installation\n",
-                 name.c_str());
-  return expanded;
+    expanded = 0;
+    return true;
+  });
 }
 
 int Run(const std::vector<std::string>& args) {

@@ -3,15 +3,16 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "host_files.h"
+#include "package/explode.h"
 
 namespace quorril::pack {
 
 PackageReader::PackageReader(const char* command, const std::string& hostPath)
-    : command_(command), hostPath_(hostPath), ctx_(Ports{&files_, &machine_, &process_, &ui_}) {
+    : command_(command), hostPath_(hostPath), archive_(&files_) {
   files_.AddDirectory(kSourceDirectory);
-  files_.AddDirectory(kOutputDirectory);
 }
 
 bool PackageReader::Load() {
@@ -25,7 +26,7 @@ bool PackageReader::Load() {
   if (data_.size() >= kArchiveTrailerSize &&
       std::memcmp(data_.data() + data_.size() - kArchiveTrailerSize, kArchiveMagic, sizeof kArchiveMagic) == 0) {
     kind_ = Kind::kPackage;
-    ctx_.archive.AttachArchive(kSourceDirectory + name_);
+    archive_.AttachArchive(kSourceDirectory + name_);
   } else if (ReadVolumeHeader(data_, &header) && header.IsFirstVolume()) {
     kind_ = Kind::kContainer;
   } else {
@@ -43,7 +44,7 @@ bool PackageReader::ReadVolumeHeader(const std::string& data, VolumeHeader* head
 
 bool PackageReader::Entries(std::vector<ArchiveEntry>* entries) {
   entries->clear();
-  bool intact = ctx_.archive.WalkArchive([&](const ArchiveEntry& e) {
+  bool intact = archive_.WalkArchive([&](const ArchiveEntry& e) {
     entries->push_back(e);
     return true;
   });
@@ -71,99 +72,88 @@ bool PackageReader::LoadBeside(const std::string& name) {
   return files_.AddFile(kSourceDirectory + name, data);
 }
 
-int PackageReader::AskNextDisk(bool advance, bool) {
-  const std::string& name = ctx_.continuationName;
-  if (advance && (ctx_.archive.Open(kSourceDirectory + name) || LoadBeside(name))) return 0;
-  std::fprintf(stderr, "quorril-pack %s: the continuation volume '%s' is neither in '%s' nor beside it\n", command_,
-               name.c_str(), hostPath_.c_str());
-  return 1;
+std::unique_ptr<VirtualFile> PackageReader::OpenVolume(const std::string& path, const std::string& name) {
+  std::unique_ptr<VirtualFile> volume = archive_.Open(path);
+  if (!volume && LoadBeside(name)) volume = archive_.Open(path);
+  if (!volume)
+    std::fprintf(stderr, "quorril-pack %s: the continuation volume '%s' is neither in '%s' nor beside it\n", command_,
+                 name.c_str(), hostPath_.c_str());
+  return volume;
 }
 
-void PackageReader::PrintEngineMessages() {
-  // The engine names files on the in-memory machine; name the host's instead.
-  const std::string machine = kSourceDirectory;
-  const std::string host = HostDirectory(hostPath_) + "/";
-  for (; messagesShown_ < ui_.boxes.size(); ++messagesShown_) {
-    std::string text = ui_.boxes[messagesShown_].text;
-    for (size_t at = 0; (at = text.find(machine, at)) != std::string::npos; at += host.size())
-      text.replace(at, machine.size(), host);
-    std::fprintf(stderr, "quorril-pack %s: '%s': %s\n", command_, hostPath_.c_str(), text.c_str());
+bool PackageReader::Fail(const std::string& volume, const std::string& why) const {
+  std::string shown = volume.compare(0, std::strlen(kSourceDirectory), kSourceDirectory) == 0
+                          ? volume.substr(std::strlen(kSourceDirectory))
+                          : volume;
+  std::fprintf(stderr, "quorril-pack %s: '%s': %s\n", command_, shown.c_str(), why.c_str());
+  return false;
+}
+
+namespace {
+
+// The decompressor's callbacks between the reader and a member sink.
+struct Expansion {
+  ContainerReader& reader;
+  const MemberHeader& member;
+  const PackageReader::MemberSink& sink;
+  bool readFailed = false;
+  bool sinkStopped = false;
+
+  static unsigned Read(char* buffer, unsigned* size, void* user) {
+    auto* self = static_cast<Expansion*>(user);
+    if (self->readFailed || self->sinkStopped) return 0;
+    int32_t got = self->reader.Read(buffer, *size);
+    if (got < 0) {
+      self->readFailed = true;
+      return 0;
+    }
+    return unsigned(got);
   }
-}
+  static void Write(char* buffer, unsigned* size, void* user) {
+    auto* self = static_cast<Expansion*>(user);
+    if (self->sinkStopped) return;
+    if (!self->sink(self->member, buffer, *size)) self->sinkStopped = true;
+  }
+};
 
-int PackageReader::Expand(const std::string& name) {
-  int result = UnshrinkContainer(ctx_, *this, kOutputDirectory + name, kSourceDirectory + name,
-                                 OverwritePolicy::kYes, kAttrNormal);
-  PrintEngineMessages();
-  return result;
-}
+}  // namespace
 
-bool PackageReader::WalkContainer(const std::string& name, std::vector<MemberHeader>* members) {
-  members->clear();
-  VirtualFileSystem& vfs = ctx_.archive;
-  std::string volumeName = name;
-  std::unique_ptr<VirtualFile> volume = vfs.Open(kSourceDirectory + name);
-  auto fail = [&](const std::string& why) {
-    std::fprintf(stderr, "quorril-pack %s: '%s': %s\n", command_, volumeName.c_str(), why.c_str());
-    return false;
-  };
-  auto readFull = [&](uint8_t* buffer, int32_t count) {
-    int32_t total = 0;
-    while (volume && total < count) {
-      int32_t got = vfs.Read(*volume, buffer + total, count - total);
-      if (got <= 0) break;
-      total += got;
-    }
-    return total;
-  };
-  if (!volume) return fail("cannot be opened");
-  uint8_t raw[kMemberHeaderSize];
-  VolumeHeader header;
-  if (readFull(raw, kVolumeHeaderSize) != int32_t(kVolumeHeaderSize)) return fail("not a container");
-  ParseVolumeHeader(raw, &header);
-  if (!header.IsFirstVolume()) return fail("not the first volume of a container");
-
-  auto nextVolume = [&]() {
-    if (!header.nameTerminated || !IsValidVolumeName(header.nextVolume))
-      return fail("the name of the next volume is not a file name");
-    ctx_.continuationName = header.nextVolume;
-    if (AskNextDisk(true, false) != 0) return false;
-    volume = vfs.Open(kSourceDirectory + header.nextVolume);
-    volumeName = header.nextVolume;
-    if (!volume) return fail("cannot be opened");
-    VolumeHeader next;
-    if (readFull(raw, kVolumeHeaderSize) != int32_t(kVolumeHeaderSize)) return fail("not a container volume");
-    ParseVolumeHeader(raw, &next);
-    if (!next.IsContinuation()) return fail("not a continuation volume");
-    header = next;
-    return true;
-  };
-
-  for (int32_t expected = header.memberCount; expected != 0; --expected) {
-    if (readFull(raw, kMemberHeaderSize) != int32_t(kMemberHeaderSize)) {
-      if (header.nextVolume.empty())
-        return fail("ends where a member header is expected (" + std::to_string(expected) + " more by its count)");
-      if (!nextVolume()) return false;
-      if (readFull(raw, kMemberHeaderSize) != int32_t(kMemberHeaderSize))
-        return fail("no member header at the start of the volume");
-    }
+bool PackageReader::Expand(const std::string& name, const MemberSink& sink) {
+  ContainerReader reader(archive_, this);
+  const std::string path = kSourceDirectory + name;
+  ContainerStatus status = reader.Open(path);
+  if (status != ContainerStatus::kOk) return Fail(path, ContainerStatusText(status));
+  std::unique_ptr<uint8_t[]> work(new (std::nothrow) uint8_t[kExplodeWorkAreaSize]());
+  if (!work) return Fail(path, "not enough memory to expand it");
+  for (;;) {
     MemberHeader member;
-    ParseMemberHeader(raw, &member);
-    members->push_back(member);
-    // Pass over the data, across volumes.
-    uint32_t remaining = member.compressedSize;
-    for (;;) {
-      int64_t left = int64_t(volume->Size()) - vfs.Tell(*volume);
-      if (left >= int64_t(remaining)) {
-        vfs.Seek(*volume, int32_t(remaining), 1);
-        break;
+    status = reader.NextMember(&member);
+    if (status == ContainerStatus::kEnd) return true;
+    if (status == ContainerStatus::kNoVolume) return false;  // said by OpenVolume
+    if (status != ContainerStatus::kOk) return Fail(reader.VolumePath(), ContainerStatusText(status));
+    if (member.compressedSize != 0) {
+      Expansion expansion{reader, member, sink};
+      int result = ExplodeStream(&Expansion::Read, &Expansion::Write, work.get(), &expansion);
+      if (expansion.sinkStopped) return false;
+      if (expansion.readFailed) {
+        if (reader.Status() == ContainerStatus::kNoVolume) return false;
+        return Fail(reader.VolumePath(), ContainerStatusText(reader.Status()));
       }
-      remaining -= uint32_t(left);
-      if (header.nextVolume.empty()) return fail("the data of '" + member.path + "' runs past the end");
-      if (!nextVolume()) return false;
+      if (result != kExplodeOk) {
+        if (reader.RanOut())
+          return Fail(reader.VolumePath(), "the data of '" + member.path + "' runs past the end of the container");
+        return Fail(reader.VolumePath(), "the data of '" + member.path + "' is not a valid stream: " +
+                                             ExplodeResultText(result));
+      }
+      // A stream that ends before its stated size leaves data to pass over.
+      if (reader.Delivered() < member.compressedSize) {
+        status = reader.Skip();
+        if (status == ContainerStatus::kNoVolume) return false;
+        if (status != ContainerStatus::kOk) return Fail(reader.VolumePath(), ContainerStatusText(status));
+      }
     }
+    if (!sink(member, nullptr, 0)) return false;
   }
-  return true;
 }
 
 }  // namespace quorril::pack

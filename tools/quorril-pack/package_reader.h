@@ -1,32 +1,31 @@
 // PackageReader: a package (the engine with its payload) or a shrunk-file
-// container, seen exactly as the engine sees it, for `list` and `extract`.
+// container, read with the engine's own readers, for `list` and `extract`.
 //
 // The input is loaded into an in-memory machine as C:\SRC\<its name>; a
 // package's payload is attached as the embedded archive, so every member is
-// found by the engine's own lookup. Containers are expanded by the engine's
-// UnshrinkContainer into C:\OUT\. The reader is the CopyHost of that run:
-// when a split container asks for its next volume, the volume is taken from
-// the payload or, failing that, from the host directory beside the input.
-// The engine's messages are printed on stderr.
+// found by the engine's own lookup. Containers are walked by the engine's
+// ContainerReader and their members expanded by its decompressor; a split
+// container's next volume is taken from the payload or, failing that, from
+// the host directory beside the input. Every failure is printed here, in
+// the tool's own words, as "quorril-pack COMMAND: 'NAME': ...".
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "package/container.h"
+#include "package/container_reader.h"
 #include "package/virtual_file.h"
 #include "platform/memory/memory_file_system.h"
-#include "platform/memory/memory_machine.h"
-#include "shell/setup_context.h"
 
 namespace quorril::pack {
 
-class PackageReader : public CopyHost {
+class PackageReader : public VolumeSource {
  public:
   enum class Kind { kPackage, kContainer, kOther };
   static constexpr const char* kSourceDirectory = "C:\\SRC\\";
-  static constexpr const char* kOutputDirectory = "C:\\OUT\\";
 
   PackageReader(const char* command, const std::string& hostPath);
 
@@ -35,6 +34,8 @@ class PackageReader : public CopyHost {
   Kind kind() const { return kind_; }
   // The input's file name, as the engine sees it (C:\SRC\ + name).
   const std::string& name() const { return name_; }
+  // The input's bytes.
+  const std::string& Data() const { return data_; }
 
   // The payload's entries in chain order; false (with a message) when the
   // chain is damaged. Only for a package.
@@ -44,27 +45,21 @@ class PackageReader : public CopyHost {
   // The 58-byte volume header at the start of `data`, if it is one.
   static bool ReadVolumeHeader(const std::string& data, VolumeHeader* header);
 
-  // The member headers of the container `name` (in the payload or on the
-  // machine), across its volumes; false (with a message) when the container
-  // is damaged or a volume is missing.
-  bool WalkContainer(const std::string& name, std::vector<MemberHeader>* members);
-  // Expands the container `name` into C:\OUT\ with the engine; the engine's
-  // result (kUnshrinkDone, kUnshrinkStopped, kUnshrinkNotContainer).
-  int Expand(const std::string& name);
+  // What Expand hands over for each member: its header and its expanded
+  // bytes, in blocks (`data` is null once, at the member's end). A false
+  // return ends the walk.
+  using MemberSink = std::function<bool(const MemberHeader& member, const char* data, size_t size)>;
+  // Walks the container `name` (in the payload or beside the input) and
+  // expands every member into `sink`. False (with a message) when the
+  // container is damaged, a volume is missing or the sink stopped.
+  bool Expand(const std::string& name, const MemberSink& sink);
 
-  MemoryFileSystem& files() { return files_; }
-  SetupContext& context() { return ctx_; }
-
-  // CopyHost
-  ProgressCounters& Counters() override { return counters_; }
-  bool PumpMessages() override { return false; }
-  void Progress(int) override {}
-  void ShowFileName(const std::string&) override {}
-  int AskNextDisk(bool advance, bool restore) override;
+  // VolumeSource: a continuation volume from the payload or beside the input.
+  std::unique_ptr<VirtualFile> OpenVolume(const std::string& path, const std::string& name) override;
 
  private:
   bool LoadBeside(const std::string& name);
-  void PrintEngineMessages();
+  bool Fail(const std::string& volume, const std::string& why) const;
 
   const char* command_;
   std::string hostPath_;
@@ -72,12 +67,7 @@ class PackageReader : public CopyHost {
   Kind kind_ = Kind::kOther;
   std::string data_;
   MemoryFileSystem files_;
-  MemoryMachine machine_;
-  MemoryProcess process_;
-  ScriptedUserInterface ui_;
-  SetupContext ctx_;
-  ProgressCounters counters_;
-  size_t messagesShown_ = 0;
+  VirtualFileSystem archive_;
 };
 
 }  // namespace quorril::pack

@@ -3,38 +3,20 @@
 // selection undone by the destructor of the object that took it.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/handles.h"
 
 namespace quorril::win32 {
 
-// Owns one GDI object (HFONT, HBRUSH, HPEN, ...) and deletes it.
+// Owns one GDI object (HFONT, HBRUSH, HPEN, ...) and deletes it: the
+// handle owner of handles.h with DeleteObject.
 template <typename Handle>
-class GdiObject {
- public:
-  GdiObject() = default;
-  explicit GdiObject(Handle handle) : handle_(handle) {}
-  ~GdiObject() { Reset(); }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  GdiObject(GdiObject&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
-  GdiObject& operator=(GdiObject&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      handle_ = other.handle_;
-      other.handle_ = nullptr;
-    }
-    return *this;
-  }
-  void Reset(Handle handle = nullptr) {
-    if (handle_) DeleteObject(handle_);
-    handle_ = handle;
-  }
-  Handle Get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-
- private:
-  Handle handle_ = nullptr;
+struct GdiObjectTraits {
+  using Type = Handle;
+  static Type None() { return nullptr; }
+  static void Close(Type h) { ::DeleteObject(h); }
 };
+template <typename Handle>
+using GdiObject = UniqueHandle<GdiObjectTraits<Handle>>;
 
 using Font = GdiObject<HFONT>;
 using Brush = GdiObject<HBRUSH>;

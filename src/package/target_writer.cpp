@@ -1,0 +1,116 @@
+// Writing installed files and their directories (see target_writer.h).
+#include "package/target_writer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "journal/journal.h"
+
+namespace quorril {
+
+namespace {
+
+constexpr uint32_t kBlockSize = 65536;
+
+}  // namespace
+
+TargetWriter::TargetWriter(const CopyContext& copy, std::string target) : copy_(copy), target_(std::move(target)) {}
+
+TargetWriter::~TargetWriter() { Abandon(); }
+
+bool TargetWriter::Create() {
+  output_ = copy_.files.Open(target_, OpenMode::kCreate);
+  if (!output_) {
+    copy_.host.ReportFailure(CopyFailure::kCreateFile, target_);
+    return false;
+  }
+  block_.reset(new (std::nothrow) char[kBlockSize]);
+  if (!block_) {
+    copy_.host.ReportFailure(CopyFailure::kNoMemory, std::string());
+    Abandon();
+    return false;
+  }
+  blockUsed_ = 0;
+  failed_ = false;
+  copy_.host.ShowFileName(target_);
+  progressMark_ = copy_.host.Counters().bytesDone;
+  return true;
+}
+
+bool TargetWriter::Flush() {
+  if (failed_) return false;
+  if (blockUsed_ == 0) return true;
+  int32_t written = output_->Write(block_.get(), blockUsed_);
+  bool whole = written == int32_t(blockUsed_);
+  blockUsed_ = 0;
+  if (!whole) {
+    // A failed or short write: a full disk, say.
+    failed_ = true;
+    copy_.host.ReportFailure(CopyFailure::kWriteDisk, std::string());
+  }
+  return whole;
+}
+
+bool TargetWriter::Write(const char* data, uint32_t size) {
+  if (failed_ || !output_) return false;
+  for (uint32_t done = 0; done < size;) {
+    uint32_t n = std::min<uint32_t>(size - done, kBlockSize - blockUsed_);
+    std::memcpy(block_.get() + blockUsed_, data + done, n);
+    blockUsed_ += n;
+    done += n;
+    if (blockUsed_ == kBlockSize && !Flush()) return false;
+  }
+  ProgressCounters& counters = copy_.host.Counters();
+  if (counters.CountsBytes()) {
+    counters.Add(size);
+    if (int64_t(counters.bytesDone) - progressMark_ > kProgressStep) {
+      progressMark_ = counters.bytesDone;
+      copy_.host.Progress(0);
+    }
+  }
+  return true;
+}
+
+bool TargetWriter::Finish(DosDateTime when, uint32_t attributes) {
+  if (!output_ || !Flush()) {
+    Abandon();
+    return false;
+  }
+  output_->SetModifiedAndAttributes(when, attributes);
+  output_.reset();
+  AppendJournal(copy_.files, copy_.journal, "FILE: \"" + target_ + "\"");
+  return true;
+}
+
+void TargetWriter::Abandon() {
+  if (!output_) return;
+  output_.reset();
+  copy_.files.DeleteFile(target_);
+}
+
+int MakeDirectoryPath(FileSystem& files, Journal& journal, const std::string& path) {
+  std::string collected;
+  // One step per level: the prefix that ends before each backslash, then
+  // the whole path (unless it ends in a backslash, which names the same
+  // directory as the last prefix).
+  for (size_t end = 0; end <= path.size(); ++end) {
+    if (end < path.size() ? path[end] != '\\' : (end == 0 || path[end - 1] == '\\')) continue;
+    std::string prefix = path.substr(0, end);
+    if (prefix.size() == 2 && prefix[1] == ':') prefix += '\\';
+    if (prefix.size() < 4) continue;  // the root
+    if (files.SetCurrentDirectory(prefix)) continue;
+    if (!files.CreateDirectory(prefix) || !files.SetCurrentDirectory(prefix)) return kMakeDirectoryFailed;
+    collected += "DIRECTORY: \"" + prefix + "\"\n";
+  }
+  if (!collected.empty()) AppendJournal(files, journal, collected);
+  return kMakeDirectoryOk;
+}
+
+int MakeTargetDirectory(const CopyContext& copy, const std::string& path) {
+  int result = MakeDirectoryPath(copy.files, copy.journal, path);
+  if (result != kMakeDirectoryOk) copy.host.ReportFailure(CopyFailure::kBadDirectory, path);
+  return result;
+}
+
+}  // namespace quorril

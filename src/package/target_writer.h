@@ -1,0 +1,79 @@
+// Writing installed files: TargetWriter takes one target from its creation
+// to its journal line, and MakeDirectoryPath creates the directories that
+// targets go into.
+//
+// A target is created, filled in blocks while the progress bar advances,
+// dated and given its attributes through the handle that wrote it (so that
+// closing it cannot move the date again), closed, and journalled with its
+// "FILE: " line. A target that cannot be completed is deleted again: no
+// half-written file is left and none is journalled. Failures are reported
+// to the host (copy_host.h); the writer shows nothing itself.
+//
+// Progress: once created, the host shows the target's path; every byte
+// written is added to the byte counters (when the bar counts bytes), and
+// the bar is redrawn whenever they have grown by more than kProgressStep
+// since the last redraw.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "package/copy_host.h"
+#include "platform/file_system.h"
+
+namespace quorril {
+
+class TargetWriter {
+ public:
+  TargetWriter(const CopyContext& copy, std::string target);
+  // A target created but not finished is deleted.
+  ~TargetWriter();
+  TargetWriter(const TargetWriter&) = delete;
+  TargetWriter& operator=(const TargetWriter&) = delete;
+
+  // Creates (or truncates) the target and shows its path. False after a
+  // report (kCreateFile, or kNoMemory for the write buffer).
+  bool Create();
+  // Adds bytes to the target. False after a report (kWriteDisk); the caller
+  // then abandons the target.
+  bool Write(const char* data, uint32_t size);
+  // Writes what is buffered, dates the target and sets its attributes,
+  // closes and journals it. False after a report (kWriteDisk), with the
+  // target deleted.
+  bool Finish(DosDateTime when, uint32_t attributes);
+  // Closes and deletes a target that cannot be completed.
+  void Abandon();
+
+  const std::string& Target() const { return target_; }
+
+ private:
+  bool Flush();
+
+  const CopyContext& copy_;
+  const std::string target_;
+  std::unique_ptr<FileHandle> output_;
+  // Writes cost about as much for 4 KB as for 64 KB, so small blocks are
+  // gathered here.
+  std::unique_ptr<char[]> block_;
+  uint32_t blockUsed_ = 0;
+  int32_t progressMark_ = 0;
+  bool failed_ = false;
+};
+
+// Results of MakeDirectoryPath.
+enum : int { kMakeDirectoryOk = 0, kMakeDirectoryFailed = 2 };
+
+// Creates every missing level of `path` ("C:\DIR\SUB"), level by level, and
+// journals one DIRECTORY line per directory it created, parents first, as
+// one text. Returns kMakeDirectoryOk when every level exists or was created;
+// kMakeDirectoryFailed when a level can be neither entered nor created (the
+// lines collected so far are then not journalled; the caller reports it).
+// The last level reached stays the current directory.
+int MakeDirectoryPath(FileSystem& files, Journal& journal, const std::string& path);
+
+// MakeDirectoryPath for the copy code: a failure is reported to the host
+// (kBadDirectory).
+int MakeTargetDirectory(const CopyContext& copy, const std::string& path);
+
+}  // namespace quorril

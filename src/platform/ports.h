@@ -1,0 +1,29 @@
+// Ports: the narrow interfaces through which the engine reaches the
+// machine, gathered for the shell and the tools that assemble a run.
+//
+// Every port is a header of its own with its contract (file_system.h,
+// machine.h, process.h, user_interface.h, screen_surface.h), a Win32
+// adapter in win32/ and an in-memory fake in memory/. Lower layers never
+// take this struct: each function takes the ports it uses.
+#pragma once
+
+#include "platform/file_system.h"
+#include "platform/machine.h"
+#include "platform/process.h"
+#include "platform/screen_surface.h"
+#include "platform/user_interface.h"
+
+namespace quorril {
+
+struct Ports {
+  FileSystem* files = nullptr;
+  Machine* machine = nullptr;
+  Process* process = nullptr;
+  UserInterface* ui = nullptr;
+  // The screens the script describes; null where none can be shown (the
+  // publisher's checker), and then start-up shows no intro screen and no
+  // exit message.
+  ScreenSurface* screens = nullptr;
+};
+
+}  // namespace quorril

@@ -1,0 +1,170 @@
+// The imagined machine of `quorril-pack check` and its command line (see
+// check_machine.h).
+#include "check_machine.h"
+
+#include "package/virtual_file.h"
+#include "platform/text.h"
+
+namespace quorril::pack {
+
+namespace {
+
+// "4", "4.0", "3.95", "4.10": a major and a minor version of 0 to 255.
+bool ParseVersion(const std::string& text, int* major, int* minor) {
+  size_t dot = text.find('.');
+  std::string majorText = text.substr(0, dot);
+  std::string minorText = dot == std::string::npos ? "0" : text.substr(dot + 1);
+  auto digitsOnly = [](const std::string& s) {
+    if (s.empty() || s.size() > 3) return false;
+    for (char c : s)
+      if (!IsAsciiDigit(c)) return false;
+    return true;
+  };
+  if (!digitsOnly(majorText) || !digitsOnly(minorText)) return false;
+  *major = ParseInt(majorText);
+  *minor = ParseInt(minorText);
+  return *major <= 255 && *minor <= 255;
+}
+
+bool ParseUnsigned(const std::string& text, uint64_t limit, uint64_t* value) {
+  if (text.empty() || text.size() > 19) return false;
+  uint64_t v = 0;
+  for (char c : text) {
+    if (!IsAsciiDigit(c)) return false;
+    v = v * 10 + uint64_t(c - '0');
+  }
+  if (v > limit) return false;
+  *value = v;
+  return true;
+}
+
+}  // namespace
+
+bool ParseCheckArguments(const std::vector<std::string>& args, CheckRequest* request, std::string* error) {
+  bool optionsEnded = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (optionsEnded || arg.compare(0, 2, "--") != 0) {
+      if (!request->script.empty()) {
+        *error = "more than one script given";
+        return false;
+      }
+      request->script = arg;
+      continue;
+    }
+    if (i + 1 >= args.size()) {
+      *error = arg + " needs a value";
+      return false;
+    }
+    const std::string& value = args[++i];
+    uint64_t number = 0;
+    if (arg == "--winver") {
+      if (!ParseVersion(value, &request->winMajor, &request->winMinor)) {
+        *error = "--winver takes a version such as 4.0 or 3.95";
+        return false;
+      }
+    } else if (arg == "--dosver") {
+      if (!ParseVersion(value, &request->dosMajor, &request->dosMinor)) {
+        *error = "--dosver takes a version such as 7.0 or 6.22";
+        return false;
+      }
+    } else if (arg == "--memory") {
+      if (!ParseUnsigned(value, 0xFFFFFFFFu, &number)) {
+        *error = "--memory takes a number of kilobytes";
+        return false;
+      }
+      request->memoryKb = uint32_t(number);
+    } else if (arg == "--colors") {
+      if (!ParseUnsigned(value, uint64_t(1) << 32, &number) || number < 2 || (number & (number - 1)) != 0) {
+        *error = "--colors takes a power of two from 2 to 4294967296";
+        return false;
+      }
+      int bits = 0;
+      while ((uint64_t(1) << bits) < number) ++bits;
+      request->bitsPerPixel = bits;
+    } else if (arg == "--screen") {
+      size_t x = value.find_first_of("xX");
+      uint64_t w = 0, h = 0;
+      if (x == std::string::npos || !ParseUnsigned(value.substr(0, x), 100000, &w) ||
+          !ParseUnsigned(value.substr(x + 1), 100000, &h) || w == 0 || h == 0) {
+        *error = "--screen takes WIDTHxHEIGHT, such as 800x600";
+        return false;
+      }
+      request->width = int32_t(w);
+      request->height = int32_t(h);
+    } else if (arg == "--file") {
+      if (value.size() < 4 || !IsAsciiAlpha(value[0]) || value[1] != ':' || value[2] != '\\' ||
+          value.back() == '\\') {
+        *error = "--file takes a full Windows path such as C:\\WINDOWS\\WIN.INI";
+        return false;
+      }
+      request->files.push_back(value);
+    } else if (arg == "--option") {
+      if (request->options.size() >= 3) {
+        *error = "at most three --option values";
+        return false;
+      }
+      request->options.push_back(value);
+    } else {
+      *error = "unknown option " + arg;
+      return false;
+    }
+  }
+  if (request->script.empty()) {
+    *error = "no script given";
+    return false;
+  }
+  return true;
+}
+
+void BuildCheckMachine(const CheckRequest& request, const CheckPackage& package, MemoryFileSystem* files,
+                              MemoryMachine* machine) {
+  files->AddDrive('C', DriveType::kFixed, "", uint64_t(2000) * 1024 * 1024);
+  files->AddDirectory("C:\\WINDOWS\\SYSTEM");
+  files->AddDirectory("C:\\WINDOWS\\TEMP");
+  files->AddDirectory(kCheckSourceDirectory);
+  for (const CheckFile& file : package.files) {
+    std::string path = std::string(kCheckSourceDirectory) + "\\" + file.name;
+    size_t cut = path.rfind('\\');
+    files->AddDirectory(path.substr(0, cut));
+    files->AddFile(path, file.contents);
+  }
+  for (const std::string& path : request.files) {
+    char drive = AsciiUpper(path[0]);
+    if (files->GetDriveType(std::string(1, drive) + ":\\") == DriveType::kNoRootDir)
+      files->AddDrive(drive, DriveType::kFixed);
+    size_t cut = path.rfind('\\');
+    if (cut > 2) files->AddDirectory(path.substr(0, cut));
+    files->AddFile(path, "");
+  }
+  files->SetCurrentDirectory(kCheckSourceDirectory);
+  machine->SetVersions(request.winMajor, request.winMinor, request.dosMajor, request.dosMinor);
+  machine->memory = request.memoryKb > 0xFFFFFFFFu / 1024 ? 0xFFFFFFFFu : request.memoryKb * 1024;
+  machine->display = DisplayFacts{request.bitsPerPixel, 1, request.width, request.height};
+  machine->windowsDirectory = "C:\\WINDOWS";
+  machine->systemDirectory = "C:\\WINDOWS\\SYSTEM";
+  machine->executablePath = std::string(kCheckSourceDirectory) + "\\SETUP.EXE";
+}
+
+CheckResult RunScriptCheck(const CheckRequest& request, const CheckPackage& package) {
+  if (!package.scriptReadable) return CheckResult{kCheckUnreadable, UnreadableScriptLine(request.script)};
+  MemoryFileSystem files;
+  MemoryMachine machine;
+  ScriptedUserInterface ui;
+  BuildCheckMachine(request, package, &files, &machine);
+  VirtualFileSystem archive(&files);
+  ScriptState state;
+  ScriptContext ctx{state, files, machine, ui, archive};
+  CheckInput input;
+  input.shownName = request.script;
+  input.sourceDirectory = kCheckSourceDirectory;
+  input.scriptName = package.scriptName;
+  input.options = request.options;
+  return CheckScript(ctx, input);
+}
+
+}  // namespace quorril::pack

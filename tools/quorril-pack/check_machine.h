@@ -1,0 +1,60 @@
+// The machine that `quorril-pack check` imagines, and the command line
+// that describes it.
+//
+// The machine: Windows and DOS versions, memory, display, drive C: fixed
+// with C:\WINDOWS and C:\WINDOWS\SYSTEM, the files the publisher names, and
+// the script's own folder as the source directory C:\SETUP (the engine's
+// executable is C:\SETUP\SETUP.EXE, the current directory C:\SETUP). The
+// check itself is the core's (script/check.h); this file builds its
+// in-memory ports.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/memory/memory_file_system.h"
+#include "platform/memory/memory_machine.h"
+#include "script/check.h"
+
+namespace quorril::pack {
+
+// The folder of the script on the checked machine.
+constexpr const char* kCheckSourceDirectory = "C:\\SETUP";
+
+struct CheckRequest {
+  std::string script;  // as given on the command line; shown in the output
+  int winMajor = 4, winMinor = 0;
+  int dosMajor = 7, dosMinor = 0;
+  uint32_t memoryKb = 16384;
+  int bitsPerPixel = 8;  // 256 colours
+  int32_t width = 800, height = 600;
+  std::vector<std::string> files;    // Windows paths of files that exist
+  std::vector<std::string> options;  // start-up options ($SYSTEM$, $SYS2$, $SYS3$)
+};
+
+// One file of the script's folder, by its name relative to the folder
+// ("SETUP.CFG", "DISK1\README.TXT").
+struct CheckFile {
+  std::string name;
+  std::string contents;
+};
+
+struct CheckPackage {
+  std::string scriptName;  // the script's file name in the folder
+  bool scriptReadable = true;
+  std::vector<CheckFile> files;  // the script included
+};
+
+// Reads "--winver V --dosver V --memory KB --colors N --screen WxH
+// --file PATH --option TEXT SCRIPT"; false with a message on wrong usage.
+bool ParseCheckArguments(const std::vector<std::string>& args, CheckRequest* request, std::string* error);
+
+// Puts the machine of a request into the in-memory ports.
+void BuildCheckMachine(const CheckRequest& request, const CheckPackage& package, MemoryFileSystem* files,
+                       MemoryMachine* machine);
+
+// Checks a script on the in-memory machine.
+CheckResult RunScriptCheck(const CheckRequest& request, const CheckPackage& package);
+
+}  // namespace quorril::pack
