@@ -313,6 +313,80 @@ TEST_F(PackTest, BadInputGetsAClearMessageAnExitCodeAndNoOutput) {
   EXPECT_EQ(std::system(("find '" + dir + "' -name '*.quorril-tmp' | grep -q .").c_str()) == 0, false);
 }
 
+TEST_F(PackTest, WrongUsageIsToldInOneFormByEveryCommand) {
+  WriteFile(In("a.txt"), "a");
+  struct Case {
+    std::string arguments;
+    std::string message;
+    std::string synopsis;
+  };
+  const std::string shrink = "shrink [--volume-size BYTES] [--level N] OUT.EXT FILE...";
+  const std::string implode = "implode [--ascii] [--dict 1024|2048|4096] [--level N] IN OUT";
+  std::vector<Case> cases = {
+      {"shrink --level", "--level needs a value", shrink},
+      {"shrink --bogus ../x.z a.txt", "unknown option '--bogus'", shrink},
+      {"append engine.exe ../p.exe", "needs ENGINE, OUT and at least one FILE", "append ENGINE OUT FILE..."},
+      {"append -q engine.exe ../p.exe a.txt", "unknown option '-q'", "append ENGINE OUT FILE..."},
+      {"list", "needs one PACKAGE or CONTAINER", "list PACKAGE|CONTAINER"},
+      {"list -l a.txt", "needs one PACKAGE or CONTAINER", "list PACKAGE|CONTAINER"},
+      {"extract --bogus a.txt ../out", "unknown option '--bogus'", "extract [--raw] PACKAGE|CONTAINER DIR"},
+      {"implode a.txt", "needs IN and OUT", implode},
+      {"implode --dict", "--dict needs a value", implode},
+      {"explode -x a.txt ../x", "unknown option '-x'", "explode IN OUT"},
+      {"check", "no script given", "check [options] SCRIPT"},
+      {"check --memory lots a.txt", "--memory takes a number of kilobytes", "check [options] SCRIPT"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    EXPECT_EQ(Pack(c.arguments), 64);
+    const std::string command = c.arguments.substr(0, c.arguments.find(' '));
+    EXPECT_EQ(err, "quorril-pack " + command + ": " + c.message + "\nusage: quorril-pack " + c.synopsis + "\n");
+    EXPECT_EQ(out, "");
+  }
+  // The list of commands still says what check does.
+  ASSERT_EQ(Pack("--help"), 0);
+  EXPECT_NE(out.find("  check [options] SCRIPT   read an install script as the engine does, both passes\n"),
+            std::string::npos)
+      << out;
+}
+
+TEST_F(PackTest, OptionValuesArePlainDecimalNumbersWithinTheirRange) {
+  WriteFile(In("a.txt"), "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa");
+  struct Case {
+    std::string arguments;
+    std::string message;
+  };
+  std::vector<Case> refused = {
+      {"shrink --level +4 ../x.z a.txt", "level '+4' is not 1 to 9"},
+      {"shrink --level '4 ' ../x.z a.txt", "level '4 ' is not 1 to 9"},
+      {"shrink --level 10 ../x.z a.txt", "level '10' is not 1 to 9"},
+      {"shrink --volume-size ' 1000' ../x.z a.txt", "volume size ' 1000' is not a number from 227 to 4294967295"},
+      {"shrink --volume-size 4294967296 ../x.z a.txt", "volume size '4294967296' is not a number"},
+      // 2^64 + 1000: a value that wraps around would be a good volume size.
+      {"shrink --volume-size 18446744073709552616 ../x.z a.txt", "volume size '18446744073709552616' is not"},
+      {"shrink --volume-size 00000001000 ../x.z a.txt", "volume size '00000001000' is not"},
+      {"shrink --volume-size 1e4 ../x.z a.txt", "volume size '1e4' is not"},
+      {"implode --level -1 a.txt ../x", "level '-1' is not 1 to 9"},
+      {"implode --level 0x4 a.txt ../x", "level '0x4' is not 1 to 9"},
+      {"implode --dict 4096.0 a.txt ../x", "dictionary size '4096.0' is not 1024, 2048 or 4096"},
+      {"implode --dict 0000001024 a.txt ../x", "dictionary size '0000001024' is not"},
+      {"implode --dict 8192 a.txt ../x", "dictionary size '8192' is not"},
+      {"implode --dict 18446744073709552640 a.txt ../x", "dictionary size '18446744073709552640' is not"},
+  };
+  for (const Case& c : refused) {
+    SCOPED_TRACE(c.arguments);
+    EXPECT_EQ(Pack(c.arguments), 64);
+    EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    EXPECT_FALSE(Exists(dir + "/x.z"));
+    EXPECT_FALSE(Exists(dir + "/x"));
+  }
+  // Leading zeros are digits like any other.
+  ASSERT_EQ(Pack("shrink --level 09 --volume-size 0000001000 ../x.z a.txt"), 0) << err;
+  ASSERT_EQ(Pack("implode --level 000000009 --dict 000001024 a.txt ../x"), 0) << err;
+  ASSERT_EQ(Pack("explode ../x ../back"), 0) << err;
+  EXPECT_EQ(ReadFile(dir + "/back"), ReadFile(In("a.txt")));
+}
+
 TEST_F(PackTest, DamagedPackagesAndContainersAreRefusedWithoutOutput) {
   WriteFile(In("a.txt"), std::string(20000, 'a') + Noise(20000, 6));
   WriteFile(In("engine.exe"), "MZ");

@@ -27,6 +27,8 @@ constexpr size_t kMaxFolderEntries = 4096;
 constexpr uintmax_t kMaxLoadedFileSize = 1024 * 1024;
 constexpr uintmax_t kMaxScriptSize = 64u * 1024 * 1024;
 
+const char kSynopsis[] = "check [options] SCRIPT";
+
 bool ReadHostFile(const fs::path& path, uintmax_t limit, std::string* contents) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
@@ -65,10 +67,7 @@ void LoadFolder(const fs::path& folder, const fs::path& script, CheckPackage* pa
 int RunCheck(const std::vector<std::string>& args) {
   CheckRequest request;
   std::string error;
-  if (!ParseCheckArguments(args, &request, &error)) {
-    std::fprintf(stderr, "quorril-pack check: %s\n'quorril-pack check --help' tells more.\n", error.c_str());
-    return kExitUsage;
-  }
+  if (!ParseCheckArguments(args, &request, &error)) return Usage("check", error, kSynopsis);
   fs::path script(request.script);
   CheckPackage package;
   package.scriptName = script.filename().string();
@@ -133,8 +132,9 @@ const char kHelp[] =
     "  64 wrong usage (on standard error).\n"
     "Results go to standard output.\n";
 
-const CommandRegistration kRegistration(
-    Command{"check", "check [options] SCRIPT   read an install script as the engine does, both passes", kHelp, RunCheck});
+// The command's line in the help's list says what it does.
+const std::string kListed = std::string(kSynopsis) + "   read an install script as the engine does, both passes";
+const CommandRegistration kRegistration(Command{"check", kListed.c_str(), kHelp, RunCheck});
 
 }  // namespace
 }  // namespace quorril::pack

@@ -6,7 +6,6 @@
 // OUT is either the complete result or untouched.
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -47,11 +46,6 @@ const char kExplodeHelp[] =
     "OUT is written only when the whole stream was expanded.\n"
     "Exit codes: 0 done, 1 the stream is corrupt, 2 a file cannot be read or\n"
     "written, 64 wrong usage.\n";
-
-int Usage(const char* command, const char* message, const char* synopsis) {
-  std::fprintf(stderr, "quorril-pack %s: %s\nusage: quorril-pack %s\n", command, message, synopsis);
-  return kExitUsage;
-}
 
 // Reads a whole file; false (with a message) when it cannot be read.
 bool ReadWholeFile(const char* command, const std::string& path, std::vector<uint8_t>* data) {
@@ -137,13 +131,9 @@ class PendingOutput {
   bool committed_ = false;
 };
 
-bool ParseNumber(const std::string& text, long* value) {
-  if (text.empty() || text.size() > 9) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  *value = std::strtol(text.c_str(), nullptr, 10);
-  return true;
-}
+// The option values have always been read with at most nine characters,
+// leading zeros included.
+constexpr size_t kOptionDigits = 9;
 
 int RunImplode(const std::vector<std::string>& args) {
   const char* name = "implode";
@@ -154,21 +144,21 @@ int RunImplode(const std::vector<std::string>& args) {
     if (a == "--ascii") {
       options.ascii = true;
     } else if (a == "--dict" || a == "--level") {
-      if (i + 1 == args.size()) return Usage(name, (a + " needs a value").c_str(), kImplodeSynopsis);
-      long value = 0;
+      if (i + 1 == args.size()) return Usage(name, a + " needs a value", kImplodeSynopsis);
+      uint64_t value = 0;
       const std::string& text = args[++i];
       if (a == "--dict") {
-        if (!ParseNumber(text, &value) || (value != 1024 && value != 2048 && value != 4096))
-          return Usage(name, ("dictionary size '" + text + "' is not 1024, 2048 or 4096").c_str(),
-                       kImplodeSynopsis);
+        if (!ParseDecimal(text, 4096, &value, kOptionDigits) || (value != 1024 && value != 2048 && value != 4096))
+          return Usage(name, "dictionary size '" + text + "' is not 1024, 2048 or 4096", kImplodeSynopsis);
         options.dictionarySize = unsigned(value);
       } else {
-        if (!ParseNumber(text, &value) || value < kImplodeMinLevel || value > kImplodeMaxLevel)
-          return Usage(name, ("level '" + text + "' is not 1 to 9").c_str(), kImplodeSynopsis);
+        if (!ParseDecimal(text, uint64_t(kImplodeMaxLevel), &value, kOptionDigits) ||
+            value < uint64_t(kImplodeMinLevel))
+          return Usage(name, "level '" + text + "' is not 1 to 9", kImplodeSynopsis);
         options.level = int(value);
       }
     } else if (a.size() > 1 && a[0] == '-') {
-      return Usage(name, ("unknown option '" + a + "'").c_str(), kImplodeSynopsis);
+      return Usage(name, "unknown option '" + a + "'", kImplodeSynopsis);
     } else {
       files.push_back(a);
     }
@@ -217,7 +207,7 @@ int RunExplode(const std::vector<std::string>& args) {
   std::vector<std::string> files;
   for (const std::string& a : args) {
     if (a.size() > 1 && a[0] == '-')
-      return Usage(name, ("unknown option '" + a + "'").c_str(), kExplodeSynopsis);
+      return Usage(name, "unknown option '" + a + "'", kExplodeSynopsis);
     files.push_back(a);
   }
   if (files.size() != 2) return Usage(name, "needs IN and OUT", kExplodeSynopsis);
