@@ -294,6 +294,10 @@ TEST_F(PackTest, BadInputGetsAClearMessageAnExitCodeAndNoOutput) {
       {"list missing", 2, "cannot open", ""},
       {"extract a.txt ../out", 1, "neither a package", "out"},
       {"extract", 64, "needs PACKAGE", ""},
+      {"implode missing.txt ../x", 2, "cannot open 'missing.txt'", "x"},
+      {"implode sub ../x", 2, "'sub' is a directory", "x"},
+      {"explode missing.z ../x", 2, "cannot open 'missing.z'", "x"},
+      {"explode sub ../x", 2, "'sub' is a directory", "x"},
       {"nonsense", 64, "unknown command", ""},
   };
   for (const Case& c : cases) {

@@ -7,13 +7,12 @@
 // src/script/check.h.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "commands.h"
+#include "host_files.h"
 #include "script/check.h"
 
 namespace quorril::pack {
@@ -28,20 +27,6 @@ constexpr uintmax_t kMaxLoadedFileSize = 1024 * 1024;
 constexpr uintmax_t kMaxScriptSize = 64u * 1024 * 1024;
 
 const char kSynopsis[] = "check [options] SCRIPT";
-
-bool ReadHostFile(const fs::path& path, uintmax_t limit, std::string* contents) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::string data;
-  char block[65536];
-  while (in.read(block, sizeof block) || in.gcount() > 0) {
-    data.append(block, size_t(in.gcount()));
-    if (data.size() > limit) return false;
-  }
-  if (in.bad()) return false;
-  *contents = std::move(data);
-  return true;
-}
 
 // The host folder's files by their names relative to it, with "\" between
 // the parts.
@@ -59,7 +44,8 @@ void LoadFolder(const fs::path& folder, const fs::path& script, CheckPackage* pa
     CheckFile file;
     file.name = name;
     uintmax_t size = it->file_size(fileError);
-    if (!fileError && size <= kMaxLoadedFileSize) ReadHostFile(it->path(), kMaxLoadedFileSize, &file.contents);
+    if (!fileError && size <= kMaxLoadedFileSize)
+      ReadHostFile(nullptr, it->path().string(), &file.contents, kMaxLoadedFileSize);
     package->files.push_back(std::move(file));
   }
 }
@@ -75,7 +61,7 @@ int RunCheck(const std::vector<std::string>& args) {
   scriptFile.name = package.scriptName;
   std::error_code ec;
   package.scriptReadable = !package.scriptName.empty() && fs::is_regular_file(script, ec) &&
-                           ReadHostFile(script, kMaxScriptSize, &scriptFile.contents);
+                           ReadHostFile(nullptr, request.script, &scriptFile.contents, kMaxScriptSize);
   if (package.scriptReadable) {
     package.files.push_back(std::move(scriptFile));
     fs::path folder = script.parent_path();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "host_files.h"
 #include "package/explode.h"
 #include "package/implode.h"
 
@@ -46,27 +47,6 @@ const char kExplodeHelp[] =
     "OUT is written only when the whole stream was expanded.\n"
     "Exit codes: 0 done, 1 the stream is corrupt, 2 a file cannot be read or\n"
     "written, 64 wrong usage.\n";
-
-// Reads a whole file; false (with a message) when it cannot be read.
-bool ReadWholeFile(const char* command, const std::string& path, std::vector<uint8_t>* data) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
-    std::fprintf(stderr, "quorril-pack %s: cannot open '%s': %s\n", command, path.c_str(),
-                 std::strerror(errno));
-    return false;
-  }
-  data->clear();
-  uint8_t block[65536];
-  size_t got;
-  while ((got = std::fread(block, 1, sizeof block, f)) > 0) data->insert(data->end(), block, block + got);
-  bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) {
-    std::fprintf(stderr, "quorril-pack %s: cannot read '%s'\n", command, path.c_str());
-    return false;
-  }
-  return true;
-}
 
 // The temporary file beside OUT; renamed over OUT by Commit or deleted by
 // Abandon (also when the object goes away uncommitted).
@@ -165,10 +145,10 @@ int RunImplode(const std::vector<std::string>& args) {
   }
   if (files.size() != 2) return Usage(name, "needs IN and OUT", kImplodeSynopsis);
 
-  std::vector<uint8_t> input;
-  if (!ReadWholeFile(name, files[0], &input)) return kExitIo;
+  std::string input;
+  if (!ReadHostFile(name, files[0], &input)) return kExitIo;
   std::vector<uint8_t> stream;
-  int result = ImplodeBuffer(input.data(), input.size(), options, &stream);
+  int result = ImplodeBuffer(reinterpret_cast<const uint8_t*>(input.data()), input.size(), options, &stream);
   if (result != kImplodeOk) {
     std::fprintf(stderr, "quorril-pack implode: '%s': %s\n", files[0].c_str(),
                  ImplodeResultText(result));
@@ -212,12 +192,8 @@ int RunExplode(const std::vector<std::string>& args) {
   }
   if (files.size() != 2) return Usage(name, "needs IN and OUT", kExplodeSynopsis);
 
-  FILE* in = std::fopen(files[0].c_str(), "rb");
-  if (!in) {
-    std::fprintf(stderr, "quorril-pack explode: cannot open '%s': %s\n", files[0].c_str(),
-                 std::strerror(errno));
-    return kExitIo;
-  }
+  FILE* in = OpenHostFile(name, files[0]);
+  if (!in) return kExitIo;
   PendingOutput out(name, files[1]);
   if (!out.Open()) {
     std::fclose(in);

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "platform/text.h"
 
@@ -19,27 +20,42 @@ namespace quorril::pack {
 
 namespace fs = std::filesystem;
 
-bool ReadHostFile(const char* command, const std::string& path, std::string* data) {
+FILE* OpenHostFile(const char* command, const std::string& path) {
   std::error_code ec;
   if (fs::is_directory(fs::path(path), ec)) {
-    std::fprintf(stderr, "quorril-pack %s: '%s' is a directory\n", command, path.c_str());
-    return false;
+    if (command) std::fprintf(stderr, "quorril-pack %s: '%s' is a directory\n", command, path.c_str());
+    return nullptr;
   }
   FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
+  if (!f && command)
     std::fprintf(stderr, "quorril-pack %s: cannot open '%s': %s\n", command, path.c_str(), std::strerror(errno));
-    return false;
-  }
-  data->clear();
+  return f;
+}
+
+bool ReadHostFile(const char* command, const std::string& path, std::string* data, uint64_t limit) {
+  FILE* f = OpenHostFile(command, path);
+  if (!f) return false;
+  std::string read;
   char block[65536];
   size_t got;
-  while ((got = std::fread(block, 1, sizeof block, f)) > 0) data->append(block, got);
+  bool tooLarge = false;
+  while (!tooLarge && (got = std::fread(block, 1, sizeof block, f)) > 0) {
+    read.append(block, got);
+    tooLarge = read.size() > limit;
+  }
   bool failed = std::ferror(f) != 0;
   std::fclose(f);
-  if (failed) {
-    std::fprintf(stderr, "quorril-pack %s: cannot read '%s'\n", command, path.c_str());
+  if (tooLarge) {
+    if (command)
+      std::fprintf(stderr, "quorril-pack %s: '%s' is larger than %llu bytes\n", command, path.c_str(),
+                   static_cast<unsigned long long>(limit));
     return false;
   }
+  if (failed) {
+    if (command) std::fprintf(stderr, "quorril-pack %s: cannot read '%s'\n", command, path.c_str());
+    return false;
+  }
+  *data = std::move(read);
   return true;
 }
 

@@ -1,7 +1,7 @@
-// Host files for the package commands (shrink, append, list, extract): whole
-// files in and out, DOS dates on host files, case-blind lookup of a file
-// beside another (the continuation volumes of a split container), and an
-// output set that becomes visible all at once or not at all.
+// Host files for every command of the tool: whole files in and out, DOS
+// dates on host files, case-blind lookup of a file beside another (the
+// continuation volumes of a split container), and an output set that
+// becomes visible all at once or not at all.
 //
 // The tool works on host paths (POSIX or Windows). Everything here reports
 // its own failures on stderr as "quorril-pack COMMAND: ..." and returns
@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,17 @@
 
 namespace quorril::pack {
 
-// Reads a whole file.
-bool ReadHostFile(const char* command, const std::string& path, std::string* data);
+constexpr uint64_t kNoSizeLimit = UINT64_MAX;
+
+// Opens a host file to read it as a stream; null (with a message) when it
+// cannot be opened or is a directory.
+FILE* OpenHostFile(const char* command, const std::string& path);
+
+// Reads a whole file into `data`, which is left as it was on failure. A
+// file of more than `limit` bytes is refused. A null `command` reads
+// quietly: failures only return false.
+bool ReadHostFile(const char* command, const std::string& path, std::string* data,
+                  uint64_t limit = kNoSizeLimit);
 
 // The last-write time of a host file as a DOS date and time (local time,
 // clamped to the DOS range 1980 to 2107).
