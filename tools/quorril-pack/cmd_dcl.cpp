@@ -1,12 +1,10 @@
 // quorril-pack implode / explode: compress a file into a raw DCL implode
 // stream and expand one back.
 //
-// Both commands write their result to "OUT.tmp" and rename it to OUT only
-// when everything succeeded; on any failure the temporary file is deleted, so
-// OUT is either the complete result or untouched.
-#include <cerrno>
+// Both commands write their result beside OUT and move it into place only
+// when everything succeeded (an OutputSet); on any failure the temporary
+// file is deleted, so OUT is either the complete result or untouched.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -47,69 +45,6 @@ const char kExplodeHelp[] =
     "OUT is written only when the whole stream was expanded.\n"
     "Exit codes: 0 done, 1 the stream is corrupt, 2 a file cannot be read or\n"
     "written, 64 wrong usage.\n";
-
-// The temporary file beside OUT; renamed over OUT by Commit or deleted by
-// Abandon (also when the object goes away uncommitted).
-class PendingOutput {
- public:
-  PendingOutput(const char* command, std::string path)
-      : command_(command), path_(std::move(path)), temp_(path_ + ".tmp") {}
-  ~PendingOutput() { Abandon(); }
-
-  bool Open() {
-    file_ = std::fopen(temp_.c_str(), "wb");
-    if (!file_) {
-      std::fprintf(stderr, "quorril-pack %s: cannot create '%s': %s\n", command_, temp_.c_str(),
-                   std::strerror(errno));
-      return false;
-    }
-    return true;
-  }
-  // False once any write has failed.
-  bool Write(const void* data, size_t size) {
-    if (failed_) return false;
-    if (size != 0 && std::fwrite(data, 1, size, file_) != size) failed_ = true;
-    return !failed_;
-  }
-  bool Commit() {
-    bool ok = !failed_ && std::fflush(file_) == 0 && !std::ferror(file_);
-    ok = std::fclose(file_) == 0 && ok;
-    file_ = nullptr;
-    if (!ok) {
-      std::fprintf(stderr, "quorril-pack %s: cannot write '%s'\n", command_, temp_.c_str());
-      std::remove(temp_.c_str());
-      return false;
-    }
-    if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
-      // Windows does not rename over an existing file.
-      std::remove(path_.c_str());
-      if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
-        std::fprintf(stderr, "quorril-pack %s: cannot write '%s': %s\n", command_, path_.c_str(),
-                     std::strerror(errno));
-        std::remove(temp_.c_str());
-        return false;
-      }
-    }
-    committed_ = true;
-    return true;
-  }
-  void Abandon() {
-    if (file_) {
-      std::fclose(file_);
-      file_ = nullptr;
-    }
-    if (!committed_) std::remove(temp_.c_str());
-    committed_ = true;
-  }
-
- private:
-  const char* command_;
-  std::string path_;
-  std::string temp_;
-  FILE* file_ = nullptr;
-  bool failed_ = false;
-  bool committed_ = false;
-};
 
 // The option values have always been read with at most nine characters,
 // leading zeros included.
@@ -154,17 +89,15 @@ int RunImplode(const std::vector<std::string>& args) {
                  ImplodeResultText(result));
     return result == kImplodeTooLarge ? kExitBadInput : kExitUsage;
   }
-  PendingOutput out(name, files[1]);
-  if (!out.Open()) return kExitIo;
-  out.Write(stream.data(), stream.size());
-  if (!out.Commit()) return kExitIo;
+  OutputSet out(name);
+  if (!out.Open(files[1]) || !out.Write(stream.data(), stream.size()) || !out.Commit()) return kExitIo;
   return kExitOk;
 }
 
 // Callback state of ExplodeStream over two files.
 struct ExplodeFiles {
   FILE* in;
-  PendingOutput* out;
+  OutputSet* out;
   bool readFailed = false;
   bool writeFailed = false;
 };
@@ -194,8 +127,8 @@ int RunExplode(const std::vector<std::string>& args) {
 
   FILE* in = OpenHostFile(name, files[0]);
   if (!in) return kExitIo;
-  PendingOutput out(name, files[1]);
-  if (!out.Open()) {
+  OutputSet out(name);
+  if (!out.Open(files[1])) {
     std::fclose(in);
     return kExitIo;
   }
@@ -207,10 +140,7 @@ int RunExplode(const std::vector<std::string>& args) {
     std::fprintf(stderr, "quorril-pack explode: cannot read '%s'\n", files[0].c_str());
     return kExitIo;
   }
-  if (state.writeFailed) {
-    std::fprintf(stderr, "quorril-pack explode: cannot write '%s.tmp'\n", files[1].c_str());
-    return kExitIo;
-  }
+  if (state.writeFailed) return kExitIo;  // told by the output
   if (result != kExplodeOk) {
     std::fprintf(stderr, "quorril-pack explode: '%s' is not a valid stream: %s (result %d)\n",
                  files[0].c_str(), ExplodeResultText(result), result);
