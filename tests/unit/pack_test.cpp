@@ -2,7 +2,8 @@
 // host files: shrink, append, list and extract round trips (subdirectories,
 // dates, members split across volumes), the payload's bytes against its
 // format, packages read back by the engine's own reader, inputs made by hand
-// to the formats, and bad input (clear message, non-zero exit, no output).
+// to the formats, bad input (clear message, non-zero exit, no output), and
+// outputs that appear whole or not at all, never through a planted link.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -95,15 +96,21 @@ class PackTest : public ::testing::Test {
   }
 
   // Runs the tool in `dir`/in; returns the exit code, keeps stdout and stderr.
-  int Pack(const std::string& arguments) {
-    std::string command = "cd '" + dir + "/in' && '" + tool + "' " + arguments + " >'" + dir + "/stdout' 2>'" + dir +
-                          "/stderr'";
+  // `setup` runs in the same shell first, such as "ulimit -f 64 && ".
+  int Pack(const std::string& arguments, const std::string& setup = std::string()) {
+    std::string command = "cd '" + dir + "/in' && " + setup + "'" + tool + "' " + arguments + " >'" + dir +
+                          "/stdout' 2>'" + dir + "/stderr'";
     int status = std::system(command.c_str());
     out = ReadFile(dir + "/stdout");
     err = ReadFile(dir + "/stderr");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   std::string In(const std::string& name) { return dir + "/in/" + name; }
+  // The temporary files left anywhere below `dir`, one a line.
+  std::string Temporaries() {
+    std::system(("find '" + dir + "' -name '*.quorril-tmp' >'" + dir + "/found'").c_str());
+    return ReadFile(dir + "/found");
+  }
 
   std::string tool, dir, out, err;
 };
@@ -288,6 +295,10 @@ TEST_F(PackTest, BadInputGetsAClearMessageAnExitCodeAndNoOutput) {
       {"list missing", 2, "cannot open", ""},
       {"extract a.txt ../out", 1, "neither a package", "out"},
       {"extract", 64, "needs PACKAGE", ""},
+      {"implode missing.txt ../x", 2, "cannot open 'missing.txt'", "x"},
+      {"implode sub ../x", 2, "'sub' is a directory", "x"},
+      {"explode missing.z ../x", 2, "cannot open 'missing.z'", "x"},
+      {"explode sub ../x", 2, "'sub' is a directory", "x"},
       {"nonsense", 64, "unknown command", ""},
   };
   for (const Case& c : cases) {
@@ -305,6 +316,200 @@ TEST_F(PackTest, BadInputGetsAClearMessageAnExitCodeAndNoOutput) {
   EXPECT_FALSE(Exists(dir + "/q.exe"));
   // No temporary file is left behind anywhere.
   EXPECT_EQ(std::system(("find '" + dir + "' -name '*.quorril-tmp' | grep -q .").c_str()) == 0, false);
+}
+
+TEST_F(PackTest, WrongUsageIsToldInOneFormByEveryCommand) {
+  WriteFile(In("a.txt"), "a");
+  struct Case {
+    std::string arguments;
+    std::string message;
+    std::string synopsis;
+  };
+  const std::string shrink = "shrink [--volume-size BYTES] [--level N] OUT.EXT FILE...";
+  const std::string implode = "implode [--ascii] [--dict 1024|2048|4096] [--level N] IN OUT";
+  std::vector<Case> cases = {
+      {"shrink --level", "--level needs a value", shrink},
+      {"shrink --bogus ../x.z a.txt", "unknown option '--bogus'", shrink},
+      {"append engine.exe ../p.exe", "needs ENGINE, OUT and at least one FILE", "append ENGINE OUT FILE..."},
+      {"append -q engine.exe ../p.exe a.txt", "unknown option '-q'", "append ENGINE OUT FILE..."},
+      {"list", "needs one PACKAGE or CONTAINER", "list PACKAGE|CONTAINER"},
+      {"list -l a.txt", "needs one PACKAGE or CONTAINER", "list PACKAGE|CONTAINER"},
+      {"extract --bogus a.txt ../out", "unknown option '--bogus'", "extract [--raw] PACKAGE|CONTAINER DIR"},
+      {"implode a.txt", "needs IN and OUT", implode},
+      {"implode --dict", "--dict needs a value", implode},
+      {"explode -x a.txt ../x", "unknown option '-x'", "explode IN OUT"},
+      {"check", "no script given", "check [options] SCRIPT"},
+      {"check --memory lots a.txt", "--memory takes a number of kilobytes", "check [options] SCRIPT"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    EXPECT_EQ(Pack(c.arguments), 64);
+    const std::string command = c.arguments.substr(0, c.arguments.find(' '));
+    EXPECT_EQ(err, "quorril-pack " + command + ": " + c.message + "\nusage: quorril-pack " + c.synopsis + "\n");
+    EXPECT_EQ(out, "");
+  }
+  // The list of commands still says what check does.
+  ASSERT_EQ(Pack("--help"), 0);
+  EXPECT_NE(out.find("  check [options] SCRIPT   read an install script as the engine does, both passes\n"),
+            std::string::npos)
+      << out;
+}
+
+TEST_F(PackTest, OptionValuesArePlainDecimalNumbersWithinTheirRange) {
+  WriteFile(In("a.txt"), "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa");
+  struct Case {
+    std::string arguments;
+    std::string message;
+  };
+  std::vector<Case> refused = {
+      {"shrink --level +4 ../x.z a.txt", "level '+4' is not 1 to 9"},
+      {"shrink --level '4 ' ../x.z a.txt", "level '4 ' is not 1 to 9"},
+      {"shrink --level 10 ../x.z a.txt", "level '10' is not 1 to 9"},
+      {"shrink --volume-size ' 1000' ../x.z a.txt", "volume size ' 1000' is not a number from 227 to 4294967295"},
+      {"shrink --volume-size 4294967296 ../x.z a.txt", "volume size '4294967296' is not a number"},
+      // 2^64 + 1000: a value that wraps around would be a good volume size.
+      {"shrink --volume-size 18446744073709552616 ../x.z a.txt", "volume size '18446744073709552616' is not"},
+      {"shrink --volume-size 00000001000 ../x.z a.txt", "volume size '00000001000' is not"},
+      {"shrink --volume-size 1e4 ../x.z a.txt", "volume size '1e4' is not"},
+      {"implode --level -1 a.txt ../x", "level '-1' is not 1 to 9"},
+      {"implode --level 0x4 a.txt ../x", "level '0x4' is not 1 to 9"},
+      {"implode --dict 4096.0 a.txt ../x", "dictionary size '4096.0' is not 1024, 2048 or 4096"},
+      {"implode --dict 0000001024 a.txt ../x", "dictionary size '0000001024' is not"},
+      {"implode --dict 8192 a.txt ../x", "dictionary size '8192' is not"},
+      {"implode --dict 18446744073709552640 a.txt ../x", "dictionary size '18446744073709552640' is not"},
+  };
+  for (const Case& c : refused) {
+    SCOPED_TRACE(c.arguments);
+    EXPECT_EQ(Pack(c.arguments), 64);
+    EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    EXPECT_FALSE(Exists(dir + "/x.z"));
+    EXPECT_FALSE(Exists(dir + "/x"));
+  }
+  // Leading zeros are digits like any other.
+  ASSERT_EQ(Pack("shrink --level 09 --volume-size 0000001000 ../x.z a.txt"), 0) << err;
+  ASSERT_EQ(Pack("implode --level 000000009 --dict 000001024 a.txt ../x"), 0) << err;
+  ASSERT_EQ(Pack("explode ../x ../back"), 0) << err;
+  EXPECT_EQ(ReadFile(dir + "/back"), ReadFile(In("a.txt")));
+}
+
+TEST_F(PackTest, AFailedWriteLeavesNeitherTheOutputNorATemporaryAndKeepsAnOldOutput) {
+  const std::string big = Noise(1 << 20, 7);
+  WriteFile(In("big.bin"), big);
+  WriteFile(In("zeros.bin"), std::string(1 << 20, '\0'));
+  ASSERT_EQ(Pack("implode zeros.bin zeros.imp"), 0) << err;
+  ASSERT_EQ(Pack("append big.bin big.exe big.bin"), 0) << err;
+  // The tool may write 32 KB per file at most; past it a write fails.
+  const std::string small = "trap '' XFSZ && ulimit -f 64 && ";
+  struct Case {
+    std::string arguments;
+    std::string output;
+    std::string message;
+  };
+  std::vector<Case> cases = {
+      {"explode zeros.imp ../x", "x", "cannot write '../x': File too large"},
+      {"implode big.bin ../x", "x", "cannot write '../x': File too large"},
+      {"shrink ../x.z big.bin", "x.z", "cannot write '../x.z': File too large"},
+      {"append big.bin ../x.exe zeros.bin", "x.exe", "cannot write '../x.exe': File too large"},
+      {"extract big.exe ../out", "out", "cannot write '../out/big.bin': File too large"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    EXPECT_EQ(Pack(c.arguments, small), 2);
+    EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    EXPECT_FALSE(Exists(dir + "/" + c.output));
+    EXPECT_EQ(Temporaries(), "");
+    // An output already there stays as it was.
+    if (c.output == "out") continue;
+    WriteFile(dir + "/" + c.output, "old");
+    EXPECT_EQ(Pack(c.arguments, small), 2);
+    EXPECT_EQ(ReadFile(dir + "/" + c.output), "old");
+    EXPECT_EQ(Temporaries(), "");
+    std::remove((dir + "/" + c.output).c_str());
+  }
+}
+
+TEST_F(PackTest, AnOldOutputOutlivesACommandThatFails) {
+  WriteFile(In("a.txt"), std::string(5000, 'a'));
+  ASSERT_EQ(Pack("implode a.txt a.imp"), 0) << err;
+  std::string corrupt = ReadFile(In("a.imp"));
+  corrupt.resize(corrupt.size() - 2);  // the end marker is gone
+  WriteFile(In("cut.imp"), corrupt);
+  WriteFile(In("old"), "old");
+  ASSERT_EQ(mkdir((dir + "/in/dir").c_str(), 0755), 0);
+  struct Case {
+    std::string arguments;
+    int code;
+  };
+  // explode writes part of the stream before the damage shows.
+  std::vector<Case> cases = {
+      {"explode cut.imp old", 1},   {"explode missing old", 2},         {"implode missing old", 2},
+      {"shrink old a.txt missing", 2}, {"append missing old a.txt", 2}, {"append a.txt old missing", 2},
+      {"explode a.imp dir", 2},     {"implode a.txt dir", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    EXPECT_EQ(Pack(c.arguments), c.code) << err;
+    EXPECT_EQ(ReadFile(In("old")), "old");
+    EXPECT_EQ(Temporaries(), "");
+  }
+  EXPECT_NE(err.find("'dir' is a directory"), std::string::npos) << err;
+  struct stat st;
+  ASSERT_EQ(stat((dir + "/in/dir").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+TEST_F(PackTest, AFileOrLinkPlantedAtATemporaryNameIsNeitherWrittenNorRemoved) {
+  WriteFile(In("a.txt"), "payload of a");
+  WriteFile(In("engine.exe"), "MZ engine");
+  // What each command writes when nothing is in its way.
+  ASSERT_EQ(Pack("implode a.txt a.imp"), 0) << err;
+  ASSERT_EQ(Pack("shrink a.z a.txt"), 0) << err;
+  ASSERT_EQ(Pack("append engine.exe p.exe a.txt"), 0) << err;
+  WriteFile(dir + "/victim", "victim");
+  struct Case {
+    std::string arguments;
+    std::string output;  // below dir
+    std::string expected;
+  };
+  std::vector<Case> cases = {
+      {"explode a.imp ../x", "x", "payload of a"},
+      {"implode a.txt ../x", "x", ReadFile(In("a.imp"))},
+      {"shrink ../x a.txt", "x", ReadFile(In("a.z"))},
+      {"append engine.exe ../x a.txt", "x", ReadFile(In("p.exe"))},
+      {"extract p.exe ../out", "out/a.txt", "payload of a"},
+  };
+  ASSERT_EQ(mkdir((dir + "/out").c_str(), 0755), 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const std::string planted = dir + "/" + c.output + ".quorril-tmp";
+    const std::string nowhere = dir + "/nowhere";
+    // A link to a file, a link to nothing, and someone's own file.
+    for (int kind = 0; kind < 3; ++kind) {
+      SCOPED_TRACE(kind);
+      std::remove(planted.c_str());
+      if (kind == 0) {
+        ASSERT_EQ(symlink((dir + "/victim").c_str(), planted.c_str()), 0);
+      } else if (kind == 1) {
+        ASSERT_EQ(symlink(nowhere.c_str(), planted.c_str()), 0);
+      } else {
+        WriteFile(planted, "mine");
+      }
+      ASSERT_EQ(Pack(c.arguments), 0) << err;
+      EXPECT_EQ(ReadFile(dir + "/" + c.output), c.expected);
+      EXPECT_EQ(ReadFile(dir + "/victim"), "victim");
+      EXPECT_FALSE(Exists(nowhere));
+      struct stat st;
+      ASSERT_EQ(lstat(planted.c_str(), &st), 0);
+      EXPECT_EQ(S_ISLNK(st.st_mode), kind != 2);
+      if (kind == 2) {
+        EXPECT_EQ(ReadFile(planted), "mine");
+      }
+      // Only the planted name is left.
+      EXPECT_EQ(Temporaries(), planted + "\n");
+      std::remove((dir + "/" + c.output).c_str());
+    }
+    std::remove(planted.c_str());
+  }
 }
 
 TEST_F(PackTest, DamagedPackagesAndContainersAreRefusedWithoutOutput) {

@@ -2,6 +2,8 @@
 // check_machine.h).
 #include "check_machine.h"
 
+#include "commands.h"
+
 #include "package/virtual_file.h"
 #include "platform/text.h"
 
@@ -26,16 +28,9 @@ bool ParseVersion(const std::string& text, int* major, int* minor) {
   return *major <= 255 && *minor <= 255;
 }
 
-bool ParseUnsigned(const std::string& text, uint64_t limit, uint64_t* value) {
-  if (text.empty() || text.size() > 19) return false;
-  uint64_t v = 0;
-  for (char c : text) {
-    if (!IsAsciiDigit(c)) return false;
-    v = v * 10 + uint64_t(c - '0');
-  }
-  if (v > limit) return false;
-  *value = v;
-  return true;
+// A decimal number of at most 19 digits and at most `limit`.
+bool ParseNumber(const std::string& text, uint64_t limit, uint64_t* value) {
+  return ParseDecimal(text, limit, value, 19);
 }
 
 }  // namespace
@@ -73,13 +68,13 @@ bool ParseCheckArguments(const std::vector<std::string>& args, CheckRequest* req
         return false;
       }
     } else if (arg == "--memory") {
-      if (!ParseUnsigned(value, 0xFFFFFFFFu, &number)) {
+      if (!ParseNumber(value, 0xFFFFFFFFu, &number)) {
         *error = "--memory takes a number of kilobytes";
         return false;
       }
       request->memoryKb = uint32_t(number);
     } else if (arg == "--colors") {
-      if (!ParseUnsigned(value, uint64_t(1) << 32, &number) || number < 2 || (number & (number - 1)) != 0) {
+      if (!ParseNumber(value, uint64_t(1) << 32, &number) || number < 2 || (number & (number - 1)) != 0) {
         *error = "--colors takes a power of two from 2 to 4294967296";
         return false;
       }
@@ -89,8 +84,8 @@ bool ParseCheckArguments(const std::vector<std::string>& args, CheckRequest* req
     } else if (arg == "--screen") {
       size_t x = value.find_first_of("xX");
       uint64_t w = 0, h = 0;
-      if (x == std::string::npos || !ParseUnsigned(value.substr(0, x), 100000, &w) ||
-          !ParseUnsigned(value.substr(x + 1), 100000, &h) || w == 0 || h == 0) {
+      if (x == std::string::npos || !ParseNumber(value.substr(0, x), 100000, &w) ||
+          !ParseNumber(value.substr(x + 1), 100000, &h) || w == 0 || h == 0) {
         *error = "--screen takes WIDTHxHEIGHT, such as 800x600";
         return false;
       }

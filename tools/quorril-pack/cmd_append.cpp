@@ -42,16 +42,8 @@ const char kHelp[] =
 
 int Run(const std::vector<std::string>& args) {
   for (const std::string& a : args)
-    if (a.size() > 1 && a[0] == '-') {
-      std::fprintf(stderr, "quorril-pack append: unknown option '%s'\nusage: quorril-pack %s\n", a.c_str(),
-                   kSynopsis);
-      return kExitUsage;
-    }
-  if (args.size() < 3) {
-    std::fprintf(stderr, "quorril-pack append: needs ENGINE, OUT and at least one FILE\nusage: quorril-pack %s\n",
-                 kSynopsis);
-    return kExitUsage;
-  }
+    if (a.size() > 1 && a[0] == '-') return Usage("append", "unknown option '" + a + "'", kSynopsis);
+  if (args.size() < 3) return Usage("append", "needs ENGINE, OUT and at least one FILE", kSynopsis);
   const std::string& engine = args[0];
   const std::string& out = args[1];
 

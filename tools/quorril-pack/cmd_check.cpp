@@ -3,18 +3,17 @@
 // would, or a summary of what the script declares.
 //
 // This file only reads the host's files: the script and its folder, which
-// become C:\SETUP on the checked machine. Everything else is the check of
-// src/script/check.h.
+// become C:\SETUP on the checked machine (check_machine.h). The check itself
+// is the core's (src/script/check.h).
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "check_machine.h"
 #include "commands.h"
+#include "host_files.h"
 
 namespace quorril::pack {
 namespace {
@@ -27,19 +26,7 @@ constexpr size_t kMaxFolderEntries = 4096;
 constexpr uintmax_t kMaxLoadedFileSize = 1024 * 1024;
 constexpr uintmax_t kMaxScriptSize = 64u * 1024 * 1024;
 
-bool ReadHostFile(const fs::path& path, uintmax_t limit, std::string* contents) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::string data;
-  char block[65536];
-  while (in.read(block, sizeof block) || in.gcount() > 0) {
-    data.append(block, size_t(in.gcount()));
-    if (data.size() > limit) return false;
-  }
-  if (in.bad()) return false;
-  *contents = std::move(data);
-  return true;
-}
+const char kSynopsis[] = "check [options] SCRIPT";
 
 // The host folder's files by their names relative to it, with "\" between
 // the parts.
@@ -57,7 +44,8 @@ void LoadFolder(const fs::path& folder, const fs::path& script, CheckPackage* pa
     CheckFile file;
     file.name = name;
     uintmax_t size = it->file_size(fileError);
-    if (!fileError && size <= kMaxLoadedFileSize) ReadHostFile(it->path(), kMaxLoadedFileSize, &file.contents);
+    if (!fileError && size <= kMaxLoadedFileSize)
+      ReadHostFile(nullptr, it->path().string(), &file.contents, kMaxLoadedFileSize);
     package->files.push_back(std::move(file));
   }
 }
@@ -65,10 +53,7 @@ void LoadFolder(const fs::path& folder, const fs::path& script, CheckPackage* pa
 int RunCheck(const std::vector<std::string>& args) {
   CheckRequest request;
   std::string error;
-  if (!ParseCheckArguments(args, &request, &error)) {
-    std::fprintf(stderr, "quorril-pack check: %s\n'quorril-pack check --help' tells more.\n", error.c_str());
-    return kExitUsage;
-  }
+  if (!ParseCheckArguments(args, &request, &error)) return Usage("check", error, kSynopsis);
   fs::path script(request.script);
   CheckPackage package;
   package.scriptName = script.filename().string();
@@ -76,7 +61,7 @@ int RunCheck(const std::vector<std::string>& args) {
   scriptFile.name = package.scriptName;
   std::error_code ec;
   package.scriptReadable = !package.scriptName.empty() && fs::is_regular_file(script, ec) &&
-                           ReadHostFile(script, kMaxScriptSize, &scriptFile.contents);
+                           ReadHostFile(nullptr, request.script, &scriptFile.contents, kMaxScriptSize);
   if (package.scriptReadable) {
     package.files.push_back(std::move(scriptFile));
     fs::path folder = script.parent_path();
@@ -133,8 +118,9 @@ const char kHelp[] =
     "  64 wrong usage (on standard error).\n"
     "Results go to standard output.\n";
 
-const CommandRegistration kRegistration(
-    Command{"check", "check [options] SCRIPT   read an install script as the engine does, both passes", kHelp, RunCheck});
+// The command's line in the help's list says what it does.
+const std::string kListed = std::string(kSynopsis) + "   read an install script as the engine does, both passes";
+const CommandRegistration kRegistration(Command{"check", kListed.c_str(), kHelp, RunCheck});
 
 }  // namespace
 }  // namespace quorril::pack

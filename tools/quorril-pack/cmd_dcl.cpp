@@ -1,17 +1,15 @@
 // quorril-pack implode / explode: compress a file into a raw DCL implode
 // stream and expand one back.
 //
-// Both commands write their result to "OUT.tmp" and rename it to OUT only
-// when everything succeeded; on any failure the temporary file is deleted, so
-// OUT is either the complete result or untouched.
-#include <cerrno>
+// Both commands write their result beside OUT and move it into place only
+// when everything succeeded (an OutputSet); on any failure the temporary
+// file is deleted, so OUT is either the complete result or untouched.
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "commands.h"
+#include "host_files.h"
 #include "package/explode.h"
 #include "package/implode.h"
 
@@ -48,102 +46,9 @@ const char kExplodeHelp[] =
     "Exit codes: 0 done, 1 the stream is corrupt, 2 a file cannot be read or\n"
     "written, 64 wrong usage.\n";
 
-int Usage(const char* command, const char* message, const char* synopsis) {
-  std::fprintf(stderr, "quorril-pack %s: %s\nusage: quorril-pack %s\n", command, message, synopsis);
-  return kExitUsage;
-}
-
-// Reads a whole file; false (with a message) when it cannot be read.
-bool ReadWholeFile(const char* command, const std::string& path, std::vector<uint8_t>* data) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
-    std::fprintf(stderr, "quorril-pack %s: cannot open '%s': %s\n", command, path.c_str(),
-                 std::strerror(errno));
-    return false;
-  }
-  data->clear();
-  uint8_t block[65536];
-  size_t got;
-  while ((got = std::fread(block, 1, sizeof block, f)) > 0) data->insert(data->end(), block, block + got);
-  bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) {
-    std::fprintf(stderr, "quorril-pack %s: cannot read '%s'\n", command, path.c_str());
-    return false;
-  }
-  return true;
-}
-
-// The temporary file beside OUT; renamed over OUT by Commit or deleted by
-// Abandon (also when the object goes away uncommitted).
-class PendingOutput {
- public:
-  PendingOutput(const char* command, std::string path)
-      : command_(command), path_(std::move(path)), temp_(path_ + ".tmp") {}
-  ~PendingOutput() { Abandon(); }
-
-  bool Open() {
-    file_ = std::fopen(temp_.c_str(), "wb");
-    if (!file_) {
-      std::fprintf(stderr, "quorril-pack %s: cannot create '%s': %s\n", command_, temp_.c_str(),
-                   std::strerror(errno));
-      return false;
-    }
-    return true;
-  }
-  // False once any write has failed.
-  bool Write(const void* data, size_t size) {
-    if (failed_) return false;
-    if (size != 0 && std::fwrite(data, 1, size, file_) != size) failed_ = true;
-    return !failed_;
-  }
-  bool Commit() {
-    bool ok = !failed_ && std::fflush(file_) == 0 && !std::ferror(file_);
-    ok = std::fclose(file_) == 0 && ok;
-    file_ = nullptr;
-    if (!ok) {
-      std::fprintf(stderr, "quorril-pack %s: cannot write '%s'\n", command_, temp_.c_str());
-      std::remove(temp_.c_str());
-      return false;
-    }
-    if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
-      // Windows does not rename over an existing file.
-      std::remove(path_.c_str());
-      if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
-        std::fprintf(stderr, "quorril-pack %s: cannot write '%s': %s\n", command_, path_.c_str(),
-                     std::strerror(errno));
-        std::remove(temp_.c_str());
-        return false;
-      }
-    }
-    committed_ = true;
-    return true;
-  }
-  void Abandon() {
-    if (file_) {
-      std::fclose(file_);
-      file_ = nullptr;
-    }
-    if (!committed_) std::remove(temp_.c_str());
-    committed_ = true;
-  }
-
- private:
-  const char* command_;
-  std::string path_;
-  std::string temp_;
-  FILE* file_ = nullptr;
-  bool failed_ = false;
-  bool committed_ = false;
-};
-
-bool ParseNumber(const std::string& text, long* value) {
-  if (text.empty() || text.size() > 9) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  *value = std::strtol(text.c_str(), nullptr, 10);
-  return true;
-}
+// The option values have always been read with at most nine characters,
+// leading zeros included.
+constexpr size_t kOptionDigits = 9;
 
 int RunImplode(const std::vector<std::string>& args) {
   const char* name = "implode";
@@ -154,47 +59,45 @@ int RunImplode(const std::vector<std::string>& args) {
     if (a == "--ascii") {
       options.ascii = true;
     } else if (a == "--dict" || a == "--level") {
-      if (i + 1 == args.size()) return Usage(name, (a + " needs a value").c_str(), kImplodeSynopsis);
-      long value = 0;
+      if (i + 1 == args.size()) return Usage(name, a + " needs a value", kImplodeSynopsis);
+      uint64_t value = 0;
       const std::string& text = args[++i];
       if (a == "--dict") {
-        if (!ParseNumber(text, &value) || (value != 1024 && value != 2048 && value != 4096))
-          return Usage(name, ("dictionary size '" + text + "' is not 1024, 2048 or 4096").c_str(),
-                       kImplodeSynopsis);
+        if (!ParseDecimal(text, 4096, &value, kOptionDigits) || (value != 1024 && value != 2048 && value != 4096))
+          return Usage(name, "dictionary size '" + text + "' is not 1024, 2048 or 4096", kImplodeSynopsis);
         options.dictionarySize = unsigned(value);
       } else {
-        if (!ParseNumber(text, &value) || value < kImplodeMinLevel || value > kImplodeMaxLevel)
-          return Usage(name, ("level '" + text + "' is not 1 to 9").c_str(), kImplodeSynopsis);
+        if (!ParseDecimal(text, uint64_t(kImplodeMaxLevel), &value, kOptionDigits) ||
+            value < uint64_t(kImplodeMinLevel))
+          return Usage(name, "level '" + text + "' is not 1 to 9", kImplodeSynopsis);
         options.level = int(value);
       }
     } else if (a.size() > 1 && a[0] == '-') {
-      return Usage(name, ("unknown option '" + a + "'").c_str(), kImplodeSynopsis);
+      return Usage(name, "unknown option '" + a + "'", kImplodeSynopsis);
     } else {
       files.push_back(a);
     }
   }
   if (files.size() != 2) return Usage(name, "needs IN and OUT", kImplodeSynopsis);
 
-  std::vector<uint8_t> input;
-  if (!ReadWholeFile(name, files[0], &input)) return kExitIo;
+  std::string input;
+  if (!ReadHostFile(name, files[0], &input)) return kExitIo;
   std::vector<uint8_t> stream;
-  int result = ImplodeBuffer(input.data(), input.size(), options, &stream);
+  int result = ImplodeBuffer(reinterpret_cast<const uint8_t*>(input.data()), input.size(), options, &stream);
   if (result != kImplodeOk) {
     std::fprintf(stderr, "quorril-pack implode: '%s': %s\n", files[0].c_str(),
                  ImplodeResultText(result));
     return result == kImplodeTooLarge ? kExitBadInput : kExitUsage;
   }
-  PendingOutput out(name, files[1]);
-  if (!out.Open()) return kExitIo;
-  out.Write(stream.data(), stream.size());
-  if (!out.Commit()) return kExitIo;
+  OutputSet out(name);
+  if (!out.Open(files[1]) || !out.Write(stream.data(), stream.size()) || !out.Commit()) return kExitIo;
   return kExitOk;
 }
 
 // Callback state of ExplodeStream over two files.
 struct ExplodeFiles {
   FILE* in;
-  PendingOutput* out;
+  OutputSet* out;
   bool readFailed = false;
   bool writeFailed = false;
 };
@@ -217,19 +120,15 @@ int RunExplode(const std::vector<std::string>& args) {
   std::vector<std::string> files;
   for (const std::string& a : args) {
     if (a.size() > 1 && a[0] == '-')
-      return Usage(name, ("unknown option '" + a + "'").c_str(), kExplodeSynopsis);
+      return Usage(name, "unknown option '" + a + "'", kExplodeSynopsis);
     files.push_back(a);
   }
   if (files.size() != 2) return Usage(name, "needs IN and OUT", kExplodeSynopsis);
 
-  FILE* in = std::fopen(files[0].c_str(), "rb");
-  if (!in) {
-    std::fprintf(stderr, "quorril-pack explode: cannot open '%s': %s\n", files[0].c_str(),
-                 std::strerror(errno));
-    return kExitIo;
-  }
-  PendingOutput out(name, files[1]);
-  if (!out.Open()) {
+  FILE* in = OpenHostFile(name, files[0]);
+  if (!in) return kExitIo;
+  OutputSet out(name);
+  if (!out.Open(files[1])) {
     std::fclose(in);
     return kExitIo;
   }
@@ -241,10 +140,7 @@ int RunExplode(const std::vector<std::string>& args) {
     std::fprintf(stderr, "quorril-pack explode: cannot read '%s'\n", files[0].c_str());
     return kExitIo;
   }
-  if (state.writeFailed) {
-    std::fprintf(stderr, "quorril-pack explode: cannot write '%s.tmp'\n", files[1].c_str());
-    return kExitIo;
-  }
+  if (state.writeFailed) return kExitIo;  // told by the output
   if (result != kExplodeOk) {
     std::fprintf(stderr, "quorril-pack explode: '%s' is not a valid stream: %s (result %d)\n",
                  files[0].c_str(), ExplodeResultText(result), result);

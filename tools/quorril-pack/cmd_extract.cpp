@@ -38,11 +38,6 @@ const char kHelp[] =
     "Exit codes: 0 done, 1 the input is no package or container, or it is\n"
     "damaged, 2 a file cannot be read or written, 64 wrong usage.\n";
 
-int Usage(const std::string& message) {
-  std::fprintf(stderr, "quorril-pack extract: %s\nusage: quorril-pack %s\n", message.c_str(), kSynopsis);
-  return kExitUsage;
-}
-
 // A payload name that is a plain file name on every system.
 bool IsPlainName(const std::string& name) {
   return IsSafeMemberPath(name) && name.find_first_of("\\/") == std::string::npos;
@@ -110,11 +105,11 @@ int Run(const std::vector<std::string>& args) {
     if (a == "--raw")
       raw = true;
     else if (a.size() > 1 && a[0] == '-')
-      return Usage("unknown option '" + a + "'");
+      return Usage("extract", "unknown option '" + a + "'", kSynopsis);
     else
       operands.push_back(a);
   }
-  if (operands.size() != 2) return Usage("needs PACKAGE or CONTAINER, and DIR");
+  if (operands.size() != 2) return Usage("extract", "needs PACKAGE or CONTAINER, and DIR", kSynopsis);
   std::string directory = operands[1];
   while (directory.size() > 1 && (directory.back() == '/' || directory.back() == '\\')) directory.pop_back();
   directory += '/';

@@ -48,10 +48,8 @@ bool ListContainer(PackageReader& reader, const std::string& name, const char* i
 }
 
 int Run(const std::vector<std::string>& args) {
-  if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-')) {
-    std::fprintf(stderr, "quorril-pack list: needs one PACKAGE or CONTAINER\nusage: quorril-pack %s\n", kSynopsis);
-    return kExitUsage;
-  }
+  if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
+    return Usage("list", "needs one PACKAGE or CONTAINER", kSynopsis);
   PackageReader reader("list", args[0]);
   if (!reader.Load()) return kExitIo;
   switch (reader.kind()) {

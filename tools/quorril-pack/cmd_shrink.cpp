@@ -1,7 +1,6 @@
 // quorril-pack shrink: builds a shrunk-file container, optionally split into
 // volumes of a given size.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -47,18 +46,9 @@ const char kHelpFormat[] =
     "Exit codes: 0 done, 1 a member path or option value cannot be used,\n"
     "2 a file cannot be read or written, 64 wrong usage.\n";
 
-int Usage(const std::string& message) {
-  std::fprintf(stderr, "quorril-pack shrink: %s\nusage: quorril-pack %s\n", message.c_str(), kSynopsis);
-  return kExitUsage;
-}
-
-bool ParseCount(const std::string& text, uint64_t* value) {
-  if (text.empty() || text.size() > 10) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  *value = std::strtoull(text.c_str(), nullptr, 10);
-  return true;
-}
+// The option values have always been read with at most ten characters,
+// leading zeros included.
+constexpr size_t kOptionDigits = 10;
 
 // The member path for a file named on the command line.
 std::string MemberPath(std::string path) {
@@ -75,29 +65,32 @@ int Run(const std::vector<std::string>& args) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--volume-size" || a == "--level") {
-      if (i + 1 == args.size()) return Usage(a + " needs a value");
+      if (i + 1 == args.size()) return Usage("shrink", a + " needs a value", kSynopsis);
       uint64_t value = 0;
       const std::string& text = args[++i];
       if (a == "--volume-size") {
-        if (!ParseCount(text, &value) || value < kMinimumVolumeSize || value > 0xFFFFFFFFu)
-          return Usage("volume size '" + text + "' is not a number from " + std::to_string(kMinimumVolumeSize) +
-                       " to 4294967295");
+        if (!ParseDecimal(text, 0xFFFFFFFFu, &value, kOptionDigits) || value < kMinimumVolumeSize)
+          return Usage("shrink",
+                       "volume size '" + text + "' is not a number from " + std::to_string(kMinimumVolumeSize) +
+                           " to 4294967295",
+                       kSynopsis);
         volumeSize = value;
       } else {
-        if (!ParseCount(text, &value) || value < uint64_t(kImplodeMinLevel) || value > uint64_t(kImplodeMaxLevel))
-          return Usage("level '" + text + "' is not 1 to 9");
+        if (!ParseDecimal(text, uint64_t(kImplodeMaxLevel), &value, kOptionDigits) ||
+            value < uint64_t(kImplodeMinLevel))
+          return Usage("shrink", "level '" + text + "' is not 1 to 9", kSynopsis);
         options.level = int(value);
       }
     } else if (a == "--") {
       operands.insert(operands.end(), args.begin() + std::ptrdiff_t(i) + 1, args.end());
       break;
     } else if (a.size() > 1 && a[0] == '-') {
-      return Usage("unknown option '" + a + "'");
+      return Usage("shrink", "unknown option '" + a + "'", kSynopsis);
     } else {
       operands.push_back(a);
     }
   }
-  if (operands.size() < 2) return Usage("needs OUT.EXT and at least one FILE");
+  if (operands.size() < 2) return Usage("shrink", "needs OUT.EXT and at least one FILE", kSynopsis);
   const std::string out = operands[0];
   const std::string outName = HostBaseName(out);
   const std::string base = outName.substr(0, outName.find('.'));

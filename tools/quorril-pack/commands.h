@@ -6,6 +6,8 @@
 // stream), 2 a file cannot be read or written, 64 wrong usage.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,5 +31,20 @@ const std::vector<Command>& Commands();
 struct CommandRegistration {
   explicit CommandRegistration(const Command& command) { RegisterCommand(command); }
 };
+
+// ---- command lines (command_line.cpp) ---------------------------------------
+
+// Prints "quorril-pack COMMAND: MESSAGE" and "usage: quorril-pack SYNOPSIS"
+// on stderr; returns kExitUsage, for `return Usage(...)`.
+int Usage(const char* command, const std::string& message, const char* synopsis);
+
+// The most digits a uint64_t needs.
+constexpr size_t kMaxDecimalDigits = 20;
+
+// Reads a number written in decimal digits only: no sign, no blank, at
+// least one and at most `maxDigits` digits (leading zeros count), and a
+// value of at most `max`. False, with `value` left alone, for anything else;
+// the value is never computed past `max`, so nothing overflows.
+bool ParseDecimal(const std::string& text, uint64_t max, uint64_t* value, size_t maxDigits = kMaxDecimalDigits);
 
 }  // namespace quorril::pack

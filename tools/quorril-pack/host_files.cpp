@@ -1,17 +1,27 @@
 // Host files for the package commands, on std::filesystem (error-code
-// overloads only) and the C runtime's stat/utime for dates.
+// overloads only), the C runtime's stat/utime for dates and its open with
+// O_EXCL for new temporary files.
 #include "host_files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <utime.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <random>
 #include <system_error>
+#include <utility>
 
 #include "platform/text.h"
 
@@ -19,27 +29,42 @@ namespace quorril::pack {
 
 namespace fs = std::filesystem;
 
-bool ReadHostFile(const char* command, const std::string& path, std::string* data) {
+FILE* OpenHostFile(const char* command, const std::string& path) {
   std::error_code ec;
   if (fs::is_directory(fs::path(path), ec)) {
-    std::fprintf(stderr, "quorril-pack %s: '%s' is a directory\n", command, path.c_str());
-    return false;
+    if (command) std::fprintf(stderr, "quorril-pack %s: '%s' is a directory\n", command, path.c_str());
+    return nullptr;
   }
   FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
+  if (!f && command)
     std::fprintf(stderr, "quorril-pack %s: cannot open '%s': %s\n", command, path.c_str(), std::strerror(errno));
-    return false;
-  }
-  data->clear();
+  return f;
+}
+
+bool ReadHostFile(const char* command, const std::string& path, std::string* data, uint64_t limit) {
+  FILE* f = OpenHostFile(command, path);
+  if (!f) return false;
+  std::string read;
   char block[65536];
   size_t got;
-  while ((got = std::fread(block, 1, sizeof block, f)) > 0) data->append(block, got);
+  bool tooLarge = false;
+  while (!tooLarge && (got = std::fread(block, 1, sizeof block, f)) > 0) {
+    read.append(block, got);
+    tooLarge = read.size() > limit;
+  }
   bool failed = std::ferror(f) != 0;
   std::fclose(f);
-  if (failed) {
-    std::fprintf(stderr, "quorril-pack %s: cannot read '%s'\n", command, path.c_str());
+  if (tooLarge) {
+    if (command)
+      std::fprintf(stderr, "quorril-pack %s: '%s' is larger than %llu bytes\n", command, path.c_str(),
+                   static_cast<unsigned long long>(limit));
     return false;
   }
+  if (failed) {
+    if (command) std::fprintf(stderr, "quorril-pack %s: cannot read '%s'\n", command, path.c_str());
+    return false;
+  }
+  *data = std::move(read);
   return true;
 }
 
@@ -141,7 +166,67 @@ std::string AttributesText(uint32_t attributes) {
 
 // ---- OutputSet ---------------------------------------------------------------------
 
+namespace {
+
+constexpr char kTemporarySuffix[] = ".quorril-tmp";
+constexpr int kTemporaryNames = 100;  // tried for one file before giving up
+
+// Eight hexadecimal digits that another process cannot guess.
+std::string RandomName() {
+  static std::mt19937_64 engine = [] {
+    uint64_t seed = uint64_t(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    try {
+      std::random_device device;
+      seed ^= uint64_t(device()) << 32 ^ device();
+    } catch (...) {
+      // The clock alone; a taken name is tried again anyway.
+    }
+    return std::mt19937_64(seed);
+  }();
+  char text[16];
+  std::snprintf(text, sizeof text, "%08x", unsigned(engine() & 0xFFFFFFFFu));
+  return text;
+}
+
+// Creates the new file `name` for writing. Fails (errno EEXIST) when any
+// file, directory or symbolic link of that name exists: a link is never
+// followed.
+FILE* CreateNewFile(const std::string& name) {
+#ifdef _WIN32
+  int fd = ::_open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+#else
+  int flags = O_WRONLY | O_CREAT | O_EXCL;
+#ifdef O_NOFOLLOW
+  flags |= O_NOFOLLOW;
+#endif
+#ifdef O_CLOEXEC
+  flags |= O_CLOEXEC;
+#endif
+  int fd = ::open(name.c_str(), flags, 0666);
+#endif
+  if (fd < 0) return nullptr;
+#ifdef _WIN32
+  FILE* f = ::_fdopen(fd, "wb");
+#else
+  FILE* f = ::fdopen(fd, "wb");
+#endif
+  if (!f) {
+    int error = errno;
+#ifdef _WIN32
+    ::_close(fd);
+#else
+    ::close(fd);
+#endif
+    std::remove(name.c_str());
+    errno = error;
+  }
+  return f;
+}
+
+}  // namespace
+
 OutputSet::~OutputSet() {
+  if (open_) std::fclose(open_);
   if (committed_) return;
   std::error_code ec;
   for (const Pending& p : files_) fs::remove(fs::path(p.temp), ec);
@@ -176,33 +261,72 @@ bool OutputSet::MakeDirectories(const std::string& path) {
 
 bool OutputSet::Add(const std::string& path, const std::string& data, const DosDateTime* when,
                     const std::string& permissionsFrom) {
-  Pending p;
-  p.path = path;
-  p.temp = path + ".quorril-tmp";
-  if (when) {
-    p.dated = true;
-    p.when = *when;
-  }
-  p.permissionsFrom = permissionsFrom;
+  return Open(path, when, permissionsFrom) && Write(data.data(), data.size()) && Close();
+}
+
+bool OutputSet::Open(const std::string& path, const DosDateTime* when, const std::string& permissionsFrom) {
+  if (!Close()) return false;
+  failed_ = true;  // until the temporary is there
   std::error_code ec;
   if (fs::is_directory(fs::path(path), ec)) {
     std::fprintf(stderr, "quorril-pack %s: '%s' is a directory\n", command_, path.c_str());
     return false;
   }
-  FILE* f = std::fopen(p.temp.c_str(), "wb");
-  if (!f) {
-    std::fprintf(stderr, "quorril-pack %s: cannot create '%s': %s\n", command_, p.temp.c_str(), std::strerror(errno));
-    return false;
+  Pending p;
+  p.path = path;
+  if (when) {
+    p.dated = true;
+    p.when = *when;
   }
-  files_.push_back(p);
-  bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok) std::fprintf(stderr, "quorril-pack %s: cannot write '%s'\n", command_, p.temp.c_str());
-  return ok;
+  p.permissionsFrom = permissionsFrom;
+  for (int i = 0; i < kTemporaryNames; ++i) {
+    p.temp = path + (i == 0 ? std::string() : "." + RandomName()) + kTemporarySuffix;
+    open_ = CreateNewFile(p.temp);
+    if (open_) {
+      files_.push_back(p);
+      failed_ = false;
+      return true;
+    }
+    int error = errno;
+    // Windows may tell a name taken by a directory as a denied access.
+    fs::file_type type = fs::symlink_status(fs::path(p.temp), ec).type();
+    bool taken = error == EEXIST || (!ec && type != fs::file_type::not_found);
+    if (!taken) {
+      std::fprintf(stderr, "quorril-pack %s: cannot create '%s': %s\n", command_, path.c_str(), std::strerror(error));
+      return false;
+    }
+  }
+  std::fprintf(stderr, "quorril-pack %s: cannot create '%s': every temporary name tried beside it is taken\n",
+               command_, path.c_str());
+  return false;
+}
+
+void OutputSet::WriteFailed(int error) {
+  if (!failed_)
+    std::fprintf(stderr, "quorril-pack %s: cannot write '%s': %s\n", command_, files_.back().path.c_str(),
+                 error ? std::strerror(error) : "write error");
+  failed_ = true;
+}
+
+bool OutputSet::Write(const void* data, size_t size) {
+  if (!open_ || failed_) return false;
+  errno = 0;
+  if (size != 0 && std::fwrite(data, 1, size, open_) != size) WriteFailed(errno);
+  return !failed_;
+}
+
+bool OutputSet::Close() {
+  if (!open_) return !failed_;
+  errno = 0;
+  if (std::fflush(open_) != 0 || std::ferror(open_)) WriteFailed(errno);
+  errno = 0;
+  if (std::fclose(open_) != 0) WriteFailed(errno);
+  open_ = nullptr;
+  return !failed_;
 }
 
 bool OutputSet::Commit() {
+  if (!Close()) return false;
   std::error_code ec;
   for (size_t i = 0; i < files_.size(); ++i) {
     const Pending& p = files_[i];
@@ -210,6 +334,9 @@ bool OutputSet::Commit() {
       fs::perms perms = fs::status(fs::path(p.permissionsFrom), ec).permissions();
       if (!ec) fs::permissions(fs::path(p.temp), perms, ec);
     }
+    // Dated while it is still the temporary, which only this set writes.
+    if (p.dated && !SetHostModified(p.temp, p.when))
+      std::fprintf(stderr, "quorril-pack %s: warning: cannot set the date of '%s'\n", command_, p.path.c_str());
     fs::rename(fs::path(p.temp), fs::path(p.path), ec);
     if (ec) {
       std::fprintf(stderr, "quorril-pack %s: cannot write '%s': %s\n", command_, p.path.c_str(),
@@ -219,8 +346,6 @@ bool OutputSet::Commit() {
       createdDirectories_.clear();  // they hold files now
       return false;
     }
-    if (p.dated && !SetHostModified(p.path, p.when))
-      std::fprintf(stderr, "quorril-pack %s: warning: cannot set the date of '%s'\n", command_, p.path.c_str());
   }
   committed_ = true;
   return true;

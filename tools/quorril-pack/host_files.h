@@ -1,7 +1,7 @@
-// Host files for the package commands (shrink, append, list, extract): whole
-// files in and out, DOS dates on host files, case-blind lookup of a file
-// beside another (the continuation volumes of a split container), and an
-// output set that becomes visible all at once or not at all.
+// Host files for every command of the tool: whole files in and out, DOS
+// dates on host files, case-blind lookup of a file beside another (the
+// continuation volumes of a split container), and an output set that
+// becomes visible all at once or not at all.
 //
 // The tool works on host paths (POSIX or Windows). Everything here reports
 // its own failures on stderr as "quorril-pack COMMAND: ..." and returns
@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,17 @@
 
 namespace quorril::pack {
 
-// Reads a whole file.
-bool ReadHostFile(const char* command, const std::string& path, std::string* data);
+constexpr uint64_t kNoSizeLimit = UINT64_MAX;
+
+// Opens a host file to read it as a stream; null (with a message) when it
+// cannot be opened or is a directory.
+FILE* OpenHostFile(const char* command, const std::string& path);
+
+// Reads a whole file into `data`, which is left as it was on failure. A
+// file of more than `limit` bytes is refused. A null `command` reads
+// quietly: failures only return false.
+bool ReadHostFile(const char* command, const std::string& path, std::string* data,
+                  uint64_t limit = kNoSizeLimit);
 
 // The last-write time of a host file as a DOS date and time (local time,
 // clamped to the DOS range 1980 to 2107).
@@ -38,10 +48,16 @@ std::string DosDateTimeText(DosDateTime when);
 // value in hexadecimal when other bits are set.
 std::string AttributesText(uint32_t attributes);
 
-// A set of output files written beside their final names as temporary
-// files, then renamed into place together by Commit. Directories it had to
+// A set of output files, each written beside its final name as a temporary
+// file, then moved into place together by Commit. Directories it had to
 // create, and every temporary file, are removed again when the set goes
-// away without a successful Commit.
+// away without a successful Commit; so is a file that is being written.
+//
+// A file is given whole (Add) or written as a stream (Open, Write ...,
+// Close), one at a time. A temporary is only ever a new file: an existing
+// file or symbolic link of its name is neither written nor followed, and
+// another name is tried (PATH.quorril-tmp first, then
+// PATH.<random>.quorril-tmp).
 class OutputSet {
  public:
   explicit OutputSet(const char* command) : command_(command) {}
@@ -51,12 +67,22 @@ class OutputSet {
 
   // Creates the directory `path` and any missing parent.
   bool MakeDirectories(const std::string& path);
-  // Writes `data` to a temporary file for `path`; `when` (if not null) dates
-  // the file once it is in place.
+  // Writes `data` as the file `path`: Open, Write and Close at once.
   bool Add(const std::string& path, const std::string& data, const DosDateTime* when = nullptr,
            const std::string& permissionsFrom = std::string());
-  // Moves every file into place. On failure the files already moved stay
-  // (with a message naming them) and the rest is removed.
+  // Starts the file `path`, closing the one before. `when` (if not null)
+  // dates the file once it is in place; `permissionsFrom` names a file whose
+  // permissions it gets. Once a file could not be created or written, the
+  // set refuses everything after, Commit included.
+  bool Open(const std::string& path, const DosDateTime* when = nullptr,
+            const std::string& permissionsFrom = std::string());
+  // Appends to the file started last. False from the first failed write on.
+  bool Write(const void* data, size_t size);
+  // Finishes the file started last; false when it could not be written.
+  bool Close();
+  // Moves every file into place, once each was written whole. On failure
+  // the files already moved stay (with a message naming them) and the rest
+  // is removed.
   bool Commit();
 
  private:
@@ -67,9 +93,13 @@ class OutputSet {
     DosDateTime when;
     std::string permissionsFrom;
   };
+  void WriteFailed(int error);
+
   const char* command_;
   std::vector<Pending> files_;
   std::vector<std::string> createdDirectories_;  // in creation order
+  FILE* open_ = nullptr;                         // the temporary of files_.back() while it is written
+  bool failed_ = false;                          // a file could not be made: nothing is committed
   bool committed_ = false;
 };
 
