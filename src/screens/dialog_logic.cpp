@@ -40,13 +40,13 @@ void SplitPrompt(PromptLines* prompt, int askMode) {
   }
 }
 
-void PromptStatics(const PromptLines& prompt, std::string* static301, std::string* static302) {
+void PromptLineTexts(const PromptLines& prompt, std::string* firstLine, std::string* secondLine) {
   if (prompt.state == 2) {
-    *static301 = prompt.line1;
-    *static302 = prompt.line2;
+    *firstLine = prompt.line1;
+    *secondLine = prompt.line2;
   } else {
-    static301->clear();
-    *static302 = prompt.state == 1 ? prompt.text : std::string();
+    firstLine->clear();
+    *secondLine = prompt.state == 1 ? prompt.text : std::string();
   }
 }
 

@@ -14,7 +14,8 @@ namespace quorril {
 
 // A prompt and its two display lines.
 //  state 0: no prompt text was given; 1: the prompt goes on one line
-//  (static 302); 2: it was split, line1 into static 301, line2 into 302.
+//  (the second prompt line); 2: it was split, line1 onto the first prompt
+//  line, line2 onto the second.
 using PromptLines = DialogPrompt;
 
 constexpr size_t kPromptWrapColumn = 45;
@@ -24,18 +25,19 @@ constexpr size_t kPromptWrapColumn = 45;
 // the ask mode's text for a destination dialog (askMode 1, 2 or 3; 0 for a
 // question).
 void SplitPrompt(PromptLines* prompt, int askMode);
-// The texts for statics 301 and 302.
-void PromptStatics(const PromptLines& prompt, std::string* static301, std::string* static302);
+// The texts of the first and the second prompt line.
+void PromptLineTexts(const PromptLines& prompt, std::string* firstLine, std::string* secondLine);
 
 // An ASK answer as typed: cut to 497 characters, leading delimiters
 // (tab, line feed, carriage return, blank, "(", ")", ",") removed.
 std::string CleanAnswer(const std::string& typed);
 
 // The destination dialog's fields for a path and ask mode (1, 2, 3):
-// the input field 204 and the read-only field (305 in mode 1, 304 in mode 2).
+// the input field and the read-only field (the drive root in mode 1, the
+// directory in mode 2).
 struct DestinationFields {
-  std::string input;     // field 204
-  std::string readOnly;  // field 305 or 304; empty in mode 3
+  std::string input;     // the input field
+  std::string readOnly;  // the read-only field; empty in mode 3
 };
 DestinationFields DestinationFieldsFor(std::string path, int askMode);
 
@@ -53,7 +55,7 @@ struct Candidate {
   CandidateStatus status = CandidateStatus::kAccept;
   std::string candidate;
 };
-// `path` is the dialog's current path, `field` the text of field 204.
+// `path` is the dialog's current path, `field` the text of its input field.
 Candidate BuildCandidate(const std::string& path, int askMode, const std::string& field);
 
 // The progress bar of the progress dialog.

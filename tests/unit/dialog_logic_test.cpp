@@ -35,7 +35,7 @@ TEST(SplitPromptTest, WrapsAtColumn45OnBlanksOrHard) {
   EXPECT_EQ(words.line1, "Please enter the destination drive and");
   EXPECT_EQ(words.line2, "directory:");
   std::string s301, s302;
-  PromptStatics(words, &s301, &s302);
+  PromptLineTexts(words, &s301, &s302);
   EXPECT_EQ(s301, "Please enter the destination drive and");
   EXPECT_EQ(s302, "directory:");
 }
@@ -45,7 +45,7 @@ TEST(SplitPromptTest, MissingPromptTakesTheModeDefaultWhole) {
   SplitPrompt(&p, 3);
   EXPECT_EQ(p.state, 1);
   std::string s301, s302;
-  PromptStatics(p, &s301, &s302);
+  PromptLineTexts(p, &s301, &s302);
   EXPECT_EQ(s301, "");
   EXPECT_EQ(s302, "Please enter the destination drive and directory:") << "a default is not split";
   PromptLines ask;

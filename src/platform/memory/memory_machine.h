@@ -128,7 +128,7 @@ class ScriptedUserInterface : public UserInterface {
   }
   // Answers of the modal dialogs, in order. An ask answer is the text typed,
   // or kCancelAnswer; a destination answer is a list of texts typed into
-  // field 204, one per OK press, ending in kCancelAnswer or accepted.
+  // the input field, one per OK press, ending in kCancelAnswer or accepted.
   static constexpr const char* kCancelAnswer = "\x1b<cancel>";
   std::deque<std::string> askAnswers;
   std::deque<std::vector<std::string>> destinationAnswers;

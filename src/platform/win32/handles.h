@@ -9,6 +9,7 @@
 //   UniqueFind          HANDLE from FindFirstFileA (INVALID_HANDLE_VALUE), FindClose
 //   UniqueKey           HKEY from RegOpenKeyExA / RegCreateKeyExA (null), RegCloseKey
 //   UniqueDc            HDC from CreateDCA / CreateICA (null), DeleteDC
+// and, in ui/win32/gdi.h, GdiObject<HFONT>, <HBRUSH>, ... (null), DeleteObject.
 //
 // This header also brings in <windows.h> and removes its generic-text macros
 // whose names are the port methods (CreateDirectory, DeleteFile, ...), so

@@ -11,7 +11,7 @@ INT_PTR AskDialog::Run(HINSTANCE instance, HWND owner) { return RunModal(instanc
 void AskDialog::Initialise() {
   CentreOnScreen();
   std::string line1, line2;
-  PromptStatics(prompt_, &line1, &line2);
+  PromptLineTexts(prompt_, &line1, &line2);
   SetItemText(QUORRIL_ID_PROMPT_LINE1, line1);
   SetItemText(QUORRIL_ID_PROMPT_LINE2, line2);
   SetItemText(QUORRIL_ID_ASK_INPUT, answer_);

@@ -1,6 +1,6 @@
 // AskDialog: the modal question dialog 601 of ASK1 to ASK5.
 //
-// The prompt fills statics 301 and 302 (PromptStatics), field 701 starts
+// The prompt fills statics 301 and 302 (PromptLineTexts), field 701 starts
 // with the default answer, buttons 1 and 2 carry the script's OK and Cancel
 // texts. OK ends the dialog with IDOK and keeps the field's text as typed,
 // at most 497 characters of it (the core cleans it). Cancel asks

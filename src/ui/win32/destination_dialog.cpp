@@ -25,7 +25,7 @@ INT_PTR DestinationDialog::Run(HINSTANCE instance, HWND owner) {
 void DestinationDialog::Initialise() {
   CentreOnScreen();
   std::string line1, line2;
-  PromptStatics(prompt_, &line1, &line2);
+  PromptLineTexts(prompt_, &line1, &line2);
   SetItemText(QUORRIL_ID_PROMPT_LINE1, line1);
   SetItemText(QUORRIL_ID_PROMPT_LINE2, line2);
   SetItemText(QUORRIL_ID_OK, texts_.ok);
