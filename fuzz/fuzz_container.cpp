@@ -126,12 +126,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const char* before : kBefore) allowed = allowed || EqualsNoCase(path, before);
     if (!allowed) std::abort();  // written outside the destination
   }
-  std::string journal;
-  if (files.ReadWholeFile("C:\\DEST\\install.log", &journal)) {
+  std::string written;
+  if (files.ReadWholeFile("C:\\DEST\\install.log", &written)) {
     for (const char* key : {"FILE: \"", "DIRECTORY: \""}) {
       const size_t length = std::strlen(key);
-      for (size_t at = 0; (at = journal.find(key, at)) != std::string::npos; ++at)
-        if (!StartsWithNoCase(std::string_view(journal).substr(at + length),
+      for (size_t at = 0; (at = written.find(key, at)) != std::string::npos; ++at)
+        if (!StartsWithNoCase(std::string_view(written).substr(at + length),
                               std::string_view(destination).substr(0, destination.size() - 1)))
           std::abort();
     }
