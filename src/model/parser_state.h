@@ -1,5 +1,5 @@
-// The parser's process-wide state: the pass, the IF state and the per-item
-// disk space of the first pass. It lives in SetupContext and is shared with
+// The parser's state of one run: the pass, the IF state and the per-item
+// disk space of the first pass. It lives in ScriptState and is shared with
 // the condition tests, which capture deferred blocks.
 #pragma once
 

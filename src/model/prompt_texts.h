@@ -1,7 +1,7 @@
 // PromptTexts: every replaceable message text of the engine, with its
 // default, the script key that rewords it and the key's capacity.
 //
-// The table is process-wide state of one run (it lives in SetupContext).
+// The table is state of one run (it lives in ScriptState).
 // Start-up sets three of the texts before the script model exists; creating
 // the model loads all defaults; the parser replaces a text when the script
 // names its key. Texts without a key are fixed and only read.

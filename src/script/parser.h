@@ -5,9 +5,9 @@
 // the blocks that wait for the user's choices. ParseDeferredBlocks is the
 // second pass (after the choice screens): it replays the stored blocks.
 // Both show their own messages (file not found, "Syntax error, line: N").
-// After a failure ctx.state.parser.failure tells why and ctx.state.parser.lastError
+// After a failure ScriptState::parser.failure tells why and .lastError
 // holds the line of the syntax-error message (SyntaxErrorReport,
-// parser_state.h). EXITMESSAGE stores its text block in
+// model/parser_state.h). EXITMESSAGE stores its text block in
 // InstallScript::exitMessage and ends the pass with failure without any
 // message: the caller shows the exit message's screen.
 #pragma once
