@@ -11,14 +11,13 @@
 
 #include <cstdio>
 #include <cstring>
-#include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/win32/handles.h"
 #include "ui/win32/win32_user_interface.h"
 #include "shot_support.h"
+#include "window_driving.h"
 #include "ui/win32/dialog_ids.h"
 #include "ui/win32/screen_dialog.h"
 
@@ -168,20 +167,6 @@ TEST(DialogResources, AreStandardTemplatesWithTheControlsInTabOrder) {
 
 INT_PTR CALLBACK QuietProcedure(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-std::string TextOf(HWND window) {
-  char text[1024] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
-std::string ItemText(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id)); }
-
 RECT ClientRectOf(HWND control, HWND dialog) {
   RECT r;
   GetWindowRect(control, &r);
@@ -246,51 +231,11 @@ TEST(DialogResources, MakeTheControlsAtTheirPlacesInDialogUnits) {
 
 // ---- a person at the keyboard -------------------------------------------------
 
-BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
-  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  return TRUE;
-}
-
-std::vector<HWND> ThreadWindows() {
-  std::vector<HWND> windows;
-  EnumThreadWindows(GetCurrentThreadId(), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
-
-bool IsDialogWindow(HWND window) { return IsWindowVisible(window) && ClassOf(window) == "#32770"; }
-
-// The visible dialog of this thread that has control `id`.
-HWND DialogWith(int id) {
-  for (HWND window : ThreadWindows())
-    if (IsDialogWindow(window) && GetDlgItem(window, id)) return window;
-  return nullptr;
-}
-
-// A message box: its text is control 65535 (none of the engine's own
-// dialogs has a control with that id).
-HWND MessageBoxWindow() {
-  for (HWND window : ThreadWindows())
-    if (IsDialogWindow(window) && GetDlgItem(window, 0xFFFF)) return window;
-  return nullptr;
-}
-
-void Press(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-void Type(HWND dialog, int id, const std::string& text) {
-  SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
 bool IsCentred(HWND window) {
   RECT r;
   GetWindowRect(window, &r);
   return r.left == (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2 &&
          r.top == (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
-}
-
-COLORREF PixelAt(HWND window, int x, int y) {
-  HDC dc = GetDC(window);
-  COLORREF colour = GetPixel(dc, x, y);
-  ReleaseDC(window, dc);
-  return colour;
 }
 
 // Writes the window as it is on screen into QUORRIL_DIALOG_SHOTS\name.bmp.
@@ -302,83 +247,6 @@ void SaveShot(HWND window, const std::string& name) {
   HDC source = GetWindowDC(window);
   SaveBitmap(source, r.right - r.left, r.bottom - r.top, "QUORRIL_DIALOG_SHOTS", name);
   ReleaseDC(window, source);
-}
-
-// A person who takes one step after another, at each tick of a thread
-// timer. A step returns false to be tried again at the next tick (it waits
-// for a window, say). A person who waits longer than the time limit gives
-// up: the failure is recorded and every dialog of the thread is ended, so
-// that no test hangs.
-class Person {
- public:
-  using Step = std::function<bool()>;
-  explicit Person(int seconds = 10) : limitTicks_(seconds * 1000 / kTickMs) {}
-  ~Person() { Leave(); }
-  Person& Then(Step step) {
-    steps_.push_back(std::move(step));
-    return *this;
-  }
-  void Start() {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, kTickMs, &Person::Tick);
-  }
-  void Leave() {
-    if (timer_) KillTimer(nullptr, timer_);
-    timer_ = 0;
-    if (current_ == this) current_ = nullptr;
-  }
-  bool Done() const { return steps_.empty() && !gaveUp_; }
-  bool GaveUp() const { return gaveUp_; }
-  int StepsTaken() const { return taken_; }
-
- private:
-  static constexpr UINT kTickMs = 20;
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (current_) current_->OnTick();
-  }
-  void OnTick() {
-    if (busy_) return;
-    busy_ = true;
-    if (gaveUp_) {
-      for (HWND window : ThreadWindows())
-        if (ClassOf(window) == "#32770") EndDialog(window, IDCANCEL);
-    } else if (!steps_.empty()) {
-      if (steps_.front()()) {
-        steps_.pop_front();
-        ++taken_;
-        waited_ = 0;
-      } else if (++waited_ > limitTicks_) {
-        ADD_FAILURE() << "the person waited in vain at step " << taken_ + 1;
-        steps_.clear();
-        gaveUp_ = true;
-      }
-    }
-    busy_ = false;
-  }
-
-  static inline Person* current_ = nullptr;
-  std::deque<Step> steps_;
-  UINT_PTR timer_ = 0;
-  int limitTicks_;
-  int waited_ = 0;
-  int taken_ = 0;
-  bool busy_ = false;
-  bool gaveUp_ = false;
-};
-
-// What a message box shows, for the person to check.
-struct BoxSeen {
-  HWND owner = nullptr;
-  std::string caption, text;
-  bool yesNo = false;
-};
-BoxSeen Look(HWND box) {
-  BoxSeen seen;
-  seen.owner = GetWindow(box, GW_OWNER);
-  seen.caption = TextOf(box);
-  seen.text = ItemText(box, 0xFFFF);
-  seen.yesNo = GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO) && !GetDlgItem(box, IDOK);
-  return seen;
 }
 
 // Answers the quit question of `*dialog` with `answer` (IDYES or IDNO),
@@ -397,11 +265,6 @@ Person::Step AnswerQuit(HWND* dialog, const std::string& caption, const std::str
     Press(box, answer);
     return true;
   };
-}
-
-// Waits until no message box is up any more.
-Person::Step NoBox() {
-  return [] { return MessageBoxWindow() == nullptr; };
 }
 
 const DialogTexts kGermanTexts = {"Weiter", "Abbrechen", "Wirklich aufh\xf6ren?"};

@@ -576,13 +576,13 @@ class Answerer {
     if (verb == "press") {
       if (w.size() < 2) return Fail("'press' needs a control id");
       int id = std::atoi(w[1].c_str());
-      PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(ControlById(window, id)));
+      PostButtonCommand(window, id, ControlById(window, id));
       return true;
     }
     if (verb == "click") {
       HWND button = NeedControl(window, w, 1);
       if (!button) return false;
-      PostMessageA(button, BM_CLICK, 0, 0);
+      Click(button);
       return true;
     }
     if (verb == "type") {
