@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "support/dialog_template_decoder.h"
 #include "ui/win32/win32_user_interface.h"
 #include "shot_support.h"
 #include "window_driving.h"
@@ -84,42 +85,24 @@ std::vector<DialogSpec> Table() {
   };
 }
 
-// A reader of a standard dialog template's words.
-class TemplateReader {
- public:
-  TemplateReader(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
-  bool ok() const { return ok_; }
-  uint16_t Word() {
-    if (at_ + 2 > size_) {
-      ok_ = false;
-      return 0;
-    }
-    uint16_t v = uint16_t(bytes_[at_] | bytes_[at_ + 1] << 8);
-    at_ += 2;
-    return v;
-  }
-  uint32_t Dword() {
-    uint32_t low = Word();
-    return low | uint32_t(Word()) << 16;
-  }
-  short Short() { return static_cast<short>(Word()); }
-  // A text (ASCII only here), or "#n" for an ordinal.
-  std::string NameOrOrdinal() {
-    uint16_t first = Word();
-    if (first == 0xFFFF) return "#" + std::to_string(Word());
-    std::string text;
-    for (uint16_t c = first; c != 0 && ok_; c = Word()) text += c < 0x80 ? char(c) : '?';
-    return text;
-  }
-  void AlignDword() { at_ = (at_ + 3) & ~size_t(3); }
-  void Skip(size_t n) { at_ += n; }
-
- private:
-  const uint8_t* bytes_;
-  size_t size_;
-  size_t at_ = 0;
-  bool ok_ = true;
-};
+// The template of a dialog of the table: no menu, the default class, no
+// caption, MS Sans Serif at 10 points; the controls of predefined classes,
+// in tab order, without creation data.
+support::DialogTemplateFields Expected(const DialogSpec& spec) {
+  support::DialogTemplateFields t;
+  t.style = spec.style;
+  t.x = spec.x;
+  t.y = spec.y;
+  t.cx = spec.cx;
+  t.cy = spec.cy;
+  t.hasFont = true;
+  t.pointSize = 10;
+  t.face = u"MS Sans Serif";
+  for (const ItemSpec& item : spec.items)
+    t.items.push_back(support::DialogItemFields{item.style, 0, item.x, item.y, item.cx, item.cy, uint16_t(item.id),
+                                                support::Ordinal(item.atom), support::Name(item.text), {}});
+  return t;
+}
 
 TEST(DialogResources, AreStandardTemplatesWithTheControlsInTabOrder) {
   for (const DialogSpec& spec : Table()) {
@@ -128,38 +111,13 @@ TEST(DialogResources, AreStandardTemplatesWithTheControlsInTabOrder) {
     ASSERT_NE(found, nullptr);
     HGLOBAL loaded = LoadResource(Instance(), found);
     ASSERT_NE(loaded, nullptr);
-    TemplateReader r(static_cast<const uint8_t*>(LockResource(loaded)), SizeofResource(Instance(), found));
+    support::DialogTemplateFields t;
+    std::string why;
+    ASSERT_TRUE(support::DecodeDialogTemplate(static_cast<const uint8_t*>(LockResource(loaded)),
+                                              SizeofResource(Instance(), found), &t, &why))
+        << why;
 
-    const uint32_t style = r.Dword();
-    ASSERT_NE(style, 0xFFFF0001u) << "an extended template";
-    EXPECT_EQ(style, spec.style);
-    EXPECT_EQ(r.Dword(), 0u) << "extended style";
-    const uint16_t count = r.Word();
-    EXPECT_EQ(r.Short(), spec.x);
-    EXPECT_EQ(r.Short(), spec.y);
-    EXPECT_EQ(r.Short(), spec.cx);
-    EXPECT_EQ(r.Short(), spec.cy);
-    EXPECT_EQ(r.NameOrOrdinal(), "") << "menu";
-    EXPECT_EQ(r.NameOrOrdinal(), "") << "class";
-    EXPECT_EQ(r.NameOrOrdinal(), "") << "caption";
-    EXPECT_EQ(r.Word(), 10) << "point size";
-    EXPECT_EQ(r.NameOrOrdinal(), "MS Sans Serif");
-    ASSERT_EQ(count, spec.items.size());
-    for (const ItemSpec& item : spec.items) {
-      SCOPED_TRACE("control " + std::to_string(item.id));
-      r.AlignDword();
-      EXPECT_EQ(r.Dword(), item.style);
-      EXPECT_EQ(r.Dword(), 0u) << "extended style";
-      EXPECT_EQ(r.Short(), item.x);
-      EXPECT_EQ(r.Short(), item.y);
-      EXPECT_EQ(r.Short(), item.cx);
-      EXPECT_EQ(r.Short(), item.cy);
-      EXPECT_EQ(r.Word(), item.id);
-      EXPECT_EQ(r.NameOrOrdinal(), "#" + std::to_string(item.atom));
-      EXPECT_EQ(r.NameOrOrdinal(), item.text);
-      r.Skip(r.Word());  // creation data
-    }
-    EXPECT_TRUE(r.ok()) << "the template ends early";
+    EXPECT_EQ(t, Expected(spec));
   }
 }
 
