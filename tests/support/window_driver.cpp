@@ -1,5 +1,6 @@
 #include "window_driver.h"
 
+#include <cstdio>
 #include <utility>
 
 namespace quorril::support {
@@ -51,6 +52,44 @@ COLORREF PixelAt(HWND window, int x, int y) {
   COLORREF colour = GetPixel(dc, x, y);
   ReleaseDC(window, dc);
   return colour;
+}
+
+bool SavePicture(HDC source, int x, int y, int width, int height, const std::string& path) {
+  if (width <= 0 || height <= 0) return false;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom-up, as a BMP file stores it
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC memory = CreateCompatibleDC(source);
+  bool ok = false;
+  if (bitmap && memory) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    ok = BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY) != 0;
+    GdiFlush();
+    SelectObject(memory, old);
+  }
+  if (ok) {
+    DWORD stride = (DWORD(width) * 3 + 3) & ~3u;
+    DWORD imageSize = stride * DWORD(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + imageSize;
+    info.bmiHeader.biSizeImage = imageSize;
+    FILE* out = std::fopen(path.c_str(), "wb");
+    ok = out && std::fwrite(&file, sizeof file, 1, out) == 1 &&
+         std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+         std::fwrite(bits, 1, imageSize, out) == imageSize;
+    if (out && std::fclose(out) != 0) ok = false;
+  }
+  if (memory) DeleteDC(memory);
+  if (bitmap) DeleteObject(bitmap);
+  return ok;
 }
 
 // ---- finding windows ------------------------------------------------------------

@@ -27,6 +27,9 @@ std::string TextOf(HWND window);
 // The text of the dialog's control `id`.
 std::string ItemText(HWND dialog, int id);
 COLORREF PixelAt(HWND window, int x, int y);
+// Writes `width` x `height` pixels of `source` from (`x`, `y`) to `path` as
+// a 24-bit BMP file; false when that fails.
+bool SavePicture(HDC source, int x, int y, int width, int height, const std::string& path);
 
 // ---- finding windows ------------------------------------------------------------
 

@@ -44,12 +44,13 @@ bool ReadWholeFile(const std::string& path, std::string* data);
 
 // ---- windows -----------------------------------------------------------------
 
-// Finding windows, reading them and clicking their buttons: the window
-// driver the Win32 tests use as well.
+// Finding windows, reading them, clicking their buttons and taking their
+// pictures: the window driver the Win32 tests use as well.
 using quorril::support::ClassOf;
 using quorril::support::Click;
 using quorril::support::PostButtonCommand;
 using quorril::support::ProcessOf;
+using quorril::support::SavePicture;
 using quorril::support::TextOf;
 using quorril::support::VisibleTopLevelWindows;
 
