@@ -37,26 +37,26 @@ constexpr DWORD kInput = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_LEF
 constexpr DWORD kShown = WS_CHILD | WS_VISIBLE | WS_DISABLED | ES_LEFT | ES_READONLY | ES_UPPERCASE;
 constexpr uint16_t kButtonAtom = 0x80, kEditAtom = 0x81, kStaticAtom = 0x82;
 
-struct ItemSpec {
+struct ControlRow {
   int id;
   uint16_t atom;
   DWORD style;
   short x, y, cx, cy;
   const char* text;
 };
-struct DialogSpec {
+struct DialogRow {
   int id;
   DWORD style;
   short x, y, cx, cy;
-  std::vector<ItemSpec> items;
+  std::vector<ControlRow> items;
 };
 
-const ItemSpec kPrompt1 = {301, kStaticAtom, kText, 8, 4, 170, 10, ""};
-const ItemSpec kPrompt2 = {302, kStaticAtom, kText, 8, 12, 170, 10, ""};
-const ItemSpec kOk = {1, kButtonAtom, kButton, 36, 46, 36, 12, "OK"};
-const ItemSpec kCancel = {2, kButtonAtom, kButton, 108, 46, 36, 12, "Cancel"};
+const ControlRow kPrompt1 = {301, kStaticAtom, kText, 8, 4, 170, 10, ""};
+const ControlRow kPrompt2 = {302, kStaticAtom, kText, 8, 12, 170, 10, ""};
+const ControlRow kOk = {1, kButtonAtom, kButton, 36, 46, 36, 12, "OK"};
+const ControlRow kCancel = {2, kButtonAtom, kButton, 108, 46, 36, 12, "Cancel"};
 
-std::vector<DialogSpec> Table() {
+std::vector<DialogRow> Table() {
   return {
       {100, kDialogStyle & ~DWORD(DS_MODALFRAME), 4, 12, 180, 66,
        {{2, kButtonAtom, kButton, 70, 50, 40, 12, "Cancel"},
@@ -88,26 +88,26 @@ std::vector<DialogSpec> Table() {
 // The template of a dialog of the table: no menu, the default class, no
 // caption, MS Sans Serif at 10 points; the controls of predefined classes,
 // in tab order, without creation data.
-support::DialogTemplateFields Expected(const DialogSpec& spec) {
+support::DialogTemplateFields Expected(const DialogRow& row) {
   support::DialogTemplateFields t;
-  t.style = spec.style;
-  t.x = spec.x;
-  t.y = spec.y;
-  t.cx = spec.cx;
-  t.cy = spec.cy;
+  t.style = row.style;
+  t.x = row.x;
+  t.y = row.y;
+  t.cx = row.cx;
+  t.cy = row.cy;
   t.hasFont = true;
   t.pointSize = 10;
   t.face = u"MS Sans Serif";
-  for (const ItemSpec& item : spec.items)
+  for (const ControlRow& item : row.items)
     t.items.push_back(support::DialogItemFields{item.style, 0, item.x, item.y, item.cx, item.cy, uint16_t(item.id),
                                                 support::Ordinal(item.atom), support::Name(item.text), {}});
   return t;
 }
 
 TEST(DialogResources, AreStandardTemplatesWithTheControlsInTabOrder) {
-  for (const DialogSpec& spec : Table()) {
-    SCOPED_TRACE("dialog " + std::to_string(spec.id));
-    HRSRC found = FindResourceA(Instance(), MAKEINTRESOURCEA(spec.id), MAKEINTRESOURCEA(5));  // RT_DIALOG
+  for (const DialogRow& row : Table()) {
+    SCOPED_TRACE("dialog " + std::to_string(row.id));
+    HRSRC found = FindResourceA(Instance(), MAKEINTRESOURCEA(row.id), MAKEINTRESOURCEA(5));  // RT_DIALOG
     ASSERT_NE(found, nullptr);
     HGLOBAL loaded = LoadResource(Instance(), found);
     ASSERT_NE(loaded, nullptr);
@@ -117,7 +117,7 @@ TEST(DialogResources, AreStandardTemplatesWithTheControlsInTabOrder) {
                                               SizeofResource(Instance(), found), &t, &why))
         << why;
 
-    EXPECT_EQ(t, Expected(spec));
+    EXPECT_EQ(t, Expected(row));
   }
 }
 
@@ -144,15 +144,15 @@ std::vector<uint8_t> HiddenTemplate(int id) {
 }
 
 TEST(DialogResources, MakeTheControlsAtTheirPlacesInDialogUnits) {
-  for (const DialogSpec& spec : Table()) {
-    SCOPED_TRACE("dialog " + std::to_string(spec.id));
-    const std::vector<uint8_t> hidden = HiddenTemplate(spec.id);
+  for (const DialogRow& row : Table()) {
+    SCOPED_TRACE("dialog " + std::to_string(row.id));
+    const std::vector<uint8_t> hidden = HiddenTemplate(row.id);
     ASSERT_GE(hidden.size(), 18u);
     HWND dialog = CreateDialogIndirectParamA(Instance(), reinterpret_cast<LPCDLGTEMPLATEA>(hidden.data()), nullptr,
                                              &QuietProcedure, 0);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(TextOf(dialog), "");
-    RECT box = {0, 0, spec.cx, spec.cy};
+    RECT box = {0, 0, row.cx, row.cy};
     MapDialogRect(dialog, &box);
     RECT client;
     GetClientRect(dialog, &client);
@@ -160,7 +160,7 @@ TEST(DialogResources, MakeTheControlsAtTheirPlacesInDialogUnits) {
     EXPECT_EQ(client.bottom, box.bottom);
 
     HWND child = GetWindow(dialog, GW_CHILD);
-    for (const ItemSpec& item : spec.items) {
+    for (const ControlRow& item : row.items) {
       SCOPED_TRACE("control " + std::to_string(item.id));
       ASSERT_NE(child, nullptr) << "missing";
       EXPECT_EQ(GetDlgCtrlID(child), item.id) << "tab order";
