@@ -8,11 +8,12 @@
 // text area); byte 2 the slots already given (0 to 100).
 //
 // Checked besides the sanitizers: a template is never larger than 3072
-// bytes and walks cleanly (every item 4-byte aligned, its class an atom,
-// its caption ended, as many items as the header counts, nothing after the
-// last); a refused build leaves the choice table and the radio count as
-// they were; the table never gives more than 100 slots and every number
-// points at a slot that was given; the text area never passes 4096 bytes.
+// bytes and walks cleanly (every item 4-byte aligned after zero padding,
+// its class an atom, its caption ended, as many items as the header
+// counts, nothing after the last); a refused build leaves the choice table
+// and the radio count as they were; the table never gives more than 100
+// slots and every number points at a slot that was given; the text area
+// never passes 4096 bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -21,6 +22,7 @@
 
 #include "screens/dialog_templates.h"
 #include "screens/text_template.h"
+#include "support/dialog_template_decoder.h"
 
 using namespace quorril;
 
@@ -36,32 +38,21 @@ class ByteMeasurer : public TextMeasurer {
   int32_t DialogBaseUnitX() override { return 6; }
 };
 
-uint16_t Word(const std::vector<uint8_t>& b, size_t at) {
-  if (at + 2 > b.size()) std::abort();
-  return uint16_t(b[at] | (b[at + 1] << 8));
-}
-
-size_t SkipText(const std::vector<uint8_t>& b, size_t at) {
-  while (Word(b, at) != 0) at += 2;
-  return at + 2;
-}
-
-// Walks a template as the system's dialog manager would.
+// Walks a template as the system's dialog manager would, and holds it to
+// what the builders write: no menu, the default class, no caption, a font;
+// every item a button or a static of the predefined classes, with a text
+// and without creation data.
 void Walk(const std::vector<uint8_t>& b) {
   if (b.size() > kTemplateBlockSize) std::abort();
-  uint16_t items = Word(b, 8);
-  if (Word(b, 18) != 0 || Word(b, 20) != 0 || Word(b, 22) != 0) std::abort();
-  size_t at = SkipText(b, 26);  // point size at 24, then the face
-  for (uint16_t i = 0; i < items; ++i) {
-    at = (at + 3) & ~size_t(3);
-    if (Word(b, at + 18) != 0xFFFF) std::abort();
-    uint16_t atom = Word(b, at + 20);
-    if (atom != kButtonAtom && atom != kStaticAtom) std::abort();
-    at = SkipText(b, at + 22);
-    if (Word(b, at) != 0) std::abort();  // no creation data
-    at += 2;
+  support::DialogTemplateFields t;
+  if (!support::DecodeDialogTemplate(b, &t)) std::abort();
+  const support::NameOrOrdinal none;
+  if (t.menu != none || t.windowClass != none || t.caption != none || !t.hasFont) std::abort();
+  for (const support::DialogItemFields& item : t.items) {
+    if (!item.windowClass.isOrdinal) std::abort();
+    if (item.windowClass.ordinal != kButtonAtom && item.windowClass.ordinal != kStaticAtom) std::abort();
+    if (item.text.isOrdinal || !item.creationData.empty()) std::abort();
   }
-  if (at != b.size()) std::abort();
 }
 
 void CheckTable(const ChoiceTable& table) {

@@ -1,5 +1,6 @@
-// The in-memory dialog templates of the screens, compared byte for byte
-// with templates laid out by hand, and the choice table they fill.
+// The in-memory dialog templates of the screens, compared with templates
+// laid out by hand (one byte for byte, the others field by field), and the
+// choice table they fill.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +9,7 @@
 #include "model/script_model.h"
 #include "screens/dialog_templates.h"
 #include "screens/text_template.h"
+#include "support/dialog_template_decoder.h"
 
 namespace quorril {
 namespace {
@@ -35,35 +37,44 @@ struct Measured {
   ByteSpan Span() const { return area.Bytes(block); }
 };
 
-// Expected template bytes, written out field by field.
+// An expected template, field by field.
 class Expect {
  public:
-  Expect& W(uint16_t w) {
-    b.push_back(uint8_t(w));
-    b.push_back(uint8_t(w >> 8));
-    return *this;
-  }
-  Expect& D(uint32_t d) { return W(uint16_t(d)).W(uint16_t(d >> 16)); }
-  Expect& S(const std::string& ascii) {
-    for (char c : ascii) W(uint16_t(uint8_t(c)));
-    return W(0);
-  }
-  Expect& Pad() {
-    while (b.size() % 4) b.push_back(0);
-    return *this;
-  }
-  // DLGTEMPLATE with DS_SETFONT: no menu, default class, empty caption.
+  // DS_SETFONT: no menu, the default class, an empty caption.
   Expect& Dialog(uint32_t style, uint16_t items, int16_t cx, int16_t cy, uint16_t points, const std::string& face) {
-    return D(style).D(0).W(items).W(0).W(0).W(uint16_t(cx)).W(uint16_t(cy)).W(0).W(0).W(0).W(points).S(face);
+    t.style = style;
+    count = items;
+    t.cx = cx;
+    t.cy = cy;
+    t.hasFont = true;
+    t.pointSize = points;
+    t.face = support::Widen(face);
+    return *this;
   }
+  // A control of a predefined class, with no creation data.
   Expect& Item(uint32_t style, int16_t x, int16_t y, int16_t cx, int16_t cy, uint16_t id, uint16_t atom,
                const std::string& caption) {
-    Pad();
-    return D(style).D(0).W(uint16_t(x)).W(uint16_t(y)).W(uint16_t(cx)).W(uint16_t(cy)).W(id).W(0xFFFF).W(atom)
-        .S(caption).W(0);
+    t.items.push_back(
+        support::DialogItemFields{style, 0, x, y, cx, cy, id, support::Ordinal(atom), support::Name(caption), {}});
+    return *this;
   }
-  std::vector<uint8_t> b;
+  support::DialogTemplateFields t;
+  size_t count = 0;  // as the header says
 };
+
+// Whether `bytes` are a well-formed template with exactly the expected
+// fields. The decoder refuses stray padding and trailing bytes, so this
+// holds only for the very bytes the expectation stands for.
+::testing::AssertionResult IsTemplate(const std::vector<uint8_t>& bytes, const Expect& e) {
+  support::DialogTemplateFields decoded;
+  std::string why;
+  if (!support::DecodeDialogTemplate(bytes, &decoded, &why)) return ::testing::AssertionFailure() << why;
+  if (e.t.items.size() != e.count)
+    return ::testing::AssertionFailure() << "the expectation counts " << e.count << " items but lists "
+                                         << e.t.items.size();
+  if (decoded != e.t) return ::testing::AssertionFailure() << "the template is\n" << decoded << "\nnot\n" << e.t;
+  return ::testing::AssertionSuccess();
+}
 
 DialogFont Font(const std::string& face = "MS Sans Serif", int32_t size = 10) {
   DialogFont f;
@@ -110,7 +121,7 @@ TEST(PopupTemplateTest, HasNoMinimumWidthAndSkipsEmptyLines) {
   ASSERT_EQ(t.status, TemplateStatus::kOk);
   Expect e;
   e.Dialog(0x90400040, 1, 0, 32, 10, "MS Sans Serif").Item(0x50000000, 0, 8, 0, 8, 0xFFFF, 0x82, "Hi");
-  EXPECT_EQ(t.bytes, e.b);
+  EXPECT_TRUE(IsTemplate(t.bytes, e));
 }
 
 TEST(ScreenTemplateTest, ThreeLinesWithAnEmptyMiddleGiveTwoTextsAndBothButtons) {
@@ -125,7 +136,7 @@ TEST(ScreenTemplateTest, ThreeLinesWithAnEmptyMiddleGiveTwoTextsAndBothButtons) 
       .Item(0x50020000, 0, 16, 160, 8, 0xFFFF, 0x82, "Yo")
       .Item(0x50010001, 28, 32, 40, 12, 1, 0x80, "OK")
       .Item(0x50010000, 92, 32, 40, 12, 2, 0x80, "Cancel");
-  EXPECT_EQ(t.bytes, e.b);
+  EXPECT_TRUE(IsTemplate(t.bytes, e));
   EXPECT_EQ(t.bytes.size(), 190u);
 }
 
@@ -141,7 +152,7 @@ TEST(ScreenTemplateTest, ExitMessageHasOnlyACentredOkAndWideBlocksGrow) {
   e.Dialog(0x80400040, 2, 192, 32, 8, "Arial")
       .Item(0x50020000, 0, 0, 192, 8, 0xFFFF, 0x82, line)
       .Item(0x50010001, 76, 16, 40, 12, 1, 0x80, "Fine");  // 2c - 20
-  EXPECT_EQ(t.bytes, e.b);
+  EXPECT_TRUE(IsTemplate(t.bytes, e));
 }
 
 TEST(ScreenTemplateTest, DigitLinesAreTextsOutsideChoiceGroups) {
@@ -154,7 +165,7 @@ TEST(ScreenTemplateTest, DigitLinesAreTextsOutsideChoiceGroups) {
       .Item(0x50020000, 0, 0, 160, 8, 0xFFFF, 0x82, "10[X] not a choice")
       .Item(0x50010001, 28, 16, 40, 12, 1, 0x80, "OK")
       .Item(0x50010000, 92, 16, 40, 12, 2, 0x80, "Cancel");
-  EXPECT_EQ(t.bytes, e.b);
+  EXPECT_TRUE(IsTemplate(t.bytes, e));
 }
 
 TEST(ChoiceGroupTemplateTest, CheckBoxesTextsAndTheChoiceTable) {
@@ -189,7 +200,7 @@ TEST(ChoiceGroupTemplateTest, CheckBoxesTextsAndTheChoiceTable) {
       .Item(0x50010003, 8, 32, 160, 8, 102, 0x80, " Far")
       .Item(0x50010001, 28, 48, 40, 12, 1, 0x80, "OK")
       .Item(0x50010000, 92, 48, 40, 12, 2, 0x80, "Cancel");
-  EXPECT_EQ(t.bytes, e.b);
+  EXPECT_TRUE(IsTemplate(t.bytes, e));
   EXPECT_EQ(t.firstSlot, 3);
   EXPECT_EQ(t.endSlot, 6);
   EXPECT_EQ(t.choices, 3);
@@ -228,7 +239,7 @@ TEST(ChoiceGroupTemplateTest, MarkersDuplicatesAndTheSecondColumn) {
       .Item(0x50010003, 0, 24, 160, 8, 103, 0x80, "tight")
       .Item(0x50010001, 28, 32, 40, 12, 1, 0x80, "OK")
       .Item(0x50010000, 92, 32, 40, 12, 2, 0x80, "Cancel");
-  EXPECT_EQ(t.bytes, e.b);
+  EXPECT_TRUE(IsTemplate(t.bytes, e));
 }
 
 TEST(ChoiceGroupTemplateTest, TheHundredSlotsNeverOverflow) {
@@ -263,7 +274,7 @@ TEST(ExclusiveTemplateTest, RadioButtonsWithWsGroupOnTheFirstOfTheRun) {
       .Item(0x50010009, 0, 30, 160, 10, 101, 0x80, " Large")
       .Item(0x50010001, 20, 40, 36, 12, 1, 0x80, "OK")       // 4 * ((40 - 30) / 2)
       .Item(0x50010000, 100, 40, 36, 12, 2, 0x80, "Cancel");  // 4 * (40 / 2) + 20
-  EXPECT_EQ(t.bytes, e.b);
+  EXPECT_TRUE(IsTemplate(t.bytes, e));
   EXPECT_EQ(radios.radiosCreated, 2);
   EXPECT_EQ(table.slotOfNumber[21], 1);
   EXPECT_EQ(table.initiallyChecked[1], 1);
@@ -279,7 +290,7 @@ TEST(ExclusiveTemplateTest, RadioButtonsWithWsGroupOnTheFirstOfTheRun) {
       .Item(0x50010009, 0, 10, 160, 10, 101, 0x80, " No")
       .Item(0x50010001, 20, 20, 36, 12, 1, 0x80, "OK")
       .Item(0x50010000, 100, 20, 36, 12, 2, 0x80, "Cancel");
-  EXPECT_EQ(t2.bytes, e2.b);
+  EXPECT_TRUE(IsTemplate(t2.bytes, e2));
   EXPECT_EQ(radios.radiosCreated, 4);
   EXPECT_EQ(t2.firstSlot, 2);
   EXPECT_EQ(t2.endSlot, 4);
@@ -302,7 +313,7 @@ TEST(ExclusiveTemplateTest, WideGroupsPlaceTheButtonsByTheirWidth) {
       .Item(0x50030009, 0, 0, 208, 10, 100, 0x80, " " + std::string(51, 'w'))
       .Item(0x50010001, 44, 20, 36, 12, 1, 0x80, "OK")       // 4 * ((52 - 30) / 2)
       .Item(0x50010000, 124, 20, 36, 12, 2, 0x80, "Cancel");  // 4 * 26 + 20
-  EXPECT_EQ(t.bytes, e.b);
+  EXPECT_TRUE(IsTemplate(t.bytes, e));
 }
 
 TEST(TemplateLimitsTest, TemplatesNeverPass3072Bytes) {
@@ -356,7 +367,7 @@ TEST(TemplateTextTest, CaptionsAreCodePage1252InUtf16) {
   ASSERT_EQ(t.status, TemplateStatus::kOk);
   Expect e;
   e.Dialog(0x90400040, 1, 0, 8, 10, "MS Sans Serif").Item(0x50000000, 0, 0, 0, 8, 0xFFFF, 0x82, "A");
-  EXPECT_EQ(t.bytes, e.b) << "no stray characters after the caption's end";
+  EXPECT_TRUE(IsTemplate(t.bytes, e)) << "no stray characters after the caption's end";
 }
 
 TEST(TemplateFontTest, FontFollowsTheBlockOrTheScript) {
@@ -376,8 +387,11 @@ TEST(TemplateFontTest, FontFollowsTheBlockOrTheScript) {
   DialogTemplate huge = BuildPopupTemplate(text.Span(), Font("A", 70000));
   ASSERT_EQ(zero.status, TemplateStatus::kOk);
   ASSERT_EQ(huge.status, TemplateStatus::kOk);
-  EXPECT_EQ(zero.bytes[24] | zero.bytes[25] << 8, 10) << "no size: 10 points";
-  EXPECT_EQ(huge.bytes[24] | huge.bytes[25] << 8, 0x7FFF);
+  support::DialogTemplateFields zeroFields, hugeFields;
+  ASSERT_TRUE(support::DecodeDialogTemplate(zero.bytes, &zeroFields));
+  ASSERT_TRUE(support::DecodeDialogTemplate(huge.bytes, &hugeFields));
+  EXPECT_EQ(zeroFields.pointSize, 10) << "no size: 10 points";
+  EXPECT_EQ(hugeFields.pointSize, 0x7FFF);
 }
 
 TEST(TemplateChoiceTableTest, CopiesToAndFromTheScriptModel) {

@@ -11,14 +11,14 @@
 
 #include <cstdio>
 #include <cstring>
-#include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "support/dialog_template_decoder.h"
 #include "ui/win32/win32_user_interface.h"
 #include "shot_support.h"
+#include "window_driving.h"
 #include "ui/win32/dialog_ids.h"
 #include "ui/win32/screen_dialog.h"
 
@@ -37,26 +37,26 @@ constexpr DWORD kInput = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_LEF
 constexpr DWORD kShown = WS_CHILD | WS_VISIBLE | WS_DISABLED | ES_LEFT | ES_READONLY | ES_UPPERCASE;
 constexpr uint16_t kButtonAtom = 0x80, kEditAtom = 0x81, kStaticAtom = 0x82;
 
-struct ItemSpec {
+struct ControlRow {
   int id;
   uint16_t atom;
   DWORD style;
   short x, y, cx, cy;
   const char* text;
 };
-struct DialogSpec {
+struct DialogRow {
   int id;
   DWORD style;
   short x, y, cx, cy;
-  std::vector<ItemSpec> items;
+  std::vector<ControlRow> items;
 };
 
-const ItemSpec kPrompt1 = {301, kStaticAtom, kText, 8, 4, 170, 10, ""};
-const ItemSpec kPrompt2 = {302, kStaticAtom, kText, 8, 12, 170, 10, ""};
-const ItemSpec kOk = {1, kButtonAtom, kButton, 36, 46, 36, 12, "OK"};
-const ItemSpec kCancel = {2, kButtonAtom, kButton, 108, 46, 36, 12, "Cancel"};
+const ControlRow kPrompt1 = {301, kStaticAtom, kText, 8, 4, 170, 10, ""};
+const ControlRow kPrompt2 = {302, kStaticAtom, kText, 8, 12, 170, 10, ""};
+const ControlRow kOk = {1, kButtonAtom, kButton, 36, 46, 36, 12, "OK"};
+const ControlRow kCancel = {2, kButtonAtom, kButton, 108, 46, 36, 12, "Cancel"};
 
-std::vector<DialogSpec> Table() {
+std::vector<DialogRow> Table() {
   return {
       {100, kDialogStyle & ~DWORD(DS_MODALFRAME), 4, 12, 180, 66,
        {{2, kButtonAtom, kButton, 70, 50, 40, 12, "Cancel"},
@@ -85,102 +85,45 @@ std::vector<DialogSpec> Table() {
   };
 }
 
-// A reader of a standard dialog template's words.
-class TemplateReader {
- public:
-  TemplateReader(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
-  bool ok() const { return ok_; }
-  uint16_t Word() {
-    if (at_ + 2 > size_) {
-      ok_ = false;
-      return 0;
-    }
-    uint16_t v = uint16_t(bytes_[at_] | bytes_[at_ + 1] << 8);
-    at_ += 2;
-    return v;
-  }
-  uint32_t Dword() {
-    uint32_t low = Word();
-    return low | uint32_t(Word()) << 16;
-  }
-  short Short() { return static_cast<short>(Word()); }
-  // A text (ASCII only here), or "#n" for an ordinal.
-  std::string NameOrOrdinal() {
-    uint16_t first = Word();
-    if (first == 0xFFFF) return "#" + std::to_string(Word());
-    std::string text;
-    for (uint16_t c = first; c != 0 && ok_; c = Word()) text += c < 0x80 ? char(c) : '?';
-    return text;
-  }
-  void AlignDword() { at_ = (at_ + 3) & ~size_t(3); }
-  void Skip(size_t n) { at_ += n; }
-
- private:
-  const uint8_t* bytes_;
-  size_t size_;
-  size_t at_ = 0;
-  bool ok_ = true;
-};
+// The template of a dialog of the table: no menu, the default class, no
+// caption, MS Sans Serif at 10 points; the controls of predefined classes,
+// in tab order, without creation data.
+support::DialogTemplateFields Expected(const DialogRow& row) {
+  support::DialogTemplateFields t;
+  t.style = row.style;
+  t.x = row.x;
+  t.y = row.y;
+  t.cx = row.cx;
+  t.cy = row.cy;
+  t.hasFont = true;
+  t.pointSize = 10;
+  t.face = u"MS Sans Serif";
+  for (const ControlRow& item : row.items)
+    t.items.push_back(support::DialogItemFields{item.style, 0, item.x, item.y, item.cx, item.cy, uint16_t(item.id),
+                                                support::Ordinal(item.atom), support::Name(item.text), {}});
+  return t;
+}
 
 TEST(DialogResources, AreStandardTemplatesWithTheControlsInTabOrder) {
-  for (const DialogSpec& spec : Table()) {
-    SCOPED_TRACE("dialog " + std::to_string(spec.id));
-    HRSRC found = FindResourceA(Instance(), MAKEINTRESOURCEA(spec.id), MAKEINTRESOURCEA(5));  // RT_DIALOG
+  for (const DialogRow& row : Table()) {
+    SCOPED_TRACE("dialog " + std::to_string(row.id));
+    HRSRC found = FindResourceA(Instance(), MAKEINTRESOURCEA(row.id), MAKEINTRESOURCEA(5));  // RT_DIALOG
     ASSERT_NE(found, nullptr);
     HGLOBAL loaded = LoadResource(Instance(), found);
     ASSERT_NE(loaded, nullptr);
-    TemplateReader r(static_cast<const uint8_t*>(LockResource(loaded)), SizeofResource(Instance(), found));
+    support::DialogTemplateFields t;
+    std::string why;
+    ASSERT_TRUE(support::DecodeDialogTemplate(static_cast<const uint8_t*>(LockResource(loaded)),
+                                              SizeofResource(Instance(), found), &t, &why))
+        << why;
 
-    const uint32_t style = r.Dword();
-    ASSERT_NE(style, 0xFFFF0001u) << "an extended template";
-    EXPECT_EQ(style, spec.style);
-    EXPECT_EQ(r.Dword(), 0u) << "extended style";
-    const uint16_t count = r.Word();
-    EXPECT_EQ(r.Short(), spec.x);
-    EXPECT_EQ(r.Short(), spec.y);
-    EXPECT_EQ(r.Short(), spec.cx);
-    EXPECT_EQ(r.Short(), spec.cy);
-    EXPECT_EQ(r.NameOrOrdinal(), "") << "menu";
-    EXPECT_EQ(r.NameOrOrdinal(), "") << "class";
-    EXPECT_EQ(r.NameOrOrdinal(), "") << "caption";
-    EXPECT_EQ(r.Word(), 10) << "point size";
-    EXPECT_EQ(r.NameOrOrdinal(), "MS Sans Serif");
-    ASSERT_EQ(count, spec.items.size());
-    for (const ItemSpec& item : spec.items) {
-      SCOPED_TRACE("control " + std::to_string(item.id));
-      r.AlignDword();
-      EXPECT_EQ(r.Dword(), item.style);
-      EXPECT_EQ(r.Dword(), 0u) << "extended style";
-      EXPECT_EQ(r.Short(), item.x);
-      EXPECT_EQ(r.Short(), item.y);
-      EXPECT_EQ(r.Short(), item.cx);
-      EXPECT_EQ(r.Short(), item.cy);
-      EXPECT_EQ(r.Word(), item.id);
-      EXPECT_EQ(r.NameOrOrdinal(), "#" + std::to_string(item.atom));
-      EXPECT_EQ(r.NameOrOrdinal(), item.text);
-      r.Skip(r.Word());  // creation data
-    }
-    EXPECT_TRUE(r.ok()) << "the template ends early";
+    EXPECT_EQ(t, Expected(row));
   }
 }
 
 // ---- the controls as the system makes them ----------------------------------
 
 INT_PTR CALLBACK QuietProcedure(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
-
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-std::string TextOf(HWND window) {
-  char text[1024] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
-std::string ItemText(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id)); }
 
 RECT ClientRectOf(HWND control, HWND dialog) {
   RECT r;
@@ -201,15 +144,15 @@ std::vector<uint8_t> HiddenTemplate(int id) {
 }
 
 TEST(DialogResources, MakeTheControlsAtTheirPlacesInDialogUnits) {
-  for (const DialogSpec& spec : Table()) {
-    SCOPED_TRACE("dialog " + std::to_string(spec.id));
-    const std::vector<uint8_t> hidden = HiddenTemplate(spec.id);
+  for (const DialogRow& row : Table()) {
+    SCOPED_TRACE("dialog " + std::to_string(row.id));
+    const std::vector<uint8_t> hidden = HiddenTemplate(row.id);
     ASSERT_GE(hidden.size(), 18u);
     HWND dialog = CreateDialogIndirectParamA(Instance(), reinterpret_cast<LPCDLGTEMPLATEA>(hidden.data()), nullptr,
                                              &QuietProcedure, 0);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(TextOf(dialog), "");
-    RECT box = {0, 0, spec.cx, spec.cy};
+    RECT box = {0, 0, row.cx, row.cy};
     MapDialogRect(dialog, &box);
     RECT client;
     GetClientRect(dialog, &client);
@@ -217,7 +160,7 @@ TEST(DialogResources, MakeTheControlsAtTheirPlacesInDialogUnits) {
     EXPECT_EQ(client.bottom, box.bottom);
 
     HWND child = GetWindow(dialog, GW_CHILD);
-    for (const ItemSpec& item : spec.items) {
+    for (const ControlRow& item : row.items) {
       SCOPED_TRACE("control " + std::to_string(item.id));
       ASSERT_NE(child, nullptr) << "missing";
       EXPECT_EQ(GetDlgCtrlID(child), item.id) << "tab order";
@@ -246,51 +189,11 @@ TEST(DialogResources, MakeTheControlsAtTheirPlacesInDialogUnits) {
 
 // ---- a person at the keyboard -------------------------------------------------
 
-BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
-  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  return TRUE;
-}
-
-std::vector<HWND> ThreadWindows() {
-  std::vector<HWND> windows;
-  EnumThreadWindows(GetCurrentThreadId(), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
-
-bool IsDialogWindow(HWND window) { return IsWindowVisible(window) && ClassOf(window) == "#32770"; }
-
-// The visible dialog of this thread that has control `id`.
-HWND DialogWith(int id) {
-  for (HWND window : ThreadWindows())
-    if (IsDialogWindow(window) && GetDlgItem(window, id)) return window;
-  return nullptr;
-}
-
-// A message box: its text is control 65535 (none of the engine's own
-// dialogs has a control with that id).
-HWND MessageBoxWindow() {
-  for (HWND window : ThreadWindows())
-    if (IsDialogWindow(window) && GetDlgItem(window, 0xFFFF)) return window;
-  return nullptr;
-}
-
-void Press(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-void Type(HWND dialog, int id, const std::string& text) {
-  SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
 bool IsCentred(HWND window) {
   RECT r;
   GetWindowRect(window, &r);
   return r.left == (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2 &&
          r.top == (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
-}
-
-COLORREF PixelAt(HWND window, int x, int y) {
-  HDC dc = GetDC(window);
-  COLORREF colour = GetPixel(dc, x, y);
-  ReleaseDC(window, dc);
-  return colour;
 }
 
 // Writes the window as it is on screen into QUORRIL_DIALOG_SHOTS\name.bmp.
@@ -302,83 +205,6 @@ void SaveShot(HWND window, const std::string& name) {
   HDC source = GetWindowDC(window);
   SaveBitmap(source, r.right - r.left, r.bottom - r.top, "QUORRIL_DIALOG_SHOTS", name);
   ReleaseDC(window, source);
-}
-
-// A person who takes one step after another, at each tick of a thread
-// timer. A step returns false to be tried again at the next tick (it waits
-// for a window, say). A person who waits longer than the time limit gives
-// up: the failure is recorded and every dialog of the thread is ended, so
-// that no test hangs.
-class Person {
- public:
-  using Step = std::function<bool()>;
-  explicit Person(int seconds = 10) : limitTicks_(seconds * 1000 / kTickMs) {}
-  ~Person() { Leave(); }
-  Person& Then(Step step) {
-    steps_.push_back(std::move(step));
-    return *this;
-  }
-  void Start() {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, kTickMs, &Person::Tick);
-  }
-  void Leave() {
-    if (timer_) KillTimer(nullptr, timer_);
-    timer_ = 0;
-    if (current_ == this) current_ = nullptr;
-  }
-  bool Done() const { return steps_.empty() && !gaveUp_; }
-  bool GaveUp() const { return gaveUp_; }
-  int StepsTaken() const { return taken_; }
-
- private:
-  static constexpr UINT kTickMs = 20;
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (current_) current_->OnTick();
-  }
-  void OnTick() {
-    if (busy_) return;
-    busy_ = true;
-    if (gaveUp_) {
-      for (HWND window : ThreadWindows())
-        if (ClassOf(window) == "#32770") EndDialog(window, IDCANCEL);
-    } else if (!steps_.empty()) {
-      if (steps_.front()()) {
-        steps_.pop_front();
-        ++taken_;
-        waited_ = 0;
-      } else if (++waited_ > limitTicks_) {
-        ADD_FAILURE() << "the person waited in vain at step " << taken_ + 1;
-        steps_.clear();
-        gaveUp_ = true;
-      }
-    }
-    busy_ = false;
-  }
-
-  static inline Person* current_ = nullptr;
-  std::deque<Step> steps_;
-  UINT_PTR timer_ = 0;
-  int limitTicks_;
-  int waited_ = 0;
-  int taken_ = 0;
-  bool busy_ = false;
-  bool gaveUp_ = false;
-};
-
-// What a message box shows, for the person to check.
-struct BoxSeen {
-  HWND owner = nullptr;
-  std::string caption, text;
-  bool yesNo = false;
-};
-BoxSeen Look(HWND box) {
-  BoxSeen seen;
-  seen.owner = GetWindow(box, GW_OWNER);
-  seen.caption = TextOf(box);
-  seen.text = ItemText(box, 0xFFFF);
-  seen.yesNo = GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO) && !GetDlgItem(box, IDOK);
-  return seen;
 }
 
 // Answers the quit question of `*dialog` with `answer` (IDYES or IDNO),
@@ -397,11 +223,6 @@ Person::Step AnswerQuit(HWND* dialog, const std::string& caption, const std::str
     Press(box, answer);
     return true;
   };
-}
-
-// Waits until no message box is up any more.
-Person::Step NoBox() {
-  return [] { return MessageBoxWindow() == nullptr; };
 }
 
 const DialogTexts kGermanTexts = {"Weiter", "Abbrechen", "Wirklich aufh\xf6ren?"};

@@ -21,6 +21,7 @@
 #include "platform/win32/handles.h"
 #include "ui/win32/win32_user_interface.h"
 #include "shot_support.h"
+#include "window_driving.h"
 #include "screens/dialog_templates.h"
 #include "screens/screen_painting.h"
 #include "screens/text_template.h"
@@ -125,13 +126,6 @@ int PumpCountingPhase(HWND main, DWORD ms, const std::function<bool()>& until = 
     Sleep(10);
   }
   return phases;
-}
-
-COLORREF PixelAt(HWND window, int x, int y) {
-  HDC dc = GetDC(window);
-  COLORREF colour = GetPixel(dc, x, y);
-  ReleaseDC(window, dc);
-  return colour;
 }
 
 // The bounding box of the pixels of `colour` inside `area`.
@@ -283,99 +277,9 @@ TEST(MainWindowPainting, OneColourIsOneFillAndATiledPaletteGraphicCoversAll) {
   EXPECT_EQ(PixelAt(main.window, c.right - 1, c.bottom - 1), kGreen);
 }
 
-// ---- a person at the keyboard -------------------------------------------------
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
-  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  return TRUE;
-}
-std::vector<HWND> ThreadWindows() {
-  std::vector<HWND> windows;
-  EnumThreadWindows(GetCurrentThreadId(), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-std::string TextOf(HWND window) {
-  char text[512] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-bool IsDialogWindow(HWND window) { return IsWindowVisible(window) && ClassOf(window) == "#32770"; }
-// A message box is the only dialog here owned by another dialog.
-bool OwnedByDialog(HWND window) {
-  HWND owner = GetWindow(window, GW_OWNER);
-  return owner && ClassOf(owner) == "#32770";
-}
-HWND DialogWith(int id) {
-  for (HWND window : ThreadWindows())
-    if (IsDialogWindow(window) && GetDlgItem(window, id) && !OwnedByDialog(window)) return window;
-  return nullptr;
-}
-HWND MessageBoxWindow() {
-  for (HWND window : ThreadWindows())
-    if (IsDialogWindow(window) && OwnedByDialog(window)) return window;
-  return nullptr;
-}
-void Press(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-
-// Takes one step after another at each tick of a thread timer; a step
-// returns false to be tried again. After 10 seconds of waiting it gives up
-// and ends every dialog, so that no test hangs.
-class Person {
- public:
-  using Step = std::function<bool()>;
-  ~Person() { Leave(); }
-  Person& Then(Step step) {
-    steps_.push_back(std::move(step));
-    return *this;
-  }
-  void Start() {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, 20, &Person::Tick);
-  }
-  void Leave() {
-    if (timer_) KillTimer(nullptr, timer_);
-    timer_ = 0;
-    if (current_ == this) current_ = nullptr;
-  }
-  bool Done() const { return steps_.empty() && !gaveUp_; }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (current_) current_->OnTick();
-  }
-  void OnTick() {
-    if (busy_) return;
-    busy_ = true;
-    if (gaveUp_) {
-      for (HWND window : ThreadWindows())
-        if (ClassOf(window) == "#32770") EndDialog(window, IDCANCEL);
-    } else if (!steps_.empty()) {
-      if (steps_.front()()) {
-        steps_.pop_front();
-        waited_ = 0;
-      } else if (++waited_ > 500) {
-        ADD_FAILURE() << "the person waited in vain";
-        steps_.clear();
-        gaveUp_ = true;
-      }
-    }
-    busy_ = false;
-  }
-  static inline Person* current_ = nullptr;
-  std::deque<Step> steps_;
-  UINT_PTR timer_ = 0;
-  int waited_ = 0;
-  bool busy_ = false;
-  bool gaveUp_ = false;
-};
-
 // ---- screens from script text -------------------------------------------------
+
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
 // Measures lines through the surface, as the parser does.
 class PortMeasurer : public TextMeasurer {
@@ -458,7 +362,7 @@ TEST(TemplateDialog, ChoiceScreenStartsWithItsChecksAndOkWaitsForTheChecker) {
         EXPECT_TRUE(Checked(shown, 100));
         EXPECT_FALSE(Checked(shown, 101));
         EXPECT_TRUE(Checked(shown, 102));
-        EXPECT_EQ(TextOf(GetDlgItem(shown, 101)), " Examples");
+        EXPECT_EQ(ItemText(shown, 101), " Examples");
         SaveScreen("choice-screen");
         Press(shown, 100);
         Press(shown, 102);
@@ -468,13 +372,14 @@ TEST(TemplateDialog, ChoiceScreenStartsWithItsChecksAndOkWaitsForTheChecker) {
       .Then([&] {
         HWND box = MessageBoxWindow();
         if (!box) return false;
-        EXPECT_EQ(GetWindow(box, GW_OWNER), shown) << "the screen owns the message";
-        EXPECT_EQ(TextOf(box), " ");
+        BoxSeen seen = Look(box);
+        EXPECT_EQ(seen.owner, shown) << "the screen owns the message";
+        EXPECT_EQ(seen.caption, " ");
         Press(box, IDOK);
         return true;
       })
+      .Then(NoBox())
       .Then([&] {
-        if (MessageBoxWindow()) return false;
         EXPECT_TRUE(IsWindowVisible(shown)) << "a refused OK leaves the screen open";
         Press(shown, 101);
         Press(shown, IDOK);
@@ -519,13 +424,14 @@ TEST(TemplateDialog, ExclusiveGroupChecksOneRadioAndCancelAsksFirst) {
       .Then([&] {
         HWND box = MessageBoxWindow();
         if (!box) return false;
-        EXPECT_EQ(TextOf(box), "");
-        EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), "Really?");
+        BoxSeen seen = Look(box);
+        EXPECT_EQ(seen.caption, "");
+        EXPECT_EQ(seen.text, "Really?");
         Press(box, IDNO);
         return true;
       })
+      .Then(NoBox())
       .Then([&] {
-        if (MessageBoxWindow()) return false;
         Press(shown, IDOK);
         return true;
       })

@@ -251,43 +251,9 @@ bool Matches(const Rule& rule, HWND window, const std::vector<Rule>& rules) {
 bool SaveScreenshot(HWND window, const std::string& path) {
   RECT r{};
   if (!GetWindowRect(window, &r)) return false;
-  int width = r.right - r.left, height = r.bottom - r.top;
-  if (width <= 0 || height <= 0) return false;
   HDC screen = GetDC(nullptr);
   if (!screen) return false;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;  // bottom-up, as a BMP file stores it
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC memory = CreateCompatibleDC(screen);
-  bool ok = false;
-  if (bitmap && memory) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    ok = BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != 0;
-    GdiFlush();
-    SelectObject(memory, old);
-  }
-  if (ok) {
-    DWORD stride = (DWORD(width) * 3 + 3) & ~3u;
-    DWORD imageSize = stride * DWORD(height);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + imageSize;
-    info.bmiHeader.biSizeImage = imageSize;
-    FILE* out = std::fopen(path.c_str(), "wb");
-    ok = out && std::fwrite(&file, sizeof file, 1, out) == 1 &&
-         std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
-         std::fwrite(bits, 1, imageSize, out) == imageSize;
-    if (out && std::fclose(out) != 0) ok = false;
-  }
-  if (memory) DeleteDC(memory);
-  if (bitmap) DeleteObject(bitmap);
+  bool ok = SavePicture(screen, r.left, r.top, r.right - r.left, r.bottom - r.top, path);
   ReleaseDC(nullptr, screen);
   return ok;
 }
@@ -576,13 +542,13 @@ class Answerer {
     if (verb == "press") {
       if (w.size() < 2) return Fail("'press' needs a control id");
       int id = std::atoi(w[1].c_str());
-      PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(ControlById(window, id)));
+      PostButtonCommand(window, id, ControlById(window, id));
       return true;
     }
     if (verb == "click") {
       HWND button = NeedControl(window, w, 1);
       if (!button) return false;
-      PostMessageA(button, BM_CLICK, 0, 0);
+      Click(button);
       return true;
     }
     if (verb == "type") {

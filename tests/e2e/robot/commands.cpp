@@ -185,9 +185,9 @@ class Robot {
     std::string label = button ? " " + Quote(TextOf(button)) : std::string();
     if (click) {
       if (!button) return Fail("no control with id " + std::to_string(id));
-      PostMessageA(button, BM_CLICK, 0, 0);
+      Click(button);
     } else {
-      PostMessageA(current_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+      PostButtonCommand(current_, id, button);
     }
     Say("pressed " + std::to_string(id) + label);
     return true;

@@ -13,7 +13,8 @@
 // answers and the expectations are described in tests/e2e/README.md.
 //
 // This file holds the entry point and the pieces the modes share: the
-// transcript, quoting and word splitting, and the inspection of windows.
+// transcript, quoting and word splitting, and the inspection of windows
+// (finding and reading them is the window driver's, tests/support/).
 #include "robot.h"
 
 #include <cstdio>
@@ -119,64 +120,9 @@ bool ReadLines(const std::string& path, std::vector<std::string>* lines) {
 
 // ---- windows -------------------------------------------------------------------
 
-std::string ClassOf(HWND window) {
-  char name[256] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-namespace {
-
-// The text the system keeps for the window, read without asking its
-// thread: right for captions and static controls, not for edit fields.
-std::string StoredTextOf(HWND window) {
-  std::vector<wchar_t> wide(4096, L'\0');
-  int n = InternalGetWindowText(window, wide.data(), int(wide.size()));
-  if (n <= 0) return std::string();
-  int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-  std::string text(size_t(bytes > 0 ? bytes : 0), '\0');
-  if (bytes > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), n, &text[0], bytes, nullptr, nullptr);
-  return text;
-}
-
-}  // namespace
-
-std::string TextOf(HWND window) {
-  // The window's thread may be busy (the engine pumps its messages only
-  // between blocks of work): after a short wait the stored text stands in.
-  constexpr UINT kWaitMs = 300;
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kWaitMs, &length))
-    return StoredTextOf(window);
-  std::vector<char> buffer(length + 2, '\0');
-  DWORD_PTR got = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXT, WPARAM(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()),
-                           SMTO_ABORTIFHUNG, kWaitMs, &got))
-    return StoredTextOf(window);
-  return std::string(buffer.data(), got < buffer.size() ? size_t(got) : buffer.size() - 1);
-}
-
 bool IsMaximized(HWND window) { return IsZoomed(window) || (GetWindowLongPtrA(window, GWL_STYLE) & WS_MAXIMIZE); }
 
-DWORD ProcessOf(HWND window) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  return pid;
-}
-
 namespace {
-
-struct TopLevelSearch {
-  DWORD processId;  // 0: any process
-  std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<TopLevelSearch*>(param);
-  if (!IsWindowVisible(window)) return TRUE;
-  if (search->processId == 0 || ProcessOf(window) == search->processId) search->windows.push_back(window);
-  return TRUE;
-}
 
 BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
   reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
@@ -184,12 +130,6 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
 }
 
 }  // namespace
-
-std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
-  TopLevelSearch search{processId, {}};
-  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
-  return search.windows;
-}
 
 std::vector<HWND> Children(HWND window) {
   std::vector<HWND> children;

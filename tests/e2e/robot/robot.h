@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "support/window_driver.h"
+
 namespace robot {
 
 // ---- transcript --------------------------------------------------------------
@@ -42,17 +44,17 @@ bool ReadWholeFile(const std::string& path, std::string* data);
 
 // ---- windows -----------------------------------------------------------------
 
-std::string ClassOf(HWND window);
-// The window's text through WM_GETTEXT (marshalled across processes); when
-// the window's thread does not answer within a moment, the text the system
-// keeps for the window, so that a busy or hung program cannot stall the
-// robot.
-std::string TextOf(HWND window);
+// Finding windows, reading them, clicking their buttons and taking their
+// pictures: the window driver the Win32 tests use as well.
+using quorril::support::ClassOf;
+using quorril::support::Click;
+using quorril::support::PostButtonCommand;
+using quorril::support::ProcessOf;
+using quorril::support::SavePicture;
+using quorril::support::TextOf;
+using quorril::support::VisibleTopLevelWindows;
+
 bool IsMaximized(HWND window);
-DWORD ProcessOf(HWND window);
-// The visible top-level windows, top of the z-order first; of one process,
-// or of every process for 0.
-std::vector<HWND> VisibleTopLevelWindows(DWORD processId);
 std::vector<HWND> Children(HWND window);
 HWND ControlById(HWND window, int id);
 // Writes the window to the transcript: class, caption, state and
