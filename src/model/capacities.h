@@ -9,7 +9,8 @@
 // std::string, and each reader cuts or refuses at the capacity named here.
 // Text capacities count characters without a terminator. The headers that
 // use a capacity give it a local name (FileEntry::kNameCapacity, say); the
-// number lives here only.
+// number lives here. (Buffers of system calls, such as a registry read in
+// the Win32 adapters, are the adapters' own.)
 #pragma once
 
 #include <cstddef>
@@ -33,6 +34,22 @@ constexpr size_t kDirectoryPath = 499;     // the path of DEFAULTDIR, DIR2, DIR3
 constexpr size_t kAskDefault = 498;        // the default answer of ASK1 ... ASK5
 constexpr size_t kAskPrompt = 600;         // the prompt= of ASK1 ... ASK5
 constexpr size_t kRegistryString = 1023;   // the data of a registry string value
+constexpr size_t kDeleteName = 499;        // the name of a DELETE line
+constexpr size_t kRenameOldName = 998;     // the old name of a RENAME line
+constexpr size_t kRenameNewName = 1000;    // its new name
+constexpr size_t kItemText = 498;          // group, title, working directory, icon of a WINITEM line
+constexpr size_t kItemCommand = 998;       // the command of a WINITEM line
+constexpr size_t kIniName = 498;           // file, section and entry of an INIFILE line
+constexpr size_t kIniValue = 998;          // the value of an INIFILE line
+constexpr size_t kAddTextFile = 498;       // the target file of an ADDTEXT line
+constexpr size_t kAddTextText = 998;       // the text of an ADDTEXT line
+constexpr size_t kAddTextPosition = 501;   // the position of an ADDTEXT line
+
+// ---- the texts a script may reword (the prompt table) -----------------------------
+constexpr size_t kShortPrompt = 498;       // progress texts, short questions and notices
+constexpr size_t kLongPrompt = 998;        // the questions of the system changes, the checks
+constexpr size_t kDialogPrompt = 499;      // the destination messages, the file questions, the buttons
+constexpr size_t kUninstallPrompt = 999;   // the texts handed to the uninstaller
 
 // ---- tables of the script -------------------------------------------------------
 constexpr size_t kChoiceItems = 100;       // choices of all choice screens together

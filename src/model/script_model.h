@@ -225,7 +225,6 @@ struct DirectorySpec {
   static constexpr size_t kPathCapacity = capacity::kDirectoryPath;
   std::string prompt;
   bool promptGiven = false;
-  int32_t answerFieldId = 204;
   int32_t askMode = 3;  // 0 nothing, 1 NOASKDRIVE, 2 NOASKDIR, 3 drive and directory
   std::string path;
 };
@@ -233,8 +232,6 @@ struct DirectorySpec {
 struct AskSpec {
   static constexpr size_t kDefaultCapacity = capacity::kAskDefault;
   static constexpr size_t kPromptCapacity = capacity::kAskPrompt;
-  int32_t templateId = 601;
-  int32_t answerFieldId = 701;
   std::string defaultAnswer;
   std::string prompt;
   bool promptGiven = false;

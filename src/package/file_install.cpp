@@ -241,8 +241,6 @@ bool PlainCopy::ShouldWrite() {
     if (existing.exists && policy_ == OverwritePolicy::kNew)
       facts.versionOrder = ComponentVersionOrder(ctx_.machine, source_, target_);
   }
-  // When pop-up messages are shown, the pop-up is brought up to date and
-  // the progress dialog made active again after an ASK question (the host).
   return CarryOutOverwrite(copy_.files, copy_.host, DecideOverwrite(facts), target_);
 }
 
@@ -282,7 +280,7 @@ int PlainCopy::Run() {
 
   TargetWriter output(copy_, target_);
   if (!output.Create()) return kCopyStopped;
-  if (!Copy(output)) {
+  if (!Copy(output) || !output.Flush()) {
     // A target that could not be completed is not left half written.
     output.Abandon();
     return kCopyStopped;

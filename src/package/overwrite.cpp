@@ -15,6 +15,12 @@ namespace {
 
 bool Later(DosDateTime a, DosDateTime b) { return a.date > b.date || (a.date == b.date && a.time > b.time); }
 
+// Gives an existing file normal attributes, so that it can be replaced.
+// Asking first costs less than a refused change where nothing is there.
+void ClearAttributes(FileSystem& files, const std::string& path) {
+  if (files.GetAttributes(path) != kInvalidAttributes) files.SetAttributes(path, kAttrNormal);
+}
+
 }  // namespace
 
 OverwriteDecision DecideOverwrite(const OverwriteFacts& facts) {
@@ -68,11 +74,6 @@ bool CarryOutOverwrite(FileSystem& files, CopyHost& host, const OverwriteDecisio
   }
   if (decision.clearAttributes) ClearAttributes(files, target);
   return true;
-}
-
-void ClearAttributes(FileSystem& files, const std::string& path) {
-  // Asking first costs less than a refused change where nothing is there.
-  if (files.GetAttributes(path) != kInvalidAttributes) files.SetAttributes(path, kAttrNormal);
 }
 
 }  // namespace quorril

@@ -81,8 +81,4 @@ int ComponentVersionOrder(Machine& machine, const std::string& source, const std
 bool CarryOutOverwrite(FileSystem& files, CopyHost& host, const OverwriteDecision& decision,
                        const std::string& target);
 
-// Gives an existing file normal attributes, so that it can be replaced;
-// nothing when there is no such file.
-void ClearAttributes(FileSystem& files, const std::string& path);
-
 }  // namespace quorril

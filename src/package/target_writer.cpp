@@ -20,15 +20,14 @@ TargetWriter::TargetWriter(const CopyContext& copy, std::string target) : copy_(
 TargetWriter::~TargetWriter() { Abandon(); }
 
 bool TargetWriter::Create() {
-  output_ = copy_.files.Open(target_, OpenMode::kCreate);
-  if (!output_) {
-    copy_.host.ReportFailure(CopyFailure::kCreateFile, target_);
-    return false;
-  }
   block_.reset(new (std::nothrow) char[kBlockSize]);
   if (!block_) {
     copy_.host.ReportFailure(CopyFailure::kNoMemory, std::string());
-    Abandon();
+    return false;
+  }
+  output_ = copy_.files.Open(target_, OpenMode::kCreate);
+  if (!output_) {
+    copy_.host.ReportFailure(CopyFailure::kCreateFile, target_);
     return false;
   }
   blockUsed_ = 0;
@@ -39,7 +38,7 @@ bool TargetWriter::Create() {
 }
 
 bool TargetWriter::Flush() {
-  if (failed_) return false;
+  if (failed_ || !output_) return false;
   if (blockUsed_ == 0) return true;
   int32_t written = output_->Write(block_.get(), blockUsed_);
   bool whole = written == int32_t(blockUsed_);

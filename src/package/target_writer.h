@@ -26,31 +26,31 @@ namespace quorril {
 
 class TargetWriter {
  public:
-  TargetWriter(const CopyContext& copy, std::string target);
+  TargetWriter(const CopyContext& copy, std::string target);  // keeps its own copy of `copy`
   // A target created but not finished is deleted.
   ~TargetWriter();
   TargetWriter(const TargetWriter&) = delete;
   TargetWriter& operator=(const TargetWriter&) = delete;
 
   // Creates (or truncates) the target and shows its path. False after a
-  // report (kCreateFile, or kNoMemory for the write buffer).
+  // report (kNoMemory for the write buffer, taken before the target is
+  // touched; kCreateFile).
   bool Create();
   // Adds bytes to the target. False after a report (kWriteDisk); the caller
   // then abandons the target.
   bool Write(const char* data, uint32_t size);
-  // Writes what is buffered, dates the target and sets its attributes,
-  // closes and journals it. False after a report (kWriteDisk), with the
-  // target deleted.
+  // Writes what is gathered, so that a full disk is reported as soon as the
+  // data has been handed over. False after a report (kWriteDisk).
+  bool Flush();
+  // Writes what is left, dates the target and sets its attributes, closes
+  // and journals it. False after a report (kWriteDisk), with the target
+  // deleted.
   bool Finish(DosDateTime when, uint32_t attributes);
   // Closes and deletes a target that cannot be completed.
   void Abandon();
 
-  const std::string& Target() const { return target_; }
-
  private:
-  bool Flush();
-
-  const CopyContext& copy_;
+  const CopyContext copy_;
   const std::string target_;
   std::unique_ptr<FileHandle> output_;
   // Writes cost about as much for 4 KB as for 64 KB, so small blocks are

@@ -42,7 +42,7 @@ class Unshrinker : public VolumeSource {
     static_cast<Unshrinker*>(user)->WriteData(buffer, *size);
   }
 
-  const CopyContext& copy_;
+  const CopyContext copy_;
   CopyHost& host_;
   ContainerReader reader_;
   const std::string target_;
@@ -153,6 +153,9 @@ bool Unshrinker::Extract(const MemberHeader& member, const std::string& target) 
     abort_ = false;
     int result = ExplodeStream(&ReadThunk, &WriteThunk, workArea_.get(), this);
     output_ = nullptr;
+    // What the decompressor gave is on the disk (or its failure reported)
+    // before anything else is read.
+    if (result == kExplodeOk && !abort_ && !output.Flush()) abort_ = true;
     bool ok = result == kExplodeOk && !abort_;
     if (!ok && !abort_) {
       // Data missing at the end of the container, or data that is no stream.

@@ -8,7 +8,8 @@
 // member whose path has directories gets them created below the
 // destination first. Continuation volumes are looked for in the directory
 // of the first volume after the next-disk question; the name of the last
-// one opened is kept in CopyContext::continuationName.
+// one asked for is kept in CopyContext::continuationName (also when the
+// user stopped at the question).
 //
 // Failures are reported to the host with the volume's path where the
 // engine names it:

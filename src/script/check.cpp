@@ -45,7 +45,8 @@ std::string Summary(const ScriptState& state, const CheckInput& input, int passe
                     Plural(disks, "disk", "disks"));
 
   int64_t preset = 0;
-  for (int32_t i = 0; i < script.choiceItemCount && i < int32_t(kMaxChoiceItems); ++i) preset += state.settings.itemPreset[size_t(i)];
+  for (int32_t i = 0; i < script.choiceItemCount && i < int32_t(kMaxChoiceItems); ++i)
+    preset += state.settings.itemPreset[size_t(i)];
   std::string groups = script.mainGroup ? "main group" : "no main group";
   groups += " and " + Plural(script.conditionalGroupCount, "conditional group", "conditional groups");
   line("choices", Plural(script.choiceItemCount, "item", "items") + " (" + FormatInt(preset) + " preset), " + groups);

@@ -369,7 +369,8 @@ void StripLineEnd(std::string* line) {
 // Stores the IF line and the raw lines up to its ENDIF (or the end of the
 // source) for the second pass. The block joins the script only when it is
 // complete; a 61st line is a syntax error.
-int CaptureDeferredBlock(const ScriptContext& ctx, ScriptTokenizer& tokenizer, LineSource& source, int32_t ifLineNumber) {
+int CaptureDeferredBlock(const ScriptContext& ctx, ScriptTokenizer& tokenizer, LineSource& source,
+                         int32_t ifLineNumber) {
   DeferredBlock block;
   block.firstLineNumber = ifLineNumber;
   block.lastLineNumber = ifLineNumber;
@@ -408,7 +409,8 @@ int TestGroupChoice(const ScriptContext& ctx, ScriptTokenizer& tokenizer) {
     if (word.size() > 2 || !IsAsciiDigit(word[0])) return kConditionError;
     int32_t number = ParseInt(word);
     int32_t index = ctx.state.settings.itemNumberMap[size_t(number)];
-    if (index >= 0 && size_t(index) < kMaxChoiceItems && ctx.state.settings.itemChosen[size_t(index)]) return kConditionTrue;
+    if (index >= 0 && size_t(index) < kMaxChoiceItems && ctx.state.settings.itemChosen[size_t(index)])
+      return kConditionTrue;
   }
   return kConditionFalse;
 }

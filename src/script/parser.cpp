@@ -163,7 +163,8 @@ void ShowSyntaxError(const ScriptContext& ctx, int32_t lineNumber, const std::st
   ctx.state.parser.failure = ParseFailure::kSyntaxError;
   ctx.state.parser.lastError.lineNumber = lineNumber;
   ctx.state.parser.lastError.lineText = text;
-  ShowMessageBox(ctx.ui, text, ctx.state.Prompt(PromptId::kSyntaxErrorCaption) + FormatInt(lineNumber), kMbIconWarning, false);
+  ShowMessageBox(ctx.ui, text, ctx.state.Prompt(PromptId::kSyntaxErrorCaption) + FormatInt(lineNumber), kMbIconWarning,
+                 false);
 }
 
 // The short form of a directory when the file system knows it, else the
@@ -207,7 +208,8 @@ void ComputeItemDiskSpace(const ScriptContext& ctx) {
     for (size_t number = 0; number < kMaxChoiceItems; ++number) {
       if (ctx.state.settings.itemNumberMap[number] != index) continue;
       script.itemDiskSpace[size_t(index)] = 1;
-      if (ctx.state.parser.itemDiskSpace[number] >= 0) script.itemDiskSpace[size_t(index)] = ctx.state.parser.itemDiskSpace[number];
+      if (ctx.state.parser.itemDiskSpace[number] >= 0)
+        script.itemDiskSpace[size_t(index)] = ctx.state.parser.itemDiskSpace[number];
       break;
     }
   }
@@ -409,7 +411,8 @@ int ParseScript(const ScriptContext& ctx, const std::string& scriptPath) {
   std::unique_ptr<VirtualFile> file = ctx.archive.Open(scriptPath);
   if (!file) {
     ctx.state.parser.failure = ParseFailure::kScriptNotFound;
-    ShowMessageBox(ctx.ui, ctx.state.Prompt(PromptId::kFileNotFound) + scriptPath + ". ", std::nullopt, kMbIconWarning, false);
+    ShowMessageBox(ctx.ui, ctx.state.Prompt(PromptId::kFileNotFound) + scriptPath + ". ", std::nullopt, kMbIconWarning,
+                   false);
     return 1;
   }
   InstallScript& script = *ctx.state.model;

@@ -175,7 +175,8 @@ LineResult ParseGroup(ParseRun& run) {
   auto block = std::make_unique<TextBlock>();
   LineResult result = ReadTextBlock(run, "ENDGROUP", block.get(), CountChoiceLine);
   if (result == LineResult::kOk)
-    result = CheckBlockLimits(run, *block, exclusive ? ScreenBlockKind::kExclusiveGroup : ScreenBlockKind::kChoiceGroup);
+    result =
+        CheckBlockLimits(run, *block, exclusive ? ScreenBlockKind::kExclusiveGroup : ScreenBlockKind::kChoiceGroup);
   if (result != LineResult::kOk) return result;
 
   if (!conditional) {

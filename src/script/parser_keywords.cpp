@@ -47,7 +47,8 @@ void ReadColour(ScriptTokenizer& t, Colour* colour) {
     size_t start = 0;
     for (int i = 0; i < 3 && start <= list.size(); ++i) {
       size_t comma = list.find(',', start);
-      std::string_view part = std::string_view(list).substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+      std::string_view part =
+          std::string_view(list).substr(start, comma == std::string::npos ? std::string::npos : comma - start);
       parts[i] = uint8_t(uint32_t(ParseInt(part)) & 0xFF);
       if (comma == std::string::npos) break;
       start = comma + 1;
@@ -366,7 +367,8 @@ LineResult InsertDisk(ParseRun& run) {
   entry.kind = EntryKind::kDisk;
   entry.name = t.ReadQuoted();
   if (t.Peek() == '"') entry.volumeLabel = Cut(t.ReadQuoted(), FileEntry::kLabelCapacity);
-  if (!t.AtEnd() && EqualsNoCase(t.ReadWord(), "POPID") && t.AcceptEquals()) entry.popupId = LeadingDigits(t.ReadWord());
+  if (!t.AtEnd() && EqualsNoCase(t.ReadWord(), "POPID") && t.AcceptEquals())
+    entry.popupId = LeadingDigits(t.ReadWord());
   if (entry.name.empty()) entry.name = run.state.Prompt(PromptId::kNextDisk);
   CutToCapacity(entry.name, FileEntry::kDiskNameCapacity);
   if (!entry.volumeLabel.empty()) entry.kind = EntryKind::kLabelledDisk;
@@ -376,7 +378,7 @@ LineResult InsertDisk(ParseRun& run) {
 
 LineResult Delete(ParseRun& run) {
   DeleteRecord record;
-  record.file = Cut(run.tokenizer.ReadQuotedOrWord(), 499);
+  record.file = Cut(run.tokenizer.ReadQuotedOrWord(), capacity::kDeleteName);
   if (record.file.empty()) return run.Fail();
   run.script.deletes.push_back(std::move(record));
   return LineResult::kOk;
@@ -384,8 +386,8 @@ LineResult Delete(ParseRun& run) {
 
 LineResult Rename(ParseRun& run) {
   RenameRecord record;
-  record.oldName = Cut(run.tokenizer.ReadQuotedOrWord(), 998);
-  record.newName = Cut(run.tokenizer.ReadQuotedOrWord(), 1000);
+  record.oldName = Cut(run.tokenizer.ReadQuotedOrWord(), capacity::kRenameOldName);
+  record.newName = Cut(run.tokenizer.ReadQuotedOrWord(), capacity::kRenameNewName);
   if (record.oldName.empty() || record.newName.empty()) return run.Fail();
   run.script.renames.push_back(std::move(record));
   return LineResult::kOk;
@@ -415,16 +417,16 @@ LineResult WinItem(ParseRun& run) {
       t.SetPosition(position);
     }
   }
-  record.group = Cut(t.ReadQuoted(), 498);
-  record.command = Cut(t.ReadQuoted(), 998);
-  record.title = Cut(t.ReadQuoted(), 498);
+  record.group = Cut(t.ReadQuoted(), capacity::kItemText);
+  record.command = Cut(t.ReadQuoted(), capacity::kItemCommand);
+  record.title = Cut(t.ReadQuoted(), capacity::kItemText);
   if (t.Peek() == '"') {
     std::string text = t.ReadQuoted();
     if (!text.empty() && text.back() == '\\') {
-      record.workingDirectory = Cut(text, 498);
-      if (t.Peek() == '"') record.iconFile = Cut(t.ReadQuoted(), 498);
+      record.workingDirectory = Cut(text, capacity::kItemText);
+      if (t.Peek() == '"') record.iconFile = Cut(t.ReadQuoted(), capacity::kItemText);
     } else {
-      record.iconFile = Cut(text, 498);
+      record.iconFile = Cut(text, capacity::kItemText);
     }
   }
   if (!t.AtEnd()) record.iconIndex = uint16_t(ParseInt(t.ReadWord()));
@@ -435,11 +437,11 @@ LineResult WinItem(ParseRun& run) {
 LineResult IniFile(ParseRun& run) {
   ScriptTokenizer& t = run.tokenizer;
   IniFileRecord record;
-  record.section = Cut(t.ReadQuoted(), 498);
-  record.entry = Cut(t.ReadQuoted(), 498);
-  record.value = Cut(t.ReadQuoted(), 998);
+  record.section = Cut(t.ReadQuoted(), capacity::kIniName);
+  record.entry = Cut(t.ReadQuoted(), capacity::kIniName);
+  record.value = Cut(t.ReadQuoted(), capacity::kIniValue);
   if (!t.AtEnd()) {
-    std::string file = Cut(t.ReadQuotedOrWord(), 498);
+    std::string file = Cut(t.ReadQuotedOrWord(), capacity::kIniName);
     if (!file.empty()) record.fileName = file;
   }
   while (!t.AtEnd()) {
@@ -470,7 +472,7 @@ LineResult AddText(ParseRun& run) {
   AddTextRecord record;
   record.text = t.ReadQuoted();
   if (t.AtEnd()) return run.Fail();
-  record.targetFile = Cut(t.ReadQuotedOrWord(), 498);
+  record.targetFile = Cut(t.ReadQuotedOrWord(), capacity::kAddTextFile);
   if (t.Peek() == '"') record.position = t.ReadQuoted();
   while (!t.AtEnd()) {
     std::string word = t.ReadWord();
@@ -481,8 +483,8 @@ LineResult AddText(ParseRun& run) {
   }
   ExpandSearchResult(run.state.variables, &record.text);
   ReplaceSearchNumber(run.state.variables.search, &record.position);
-  CutToCapacity(record.text, 998);
-  CutToCapacity(record.position, 501);
+  CutToCapacity(record.text, capacity::kAddTextText);
+  CutToCapacity(record.position, capacity::kAddTextPosition);
   run.script.addTexts.push_back(std::move(record));
   return LineResult::kOk;
 }

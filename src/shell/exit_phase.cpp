@@ -60,7 +60,8 @@ void RunExitPhase(SetupContext& ctx, RebootMode rebootRequest) {
 
 void HandOverUninstaller(SetupContext& ctx) {
   if (!ctx.script.settings.uninstall || ctx.script.variables.defaultDir.empty()) return;
-  ctx.files().CopyFile(ctx.script.variables.defaultDir + kUninstallerName, ctx.script.variables.winDir + kUninstallerName, false);
+  ctx.files().CopyFile(ctx.script.variables.defaultDir + kUninstallerName,
+                       ctx.script.variables.winDir + kUninstallerName, false);
 }
 
 }  // namespace quorril

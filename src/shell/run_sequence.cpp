@@ -63,10 +63,8 @@ class DestinationCheck : public DestinationChecker {
     Candidate candidate = BuildCandidate(path_, askMode_, typed);
     switch (candidate.status) {
       case CandidateStatus::kAccept:
-        if (MakeDirectoryPath(ctx_.files(), ctx_.journal, candidate.candidate) != kMakeDirectoryOk) {
-          host_.ReportFailure(CopyFailure::kBadDirectory, candidate.candidate);
-          return false;
-        }
+        // A directory that cannot be made is reported as the copy code reports it.
+        if (MakeTargetDirectory(ctx_.ForCopy(host_), candidate.candidate) != kMakeDirectoryOk) return false;
         path_ = candidate.candidate;
         return true;
       case CandidateStatus::kBadDrive:
@@ -212,7 +210,8 @@ int InstallRun::RunSequence() {
     if (systemChanges_->ChangeIniFiles(ctx_) != 0) return 1;
     for (const std::string& component : ctx_.script.settings.components) {
       std::string path = ComponentPath(ctx_.script.variables, component);
-      if (systemChanges_->RegisterComponent(ctx_, path)) AppendJournal(ctx_.files(), ctx_.journal, "RegServer: " + Quoted(path));
+      if (systemChanges_->RegisterComponent(ctx_, path))
+        AppendJournal(ctx_.files(), ctx_.journal, "RegServer: " + Quoted(path));
     }
     if (systemChanges_->AddTexts(ctx_) != 0) return 1;
   }

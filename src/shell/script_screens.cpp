@@ -21,7 +21,9 @@ ButtonTexts ButtonsOf(const SetupContext& ctx) {
   return buttons;
 }
 
-void ReportNoTemplate(SetupContext& ctx) { ctx.ShowMessage(kNotEnoughMemory, std::string(" "), kMbOk | kMbIconWarning); }
+void ReportNoTemplate(SetupContext& ctx) {
+  ctx.ShowMessage(kNotEnoughMemory, std::string(" "), kMbOk | kMbIconWarning);
+}
 
 // The choice lines of a group's text: those whose first column is a digit.
 int32_t ChoiceLines(const TextBlock& block) {
@@ -74,7 +76,8 @@ class GroupChecker : public TemplateDialogChecker {
       ctx_.ShowMessage(ctx_.Prompt(PromptId::kNoGroup), std::string(" "), kMbOk | kMbIconWarning);
       return false;
     }
-    for (int32_t slot = first_; slot < end_; ++slot) ctx_.script.settings.itemChosen[size_t(slot)] = chosen[size_t(slot - first_)];
+    for (int32_t slot = first_; slot < end_; ++slot)
+      ctx_.script.settings.itemChosen[size_t(slot)] = chosen[size_t(slot - first_)];
     if (any) ctx_.script.model->groupSelected = true;
     return true;
   }
@@ -259,7 +262,8 @@ BitmapData BitmapDataOf(const DibImage& image) {
   data.bits = image.Bits();
   data.needsPalette = image.NeedsPalette();
   if (data.needsPalette) {
-    for (const PaletteColour& c : image.PaletteColours()) data.paletteColours.push_back(RgbColour{c.red, c.green, c.blue});
+    for (const PaletteColour& c : image.PaletteColours())
+      data.paletteColours.push_back(RgbColour{c.red, c.green, c.blue});
     data.paletteIndexInfo = image.PaletteIndexInfo();
   }
   return data;

@@ -149,7 +149,8 @@ bool NormalRun(SetupContext& ctx) {
   // 9. The parser's first pass; it shows its own message on failure, except
   // that the exit message of an EXITMESSAGE block is a screen of its own.
   if (ParseScript(ctx.ForScript(), values.scriptPath) != 0) {
-    if (ctx.script.parser.failure == ParseFailure::kExitMessage && ctx.HasScreens()) ShowExitMessage(ctx, ctx.screens());
+    if (ctx.script.parser.failure == ParseFailure::kExitMessage && ctx.HasScreens())
+      ShowExitMessage(ctx, ctx.screens());
     return false;
   }
 
@@ -161,7 +162,8 @@ bool NormalRun(SetupContext& ctx) {
   ctx.ui().ShowMainWindow(kMainWindowTitle);
 
   // 12. The script's start command, waited for; a failure is not shown.
-  if (ctx.script.model && !ctx.script.model->startCommand.Empty()) ctx.process().RunAndWait(ctx.script.model->startCommand.Text());
+  if (ctx.script.model && !ctx.script.model->startCommand.Empty())
+    ctx.process().RunAndWait(ctx.script.model->startCommand.Text());
 
   // 13. The installation phase begins with the first phase message, which
   // the intro screen posts itself when it closes.
@@ -327,11 +329,13 @@ std::string RelaunchCommandLine(SetupContext& ctx, const std::string& copyPath) 
   // as a program name ("C:\Documents.exe" for "C:\Documents and ...").
   // The copy splits its command line at blanks, so a script path with
   // blanks is handed over in its 8.3 form, which has none.
-  const std::string& script = ctx.startup.scriptPath.find(' ') != std::string::npos && !ctx.startup.shortScriptPath.empty()
-                                  ? ctx.startup.shortScriptPath
-                                  : ctx.startup.scriptPath;
+  const std::string& script =
+      ctx.startup.scriptPath.find(' ') != std::string::npos && !ctx.startup.shortScriptPath.empty()
+          ? ctx.startup.shortScriptPath
+          : ctx.startup.scriptPath;
   std::string command = CommandPath(copyPath) + " " + script;
-  for (const std::string* option : {&ctx.script.variables.system, &ctx.script.variables.sys2, &ctx.script.variables.sys3})
+  for (const std::string* option :
+       {&ctx.script.variables.system, &ctx.script.variables.sys2, &ctx.script.variables.sys3})
     if (!option->empty()) command += " -" + *option;
   return command;
 }

@@ -243,7 +243,8 @@ TEST_P(OverwriteTest, AnExistingTargetIsKeptOrReplacedAsTheModeSays) {
   files.GetModified("C:\\DEST\\A.TXT", &when);
   EXPECT_EQ(when.date, c.replaced ? 0x5000 : c.existingDate);
   EXPECT_EQ(files.GetAttributes("C:\\DEST\\A.TXT"), c.replaced ? uint32_t(kAttrArchive) : c.existingAttributes);
-  EXPECT_EQ(Journal(), std::string(c.replaced ? "FILE: \"C:\\DEST\\A.TXT\"\r\n" : "") + "FILE: \"C:\\DEST\\B.TXT\"\r\n");
+  EXPECT_EQ(Journal(),
+            std::string(c.replaced ? "FILE: \"C:\\DEST\\A.TXT\"\r\n" : "") + "FILE: \"C:\\DEST\\B.TXT\"\r\n");
   // A kept file still advances the bar, by its own length.
   EXPECT_EQ(host.counters.bytesDone, int32_t((c.replaced ? 12 : 3) + 13));
   if (c.answer) {
@@ -543,11 +544,13 @@ TEST_F(ContainerTest, AReadErrorInsideMemberDataIsReported) {
 }
 
 // The disk fills up within a small member, or within a large one after
-// part of it was written (at 10,000 and 100,000 of its 200,000 bytes).
+// part of it was written (at 10,000, 65,536 and 100,000 of its 200,000
+// bytes); with no room at all, or none left after a whole block, the write
+// itself fails (-1) or stores nothing (0).
 TEST_F(ContainerTest, AWriteErrorOrAFullDiskIsReported) {
   for (int32_t failWith : {-1, 0})
   for (int32_t size : {20000, 200000})
-  for (int64_t room : {10000, 100000}) {
+  for (int64_t room : {0, 10000, 65536, 100000}) {
     if (room >= size) continue;
     SCOPED_TRACE(::testing::Message() << failWith << " " << size << " " << room);
     ui.boxes.clear();

@@ -53,6 +53,36 @@ TEST(OverwriteDecision, PlainCopiesAndContainerMembersDifferOnlyWhereTheRulesSay
   EXPECT_EQ(compared, 64);
 }
 
+// What each policy does with a target that is there (the dates equal, no
+// version texts), and that a missing target is always written as it is.
+TEST(OverwriteDecision, EachPolicyKeepsWritesOrAsks) {
+  struct Case {
+    OverwritePolicy policy;
+    OverwriteAction action;
+    bool clearAttributes;
+  };
+  for (const Case& c : {Case{OverwritePolicy::kNo, OverwriteAction::kKeep, false},
+                        Case{OverwritePolicy::kYes, OverwriteAction::kWrite, true},
+                        Case{OverwritePolicy::kAsk, OverwriteAction::kAsk, true},
+                        Case{OverwritePolicy::kNew, OverwriteAction::kKeep, false}}) {
+    SCOPED_TRACE(int(c.policy));
+    OverwriteFacts facts;
+    facts.policy = c.policy;
+    facts.targetExists = true;
+    facts.targetDateKnown = true;
+    OverwriteDecision decision = DecideOverwrite(facts);
+    EXPECT_EQ(decision.action, c.action);
+    EXPECT_EQ(decision.clearAttributes, c.clearAttributes);
+    facts.targetExists = false;
+    facts.targetDateKnown = false;
+    decision = DecideOverwrite(facts);
+    EXPECT_EQ(decision.action, OverwriteAction::kWrite);
+    // Attributes are cleared only where a target may be there (YES asks
+    // the file system itself).
+    EXPECT_EQ(decision.clearAttributes, c.policy == OverwritePolicy::kYes);
+  }
+}
+
 TEST(OverwriteDecision, NewWritesOnlyAStrictlyNewerFileOrATargetWithoutADate) {
   OverwriteFacts facts;
   facts.policy = OverwritePolicy::kNew;

@@ -389,14 +389,22 @@ TEST_F(FileInstallTest, TheCommandLinesOfTheOutsideTools) {
   };
   const std::string s = "A:\\D.ARC", d = "C:\\APP";
   for (const Case& c : {
-           Case{CompressionTool::kPkware, Compression::kCompressed, OverwritePolicy::kYes, "dosshell.pif /C pkunzip A:\\D.ARC -d -o C:\\APP\\"},
-           Case{CompressionTool::kPkware, Compression::kCompressed, OverwritePolicy::kNew, "dosshell.pif /C pkunzip A:\\D.ARC -d -n C:\\APP\\"},
-           Case{CompressionTool::kPkware, Compression::kCompressed, OverwritePolicy::kNo, "dosshell.pif /C pkunzip A:\\D.ARC -d C:\\APP\\"},
-           Case{CompressionTool::kPkware, Compression::kCompressed, OverwritePolicy::kAsk, "dosshell.pif /C pkunzip A:\\D.ARC -d C:\\APP\\"},
-           Case{CompressionTool::kPkware, Compression::kSelfExtract, OverwritePolicy::kYes, "dosshell.pif /C A:\\D.ARC -d -o C:\\APP\\"},
-           Case{CompressionTool::kLha, Compression::kCompressed, OverwritePolicy::kYes, "dosshell.pif /C lha x /c1 A:\\D.ARC C:\\APP\\"},
-           Case{CompressionTool::kLha, Compression::kCompressed, OverwritePolicy::kNew, "dosshell.pif /C lha x A:\\D.ARC C:\\APP\\"},
-           Case{CompressionTool::kLha, Compression::kSelfExtract, OverwritePolicy::kYes, "dosshell.pif /C A:\\D.ARC C:\\APP\\"},
+           Case{CompressionTool::kPkware, Compression::kCompressed, OverwritePolicy::kYes,
+                "dosshell.pif /C pkunzip A:\\D.ARC -d -o C:\\APP\\"},
+           Case{CompressionTool::kPkware, Compression::kCompressed, OverwritePolicy::kNew,
+                "dosshell.pif /C pkunzip A:\\D.ARC -d -n C:\\APP\\"},
+           Case{CompressionTool::kPkware, Compression::kCompressed, OverwritePolicy::kNo,
+                "dosshell.pif /C pkunzip A:\\D.ARC -d C:\\APP\\"},
+           Case{CompressionTool::kPkware, Compression::kCompressed, OverwritePolicy::kAsk,
+                "dosshell.pif /C pkunzip A:\\D.ARC -d C:\\APP\\"},
+           Case{CompressionTool::kPkware, Compression::kSelfExtract, OverwritePolicy::kYes,
+                "dosshell.pif /C A:\\D.ARC -d -o C:\\APP\\"},
+           Case{CompressionTool::kLha, Compression::kCompressed, OverwritePolicy::kYes,
+                "dosshell.pif /C lha x /c1 A:\\D.ARC C:\\APP\\"},
+           Case{CompressionTool::kLha, Compression::kCompressed, OverwritePolicy::kNew,
+                "dosshell.pif /C lha x A:\\D.ARC C:\\APP\\"},
+           Case{CompressionTool::kLha, Compression::kSelfExtract, OverwritePolicy::kYes,
+                "dosshell.pif /C A:\\D.ARC C:\\APP\\"},
        }) {
     SCOPED_TRACE(c.expected);
     EXPECT_EQ(DecompressorCommandLine(c.tool, c.compression, c.policy, s, d), c.expected);
@@ -460,13 +468,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         PolicyCase{"NO keeps", OverwritePolicy::kNo, 0x1000, 0, kAttrArchive, 0, false},
         PolicyCase{"YES replaces a read-only file", OverwritePolicy::kYes, 0x6000, 0, kAttrReadOnly, 0, true},
-        PolicyCase{"ASK answered Yes replaces a read-only file", OverwritePolicy::kAsk, 0x1000, 0, kAttrReadOnly, kIdYes,
-                   true},
+        PolicyCase{"ASK answered Yes replaces a read-only file", OverwritePolicy::kAsk, 0x1000, 0, kAttrReadOnly,
+                   kIdYes, true},
         PolicyCase{"ASK answered No keeps", OverwritePolicy::kAsk, 0x1000, 0, kAttrArchive, kIdNo, false},
         PolicyCase{"NEW replaces an older date", OverwritePolicy::kNew, 0x4FFF, 0xFFFF, kAttrArchive, 0, true},
         PolicyCase{"NEW replaces an older read-only file", OverwritePolicy::kNew, 0x4FFF, 0, kAttrReadOnly, 0, true},
-        PolicyCase{"NEW replaces the same date at an earlier time", OverwritePolicy::kNew, 0x5000, 0x3FFF,
-                   kAttrArchive, 0, true},
+        PolicyCase{"NEW replaces the same date at an earlier time", OverwritePolicy::kNew, 0x5000, 0x3FFF, kAttrArchive,
+                   0, true},
         PolicyCase{"NEW keeps the same date and time", OverwritePolicy::kNew, 0x5000, 0x4000, kAttrArchive, 0, false},
         PolicyCase{"NEW keeps a later time", OverwritePolicy::kNew, 0x5000, 0x4001, kAttrArchive, 0, false},
         PolicyCase{"NEW keeps a later date", OverwritePolicy::kNew, 0x5001, 0x0000, kAttrArchive, 0, false}),
@@ -593,7 +601,7 @@ TEST_F(FileInstallTest, AWriteErrorAtAnyPointLeavesNoHalfWrittenFileAndAJournalT
   files.AddFile("C:\\SRC\\A.TXT", "first");
   files.AddFile("C:\\SRC\\B.BIN", data);
   files.AddFile("C:\\SRC\\C.TXT", "third");
-  for (int64_t room : {int64_t(0), int64_t(1), int64_t(32767), int64_t(32768), int64_t(65537), int64_t(99999)}) {
+  for (int64_t room : {int64_t(0), int64_t(1), int64_t(65535), int64_t(65536), int64_t(65537), int64_t(99999)}) {
     SCOPED_TRACE(room);
     disk.FillDisk(room, "C:\\APP\\B.BIN");
     ui.boxes.clear();

@@ -199,14 +199,14 @@ TEST_F(ParserTest, TextBlockLinesOf128CharactersAndBlocksOf128LinesAreRefused) {
 // ---- registry blocks -------------------------------------------------------------
 
 TEST_F(ParserTest, RegistryBlocksAreRead) {
-  EXPECT_EQ(Parse({"BEGINREGISTRY", "REM the application's key", "",
-                   "KEY NEW \"HKEY_LOCAL_MACHINE\\Software\\Vendor\\App\"", "  VALUE STRING NEW \"Path\" \"$DEFAULTDIR$\"",
-                   "VALUE: dword, max, \"Count\", \"10\"", "VALUE BINARY NEW \"Flags\" \"0000000100000010\"",
-                   "VALUE REG_SZ DELETE \"Old\"", "VALUE STRING RENAME \"Old\" \"DEFAULT\"",
-                   "VALUE REG_EXPAND_SZ REPLACE \"default\" \"%PATH%\"", "= not a letter", "EndRegistry",
-                   "BEGINREGISTRY", "KEY rename \"hkey_classes_root\\.abc\" \"abcfile\"", "ENDREGISTRY",
-                   "BEGINREGISTRY", "ENDREGISTRY"}),
-            0);
+  EXPECT_EQ(
+      Parse({"BEGINREGISTRY", "REM the application's key", "", "KEY NEW \"HKEY_LOCAL_MACHINE\\Software\\Vendor\\App\"",
+             "  VALUE STRING NEW \"Path\" \"$DEFAULTDIR$\"", "VALUE: dword, max, \"Count\", \"10\"",
+             "VALUE BINARY NEW \"Flags\" \"0000000100000010\"", "VALUE REG_SZ DELETE \"Old\"",
+             "VALUE STRING RENAME \"Old\" \"DEFAULT\"", "VALUE REG_EXPAND_SZ REPLACE \"default\" \"%PATH%\"",
+             "= not a letter", "EndRegistry", "BEGINREGISTRY", "KEY rename \"hkey_classes_root\\.abc\" \"abcfile\"",
+             "ENDREGISTRY", "BEGINREGISTRY", "ENDREGISTRY"}),
+      0);
   ASSERT_EQ(script().registryBlocks.size(), 2u);  // a block without KEY adds nothing
   const RegistryBlock& block = script().registryBlocks[0];
   EXPECT_EQ(block.root, RegistryRoot::kLocalMachine);

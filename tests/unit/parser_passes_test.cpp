@@ -145,8 +145,8 @@ TEST_F(ParserTest, ReplaySkipsTheSkipSetButNotKeywordsWithAnAttachedColon) {
 }
 
 TEST_F(ParserTest, ReplaySkipsFirstScreensAndReportsAMissingEnd) {
-  ASSERT_EQ(Parse({"BEGINGROUP", "11 [X] Samples", "ENDGROUP", "IF GROUP=11", "BEGINFIRSTSCREEN", "TITLE: \"in screen\"",
-                   "ENDFIRSTSCREEN", "TITLE: \"after\"", "ENDIF"}),
+  ASSERT_EQ(Parse({"BEGINGROUP", "11 [X] Samples", "ENDGROUP", "IF GROUP=11", "BEGINFIRSTSCREEN",
+                   "TITLE: \"in screen\"", "ENDFIRSTSCREEN", "TITLE: \"after\"", "ENDIF"}),
             0);
   EXPECT_EQ(Replay({11}), 0);
   EXPECT_EQ(script().title, "after");

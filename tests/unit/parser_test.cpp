@@ -201,7 +201,6 @@ TEST_F(ParserTest, DirectoryOptionsAndShortForm) {
   EXPECT_EQ(script().defaultDir->prompt, "Where?");
   EXPECT_TRUE(script().defaultDir->promptGiven);
   EXPECT_EQ(script().defaultDir->askMode, 1);
-  EXPECT_EQ(script().defaultDir->answerFieldId, 204);
   EXPECT_EQ(state.variables.defaultDir, "C:\\Program Files\\My Application");
   std::string shortForm;
   ASSERT_TRUE(files.GetShortPathName(state.variables.defaultDir, &shortForm));
@@ -228,13 +227,13 @@ TEST_F(ParserTest, AskLines) {
   EXPECT_EQ(script().asks[0]->defaultAnswer, "yes");
   EXPECT_EQ(script().asks[0]->prompt, "Install the samples?");
   EXPECT_TRUE(script().asks[0]->promptGiven);
-  EXPECT_EQ(script().asks[0]->templateId, 601);
-  EXPECT_EQ(script().asks[0]->answerFieldId, 701);
   EXPECT_EQ(state.variables.ask[0], "yes");
   ASSERT_TRUE(script().asks[4]);
   EXPECT_EQ(state.variables.ask[4], "");
 
-  EXPECT_EQ(Parse({"ASK2 \"" + std::string(600, 'a') + "\" prompt=\"p\"", "ASK3 \"\" prompt=\"" + std::string(700, 'p') + "\""}), 0);
+  EXPECT_EQ(Parse({"ASK2 \"" + std::string(600, 'a') + "\" prompt=\"p\"",
+                   "ASK3 \"\" prompt=\"" + std::string(700, 'p') + "\""}),
+            0);
   EXPECT_EQ(script().asks[1]->defaultAnswer.size(), AskSpec::kDefaultCapacity);
   EXPECT_EQ(state.variables.ask[1].size(), AskSpec::kDefaultCapacity);
   EXPECT_EQ(script().asks[2]->prompt.size(), AskSpec::kPromptCapacity);

@@ -221,6 +221,27 @@ TEST_F(RunTest, CancelThenNoAsksForTheDiskAgainAndCancelThenYesStops) {
   EXPECT_TRUE(ctx.script.model->exitCommands[0].Empty());
 }
 
+// The copy code's reports are owned by the main window only once it owns
+// the message boxes; the directory message never is.
+TEST_F(RunTest, ReportsOfTheCopyCodeAreOwnedOnceTheMainWindowOwnsTheBoxes) {
+  InstallRun engine(ctx);
+  ctx.startup.ownerWindowSet = false;
+  engine.ReportFailure(CopyFailure::kWriteDisk, std::string());
+  ctx.startup.ownerWindowSet = true;
+  engine.ReportFailure(CopyFailure::kWriteDisk, std::string());
+  engine.ReportFailure(CopyFailure::kBadDirectory, "C:\\X");
+  ui.answers = {kIdNo};
+  EXPECT_FALSE(engine.AskOverwrite("C:\\APP\\A.TXT"));
+  ASSERT_EQ(ui.boxes.size(), 4u);
+  EXPECT_FALSE(ui.boxes[0].owned);
+  EXPECT_TRUE(ui.boxes[1].owned);
+  EXPECT_FALSE(ui.boxes[2].owned);
+  EXPECT_TRUE(ui.boxes[3].owned);
+  EXPECT_EQ(ui.boxes[3].text, "File exists.  Overwrite C:\\APP\\A.TXT?");
+  EXPECT_EQ(ui.boxes[3].caption, std::optional<std::string>(""));
+  EXPECT_EQ(ui.boxes[3].style, uint32_t(kMbYesNo | kMbIconQuestion));
+}
+
 TEST_F(RunTest, AMissingFileAfterADiskEntryAsksForThatDiskAgain) {
   Source("b.txt");
   Script({kNoAsk, "INSERTDISK \"Disk 2\"", "FILE b.txt", "FILE c.txt", "INSERTDISK \"Disk 3\""});
@@ -293,9 +314,10 @@ TEST_F(RunTest, TheSystemChangesComeAfterTheFilesAndTheRegistryOnlyWhenNothingSt
   Source("a.txt");
   files.AddDirectory("C:\\APP");
   files.AddFile("C:\\APP\\old.txt", "x");
-  Script({"UNINSTALL YES", kNoAsk, "FILE a.txt", "REGSERVER x.dll", "REGSERVER \\abs\\y.dll",
-          "REGSERVER D:z.ocx", "REGSERVER $WINSYSDIR$\\w.ocx", "REGSERVER bad.dll", "BEGINLASTSCREEN", "Done",
-          "ENDLASTSCREEN", "DELETE old.txt", "BEGINREGISTRY", "KEY NEW \"HKEY_CURRENT_USER\\Software\\X\"", "ENDREGISTRY", "WINITEM \"Tools\" \"a.exe\" \"A\""});
+  Script({"UNINSTALL YES", kNoAsk, "FILE a.txt", "REGSERVER x.dll", "REGSERVER \\abs\\y.dll", "REGSERVER D:z.ocx",
+          "REGSERVER $WINSYSDIR$\\w.ocx", "REGSERVER bad.dll", "BEGINLASTSCREEN", "Done", "ENDLASTSCREEN",
+          "DELETE old.txt", "BEGINREGISTRY", "KEY NEW \"HKEY_CURRENT_USER\\Software\\X\"", "ENDREGISTRY",
+          "WINITEM \"Tools\" \"a.exe\" \"A\""});
   ASSERT_EQ(Install(&screens, &changes), 0);
   std::vector<std::string> steps;
   for (const std::string& line : ui.log)
@@ -323,9 +345,9 @@ TEST_F(RunTest, CancellingTheLastScreenKeepsTheChangesButSkipsTheRest) {
   Source("a.txt");
   files.AddDirectory("C:\\APP");
   files.AddFile("C:\\APP\\old.txt", "x");
-  Script({kNoAsk, "FILE a.txt", "BEGINLASTSCREEN", "Done", "ENDLASTSCREEN", "DELETE old.txt", "BEGINREGISTRY", "KEY NEW \"HKEY_CURRENT_USER\\Software\\X\"",
-          "ENDREGISTRY", "WINITEM \"Tools\" \"a.exe\" \"A\"", "RUNATEXIT \"a.exe\"", "SHOWREADME a.txt",
-          "REBOOTWINDOWS"});
+  Script({kNoAsk, "FILE a.txt", "BEGINLASTSCREEN", "Done", "ENDLASTSCREEN", "DELETE old.txt", "BEGINREGISTRY",
+          "KEY NEW \"HKEY_CURRENT_USER\\Software\\X\"", "ENDREGISTRY", "WINITEM \"Tools\" \"a.exe\" \"A\"",
+          "RUNATEXIT \"a.exe\"", "SHOWREADME a.txt", "REBOOTWINDOWS"});
   EXPECT_EQ(Install(&screens, &changes), 1);
   EXPECT_TRUE(files.Exists("C:\\APP\\a.txt"));
   EXPECT_TRUE(files.Exists("C:\\APP\\old.txt"));
@@ -347,7 +369,8 @@ TEST_F(RunTest, AStopInTheSystemChangesEndsTheSequence) {
 TEST_F(RunTest, WithoutTheSystemChangesPlugInNothingPretendsToHaveRun) {
   Source("a.txt");
   Script({"UNINSTALL YES", kNoAsk, "FILE a.txt", "REGSERVER x.dll", "INIFILE \"Sec\" \"Key\" \"Val\" app.ini",
-          "BEGINREGISTRY", "KEY NEW \"HKEY_CURRENT_USER\\Software\\X\"", "ENDREGISTRY", "WINITEM \"Tools\" \"a.exe\" \"A\""});
+          "BEGINREGISTRY", "KEY NEW \"HKEY_CURRENT_USER\\Software\\X\"", "ENDREGISTRY",
+          "WINITEM \"Tools\" \"a.exe\" \"A\""});
   ASSERT_EQ(Install(), 0);
   EXPECT_EQ(Journal(), kNewApp + kHeader + Lines({"FILE: \"C:\\APP\\a.txt\""}));
   EXPECT_EQ(ctx.script.model->registryBlocks.size(), 1u) << "kept, not written";

@@ -164,7 +164,8 @@ class RunTest : public ::testing::Test {
   // The texts of the message boxes shown, "caption|text".
   std::vector<std::string> Boxes() const {
     std::vector<std::string> out;
-    for (const MessageBoxRequest& box : ui.boxes) out.push_back((box.caption ? *box.caption : "<default>") + "|" + box.text);
+    for (const MessageBoxRequest& box : ui.boxes)
+      out.push_back((box.caption ? *box.caption : "<default>") + "|" + box.text);
     return out;
   }
   static std::string Lines(std::initializer_list<std::string> lines) {

@@ -287,8 +287,8 @@ TEST_F(ScreensTest, ButtonIdsMapToTheGroupsOwnSlotsWhereverTheTopLevelGroupStand
 }
 
 TEST_F(ScreensTest, ATwiceUsedNumberBelongsToItsLaterLine) {
-  Script({"BEGINGROUP", "  Main", "10 [ ] First", "10 [ ] Again", "ENDGROUP", "BEGINGROUP 10", "  Sub of ten", "11 [X] x",
-          "ENDGROUP"});
+  Script({"BEGINGROUP", "  Main", "10 [ ] First", "10 [ ] Again", "ENDGROUP", "BEGINGROUP 10", "  Sub of ten",
+          "11 [X] x", "ENDGROUP"});
   // The earlier line's slot has no number left: its choice shows nothing.
   surface.answers = {ScriptedScreens::Check({100})};
   ASSERT_EQ(screens.RunGroupScreens(ctx), kIdOk);

@@ -57,13 +57,13 @@ bool ExpandInto(PackageReader& reader, const std::string& name, MemoryFileSystem
       data.append(bytes, size);
       return true;
     }
-    const std::string target = kOutputDirectory + m.path;
-    size_t cut = target.rfind('\\');
-    if (cut + 1 > std::string(kOutputDirectory).size()) staged.AddDirectory(target.substr(0, cut));
-    bool added = staged.AddFile(target, data, kAttrNormal, {m.dosDate, m.dosTime});
+    // AddFile makes the member's directories; it fails where a file stands
+    // in the way of one of them, or a directory where the file goes.
+    bool added = staged.AddFile(kOutputDirectory + m.path, data, kAttrNormal, {m.dosDate, m.dosTime});
     data.clear();
     if (!added)
-      std::fprintf(stderr, "quorril-pack extract: '%s' cannot be written below a directory of that name\n",
+      std::fprintf(stderr,
+                   "quorril-pack extract: '%s' cannot be written: a file or directory of that path is in its way\n",
                    m.path.c_str());
     return added;
   });
