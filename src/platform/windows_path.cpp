@@ -1,6 +1,8 @@
 // Windows path texts (see windows_path.h).
 #include "platform/windows_path.h"
 
+#include <vector>
+
 #include "platform/text.h"
 
 namespace quorril {
@@ -52,6 +54,60 @@ std::string WithoutTrailingBackslash(std::string path) {
 
 std::string JoinPath(const std::string& directory, const std::string& name) {
   return EndsWithBackslash(directory) ? directory + name : directory + "\\" + name;
+}
+
+std::vector<std::string> PathComponents(std::string_view path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : path) {
+    if (c == '\\' || c == '/') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+std::string ResolvePath(const std::string& current, const std::string& path) {
+  if (path.empty()) return "";
+  bool currentHasDrive = current.size() >= 2 && current[1] == ':';
+  std::string drive;
+  std::string rest;
+  if (path.size() >= 2 && path[1] == ':' && IsAsciiAlpha(path[0])) {
+    drive = std::string(1, AsciiUpper(path[0])) + ":";
+    rest = path.substr(2);
+    if (rest.empty() || (rest[0] != '\\' && rest[0] != '/')) {
+      // Drive-relative: against the current directory when it is on that drive.
+      bool sameDrive = currentHasDrive && AsciiUpper(current[0]) == drive[0];
+      rest = (sameDrive ? current.substr(2) : std::string("\\")) + "\\" + rest;
+    }
+  } else {
+    if (!currentHasDrive) return "";
+    drive = current.substr(0, 2);
+    if (path[0] == '\\' || path[0] == '/')
+      rest = path;
+    else
+      rest = current.substr(2) + "\\" + path;
+  }
+  std::vector<std::string> parts;
+  for (std::string& part : PathComponents(rest)) {
+    if (part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    // Trailing dots and blanks are dropped, as Win32 does.
+    while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+    if (part.empty()) continue;
+    parts.push_back(part);
+  }
+  std::string out = drive;
+  for (const std::string& part : parts) out += "\\" + part;
+  if (parts.empty()) out += "\\";
+  return out;
 }
 
 bool SamePath(const std::string& a, const std::string& b) {

@@ -10,10 +10,16 @@
 //   name                   WithoutExtension   Extension
 //   READ.ME.TXT            READ.ME            .TXT
 //   MAKEFILE               MAKEFILE           ""
+//
+//   current  path            ResolvePath
+//   C:\WORK  SUB/..\A.INI.   C:\WORK\A.INI
+//   C:\WORK  \ROOT.INI       C:\ROOT.INI
+//   C:\WORK  D:X.INI         D:\X.INI
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorril {
 
@@ -45,6 +51,19 @@ std::string WithoutTrailingBackslash(std::string path);
 // `directory` and `name` with exactly the one backslash between them that
 // `directory` may already end in.
 std::string JoinPath(const std::string& directory, const std::string& name);
+
+// The components of a path between its "\" and "/" separators, empty ones
+// left out ("C:\\A/B\" gives "C:", "A", "B").
+std::vector<std::string> PathComponents(std::string_view path);
+
+// The absolute form of `path` as the system resolves it against the
+// current directory `current` ("C:\" or "C:\DIR"): a relative path hangs
+// below `current`, a root-relative one ("\X") below its drive's root, a
+// drive-relative one ("D:X") below `current` when that is on the same drive
+// and below the drive's root otherwise. "/" separates like "\", "." and ".."
+// are resolved, trailing dots and blanks of a component are dropped, and
+// the result ends in "\" only when it is a root. "" for an empty path.
+std::string ResolvePath(const std::string& current, const std::string& path);
 
 // True when two paths are spelled alike, without regard to ASCII case and
 // to doubled backslashes: copying or renaming such a file onto itself would

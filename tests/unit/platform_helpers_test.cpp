@@ -59,6 +59,34 @@ TEST(WindowsPath, AbsolutePathsJoinsAndTheSameFile) {
   EXPECT_FALSE(SamePath("C:\\APP\\X.DLL", "C:\\APP\\X.DL"));
 }
 
+TEST(WindowsPath, PathsResolveAgainstTheCurrentDirectory) {
+  struct Case {
+    const char* current;
+    const char* path;
+    const char* resolved;
+  };
+  for (const Case& c : {
+           Case{"C:\\WORK", "a.ini", "C:\\WORK\\a.ini"},
+           Case{"C:\\WORK", "sub/b.ini", "C:\\WORK\\sub\\b.ini"},
+           Case{"C:\\WORK", "sub\\..\\.\\c.ini. ", "C:\\WORK\\c.ini"},
+           Case{"C:\\WORK", "..\\..\\..", "C:\\"},
+           Case{"C:\\WORK", "\\root.ini", "C:\\root.ini"},
+           Case{"C:\\WORK", "/root.ini", "C:\\root.ini"},
+           Case{"C:\\WORK", "c:x.ini", "C:\\WORK\\x.ini"},
+           Case{"C:\\WORK", "d:x.ini", "D:\\x.ini"},
+           Case{"C:\\WORK", "D:\\A\\\\B\\", "D:\\A\\B"},
+           Case{"C:\\", "a.ini", "C:\\a.ini"},
+           Case{"c:\\Mixed", "x", "c:\\Mixed\\x"},
+           Case{"C:\\WORK", "", ""},
+           Case{"", "x", ""},
+           Case{"", "E:\\x", "E:\\x"},
+       }) {
+    SCOPED_TRACE(std::string(c.current) + " + " + c.path);
+    EXPECT_EQ(ResolvePath(c.current, c.path), c.resolved);
+  }
+  EXPECT_EQ(PathComponents("C:\\\\A/B\\"), (std::vector<std::string>{"C:", "A", "B"}));
+}
+
 TEST(LittleEndian, IntegersRoundTripWhateverTheHost) {
   uint8_t bytes[4];
   WriteLe32(bytes, 0x11223344u);

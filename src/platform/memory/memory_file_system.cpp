@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/text.h"
+#include "platform/windows_path.h"
 
 namespace quorril {
 
@@ -122,21 +123,6 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
   return p == pattern.size();
 }
 
-std::vector<std::string> SplitComponents(std::string_view rest) {
-  std::vector<std::string> parts;
-  std::string part;
-  for (char c : rest) {
-    if (c == '\\' || c == '/') {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-    } else {
-      part += c;
-    }
-  }
-  if (!part.empty()) parts.push_back(part);
-  return parts;
-}
-
 bool IsValidName(const std::string& name) {
   if (name.empty()) return false;
   for (char c : name)
@@ -199,49 +185,14 @@ void MemoryFileSystem::SetDriveLabel(char letter, const std::string& label) {
   if (it != drives_.end()) it->second->label = label;
 }
 
-std::string MemoryFileSystem::Resolve(const std::string& path) const {
-  if (path.empty()) return "";
-  std::string drive;
-  std::string rest;
-  if (path.size() >= 2 && path[1] == ':' && IsAsciiAlpha(path[0])) {
-    drive = std::string(1, AsciiUpper(path[0])) + ":";
-    rest = path.substr(2);
-    if (rest.empty() || (rest[0] != '\\' && rest[0] != '/')) {
-      // Drive-relative: against the current directory when it is on that drive.
-      std::string base = (AsciiUpper(currentDirectory_[0]) == drive[0]) ? currentDirectory_.substr(2) : "\\";
-      rest = base + "\\" + rest;
-    }
-  } else {
-    drive = currentDirectory_.substr(0, 2);
-    if (path[0] == '\\' || path[0] == '/')
-      rest = path;
-    else
-      rest = currentDirectory_.substr(2) + "\\" + path;
-  }
-  std::vector<std::string> parts;
-  for (std::string& part : SplitComponents(rest)) {
-    if (part == ".") continue;
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-      continue;
-    }
-    // Trailing dots and blanks are dropped, as Win32 does.
-    while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
-    if (part.empty()) continue;
-    parts.push_back(part);
-  }
-  std::string out = drive;
-  for (const std::string& part : parts) out += "\\" + part;
-  if (parts.empty()) out += "\\";
-  return out;
-}
+std::string MemoryFileSystem::Resolve(const std::string& path) const { return ResolvePath(currentDirectory_, path); }
 
 MemoryFileSystem::Node* MemoryFileSystem::Lookup(const std::string& absolute) const {
   if (absolute.size() < 3) return nullptr;
   auto it = drives_.find(AsciiUpper(absolute[0]));
   if (it == drives_.end()) return nullptr;
   Node* node = &it->second->root;
-  for (const std::string& part : SplitComponents(absolute.substr(2))) {
+  for (const std::string& part : PathComponents(absolute.substr(2))) {
     if (!node->directory) return nullptr;
     Node* child = node->Child(part);
     // A name may also be given by its 8.3 alias, which always holds a "~".
@@ -285,7 +236,7 @@ bool MemoryFileSystem::AddDirectory(const std::string& path) {
   std::string abs = Resolve(path);
   if (abs.empty() || !drives_.count(AsciiUpper(abs[0]))) return false;
   Node* node = &drives_[AsciiUpper(abs[0])]->root;
-  for (const std::string& part : SplitComponents(abs.substr(2))) {
+  for (const std::string& part : PathComponents(abs.substr(2))) {
     Node* child = node->Child(part);
     if (!child) {
       auto created = std::make_unique<Node>();
