@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/machine.h"
 #include "platform/process.h"
+#include "platform/profile.h"
 
 namespace quorril::testing {
 
@@ -17,6 +18,7 @@ class PortFixture {
   virtual FileSystem& files() = 0;
   virtual Machine& machine() = 0;
   virtual Process& process() = 0;
+  virtual Profile& profile() = 0;
   // An existing, empty directory (absolute, no trailing "\") that the test
   // may fill; removed with everything in it when the fixture goes.
   virtual std::string Scratch() = 0;

@@ -8,6 +8,7 @@
 
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
+#include "platform/memory/memory_profile.h"
 #include "platform/text.h"
 
 namespace quorril::testing {
@@ -51,6 +52,7 @@ class MemoryPortFixture : public PortFixture {
   FileSystem& files() override { return files_; }
   Machine& machine() override { return machine_; }
   Process& process() override { return process_; }
+  Profile& profile() override { return profile_; }
   std::string Scratch() override { return kScratch; }
   void PutFile(const std::string& path, const std::string& contents) override { files_.AddFile(path, contents); }
   bool IsWin32() const override { return false; }
@@ -83,6 +85,7 @@ class MemoryPortFixture : public PortFixture {
   MemoryFileSystem files_;
   MemoryMachine machine_;
   MemoryProcess process_;
+  MemoryProfile profile_{files_, machine_};
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_machine.h"
 #include "platform/win32/win32_process.h"
+#include "platform/win32/win32_profile.h"
 
 namespace quorril::testing {
 namespace {
@@ -68,6 +69,7 @@ class Win32PortFixture : public PortFixture {
   FileSystem& files() override { return files_; }
   Machine& machine() override { return machine_; }
   Process& process() override { return process_; }
+  Profile& profile() override { return profile_; }
   std::string Scratch() override { return scratch_; }
 
   void PutFile(const std::string& path, const std::string& contents) override {
@@ -90,6 +92,7 @@ class Win32PortFixture : public PortFixture {
   Win32FileSystem files_;
   Win32Machine machine_;
   Win32Process process_;
+  Win32Profile profile_;
 };
 
 }  // namespace
