@@ -2,14 +2,15 @@
 // machine, gathered for the shell and the tools that assemble a run.
 //
 // Every port is a header of its own with its contract (file_system.h,
-// machine.h, process.h, user_interface.h, screen_surface.h), a Win32
-// adapter in win32/ and an in-memory fake in memory/. Lower layers never
-// take this struct: each function takes the ports it uses.
+// machine.h, process.h, user_interface.h, screen_surface.h, profile.h), a
+// Win32 adapter in win32/ and an in-memory fake in memory/. Lower layers
+// never take this struct: each function takes the ports it uses.
 #pragma once
 
 #include "platform/file_system.h"
 #include "platform/machine.h"
 #include "platform/process.h"
+#include "platform/profile.h"
 #include "platform/screen_surface.h"
 #include "platform/user_interface.h"
 
@@ -24,6 +25,8 @@ struct Ports {
   // publisher's checker), and then start-up shows no intro screen and no
   // exit message.
   ScreenSurface* screens = nullptr;
+  // The INI files of the system changes and the uninstaller.
+  Profile* profile = nullptr;
 };
 
 }  // namespace quorril

@@ -13,6 +13,7 @@
 
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
+#include "platform/memory/memory_profile.h"
 #include "script/parser.h"
 #include "shell/exit_phase.h"
 #include "shell/run_sequence.h"
@@ -122,7 +123,7 @@ class RunTest : public ::testing::Test {
  protected:
   static constexpr const char* kScriptPath = "C:\\SETUP\\SETUP.CFG";
 
-  RunTest() : ctx(Ports{&files, &machine, &process, &ui}) {
+  RunTest() : ctx(Ports{&files, &machine, &process, &ui, nullptr, &profile}) {
     files.AddDirectory("C:\\SETUP");
     files.AddDirectory("C:\\WINDOWS\\SYSTEM");
     files.AddDirectory("C:\\WINDOWS\\TEMP");
@@ -182,6 +183,7 @@ class RunTest : public ::testing::Test {
   MemoryMachine machine;
   MemoryProcess process;
   RunUserInterface ui;
+  MemoryProfile profile{files, machine};
   SetupContext ctx;
   std::unique_ptr<InstallRun> run;
 };

@@ -6,6 +6,7 @@
 
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
+#include "platform/memory/memory_profile.h"
 #include "platform/memory/scripted_screens.h"
 #include "shell/setup_context.h"
 #include "shell/startup.h"
@@ -43,7 +44,7 @@ std::string TinyBitmap() {
 
 class StartupScreensTest : public ::testing::Test {
  protected:
-  StartupScreensTest() : ctx(Ports{&files, &machine, &process, &ui, &screens}) {
+  StartupScreensTest() : ctx(Ports{&files, &machine, &process, &ui, &screens, &profile}) {
     files.AddDirectory("C:\\SETUP");
     files.AddDirectory("C:\\WINDOWS\\SYSTEM");
     files.AddDirectory("C:\\WINDOWS\\TEMP");
@@ -59,6 +60,7 @@ class StartupScreensTest : public ::testing::Test {
   MemoryProcess process;
   ScriptedUserInterface ui;
   ScriptedScreens screens;
+  MemoryProfile profile{files, machine};
   SetupContext ctx;
 };
 

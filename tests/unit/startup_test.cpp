@@ -11,6 +11,7 @@
 #include "platform/memory/fault_file_system.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
+#include "platform/memory/memory_profile.h"
 #include "platform/windows_path.h"
 #include "shell/setup_context.h"
 #include "shell/startup.h"
@@ -20,7 +21,7 @@ namespace {
 
 class StartupTest : public ::testing::Test {
  protected:
-  StartupTest() : ctx(Ports{&files, &machine, &process, &ui}) {
+  StartupTest() : ctx(Ports{&files, &machine, &process, &ui, nullptr, &profile}) {
     files.AddDirectory("C:\\SETUP");
     files.AddDirectory("C:\\WINDOWS\\SYSTEM");
     files.AddDirectory("C:\\WINDOWS\\TEMP");
@@ -35,6 +36,7 @@ class StartupTest : public ::testing::Test {
   MemoryMachine machine;
   MemoryProcess process;
   ScriptedUserInterface ui;
+  MemoryProfile profile{files, machine};
   SetupContext ctx;
 };
 
@@ -360,7 +362,8 @@ class RelaunchTest : public ::testing::Test {
   }
 
   bool Start(const std::string& arguments, FileSystem* fs = nullptr) {
-    contexts.push_back(std::make_unique<SetupContext>(Ports{fs ? fs : &files, &machine, &process, &ui}));
+    contexts.push_back(
+        std::make_unique<SetupContext>(Ports{fs ? fs : &files, &machine, &process, &ui, nullptr, &profile}));
     machine.executablePath = "A:\\SETUP.EXE";
     return Startup(*contexts.back(), arguments, "A:\\SETUP.EXE");
   }
@@ -376,6 +379,7 @@ class RelaunchTest : public ::testing::Test {
   MemoryMachine machine;
   MemoryProcess process;
   ScriptedUserInterface ui;
+  MemoryProfile profile{files, machine};
   std::vector<std::unique_ptr<SetupContext>> contexts;
 };
 
@@ -458,7 +462,7 @@ TEST_F(RelaunchTest, TheTemporaryCopyRunsTheInstallationAndRemovesItselfAtExit) 
   // The copy starts the way the command line says, from the temporary
   // directory: it takes the normal run with the script on the disk.
   std::string arguments = process.started[0].commandLine.substr(std::string("C:\\WINDOWS\\TEMP\\~0000.exe ").size());
-  contexts.push_back(std::make_unique<SetupContext>(Ports{&files, &machine, &process, &ui}));
+  contexts.push_back(std::make_unique<SetupContext>(Ports{&files, &machine, &process, &ui, nullptr, &profile}));
   machine.executablePath = "C:\\WINDOWS\\TEMP\\~0000.exe";
   ASSERT_TRUE(Startup(ctx(), arguments, "C:\\WINDOWS\\TEMP\\~0000.exe"));
   EXPECT_EQ(ctx().startup.scriptPath, "A:\\SETUP.cfg");
@@ -504,7 +508,7 @@ TEST_F(RelaunchTest, AScriptPathWithBlanksIsHandedOverInItsShortForm) {
   files.AddDirectory("A:\\Setup Disk");
   files.AddFile("A:\\Setup Disk\\SETUP.EXE", Image(10));
   files.AddFile("A:\\Setup Disk\\SETUP.cfg", "INSERTDISK: \"Disk 2\"\nFILE: \"two.txt\"\n");
-  contexts.push_back(std::make_unique<SetupContext>(Ports{&files, &machine, &process, &ui}));
+  contexts.push_back(std::make_unique<SetupContext>(Ports{&files, &machine, &process, &ui, nullptr, &profile}));
   machine.executablePath = "A:\\Setup Disk\\SETUP.EXE";
   EXPECT_FALSE(Startup(ctx(), "-a", machine.executablePath));
   std::string shortScript;

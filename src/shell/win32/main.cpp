@@ -9,12 +9,13 @@
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_machine.h"
 #include "platform/win32/win32_process.h"
-#include "ui/win32/win32_user_interface.h"
+#include "platform/win32/win32_profile.h"
 #include "shell/exit_phase.h"
 #include "shell/run_sequence.h"
+#include "shell/script_screens.h"
 #include "shell/setup_context.h"
 #include "shell/startup.h"
-#include "shell/script_screens.h"
+#include "ui/win32/win32_user_interface.h"
 
 namespace {
 
@@ -61,7 +62,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   quorril::Win32Machine machine;
   quorril::Win32Process process;
   quorril::Win32UserInterface ui(instance);
-  quorril::SetupContext ctx(quorril::Ports{&files, &machine, &process, &ui, &ui});
+  quorril::Win32Profile profile;
+  quorril::SetupContext ctx(quorril::Ports{&files, &machine, &process, &ui, &ui, &profile});
 
   // The screens are shown on the adapter's screen surface; the system
   // changes are not plugged in yet, so the run skips their steps. The run
