@@ -123,6 +123,10 @@ class FileSystem {
   virtual bool RemoveDirectory(const std::string& path) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
   virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
+  // Moves the file `from` to `to` in one step, replacing a file that stands
+  // at `to` (never a directory, never a read-only file). Either the new file
+  // stands under `to` afterwards, or nothing has changed.
+  virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
   virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
 
   // The current directory as the system reports it ("C:\" for a root,

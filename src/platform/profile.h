@@ -30,12 +30,28 @@ namespace quorril {
 class Profile {
  public:
   virtual ~Profile() = default;
-  // The key names of a section, in file order; empty when the file or the section is missing or the section has no
-  // keys.
-  virtual std::vector<std::string> KeyNames(const std::string& file, const std::string& section) = 0;
-  // The whole value of a key (never cut), or defaultValue when the file, section or key is missing.
-  virtual std::string Value(const std::string& file, const std::string& section, const std::string& key,
-                            const std::string& defaultValue) = 0;
+  // The key names of a section, in file order, into *names: none when the
+  // file or the section is missing or the section has no keys. False (and
+  // no names) when the file is there but cannot be read; the system's
+  // functions cannot tell that and always answer true.
+  virtual bool ReadKeyNames(const std::string& file, const std::string& section, std::vector<std::string>* names) = 0;
+  // The whole value of a key (never cut) into *value, or defaultValue when
+  // the file, section or key is missing. False (and the default) when the
+  // file is there but cannot be read, as for ReadKeyNames().
+  virtual bool ReadValue(const std::string& file, const std::string& section, const std::string& key,
+                         const std::string& defaultValue, std::string* value) = 0;
+  // The same where a read failure may count as missing.
+  std::vector<std::string> KeyNames(const std::string& file, const std::string& section) {
+    std::vector<std::string> names;
+    ReadKeyNames(file, section, &names);
+    return names;
+  }
+  std::string Value(const std::string& file, const std::string& section, const std::string& key,
+                    const std::string& defaultValue) {
+    std::string value;
+    ReadValue(file, section, key, defaultValue, &value);
+    return value;
+  }
   // Writes a key, creating the file and the section when missing; false when it could not be written.
   virtual bool WriteValue(const std::string& file, const std::string& section, const std::string& key,
                           const std::string& value) = 0;

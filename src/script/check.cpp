@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "model/variables.h"
 #include "platform/text.h"
 #include "platform/windows_path.h"
 #include "script/parser.h"
@@ -23,6 +24,62 @@ const char* AskModeText(int32_t mode) {
     case 2: return "asks the drive";
     default: return "asks drive and directory";
   }
+}
+
+// One line for each change to the start-up files, INI files and text
+// files, with the variables as the checked machine gives them.
+std::string ChangeLines(const ScriptState& state) {
+  const InstallScript& script = *state.model;
+  std::string out;
+  auto expanded = [&state](std::string text) {
+    ExpandVariables(state.variables, &text);
+    return text;
+  };
+  auto quoted = [&](const std::string& text) { return "\"" + expanded(text) + "\""; };
+  auto line = [&out](const std::string& key, const std::string& value, bool asks) {
+    out += "  " + key + ": " + value + (asks ? " (asks first)" : "") + "\n";
+  };
+
+  const AutoexecSpec& autoexec = script.autoexec;
+  if (autoexec.mode != ChangeMode::kNone) {
+    bool asks = autoexec.mode == ChangeMode::kAsk;
+    std::string path;
+    for (const TextValue& entry : autoexec.addPathDirectories) path += (path.empty() ? "" : " ") + expanded(entry.Text());
+    if (autoexec.addPath) path += (path.empty() ? "" : " ") + state.variables.defaultDir;
+    if (!path.empty()) line("AUTOEXEC.BAT", "PATH gets " + path, asks);
+    if (autoexec.share) {
+      std::string share = "SHARE";
+      if (autoexec.shareNumbers[0] != 0) share += " /F:" + FormatInt(autoexec.shareNumbers[0]);
+      if (autoexec.shareNumbers[1] != 0) share += " /L:" + FormatInt(autoexec.shareNumbers[1]);
+      line("AUTOEXEC.BAT", share, asks);
+    }
+    for (const TextValue& add : autoexec.addLines) line("AUTOEXEC.BAT", "adds " + quoted(add.Text()), asks);
+    if (path.empty() && !autoexec.share && autoexec.addLines.empty()) line("AUTOEXEC.BAT", "no change", asks);
+  }
+  const ConfigSpec& config = script.config;
+  if (config.mode != ChangeMode::kNone) {
+    bool asks = config.mode == ChangeMode::kAsk;
+    if (config.fileMin > 0) line("CONFIG.SYS", "FILES at least " + FormatInt(config.fileMin), asks);
+    if (config.bufferMin > 0) line("CONFIG.SYS", "BUFFERS at least " + FormatInt(config.bufferMin), asks);
+    for (const TextValue& add : config.addLines) line("CONFIG.SYS", "adds " + quoted(add.Text()), asks);
+    if (config.fileMin <= 0 && config.bufferMin <= 0 && config.addLines.empty()) line("CONFIG.SYS", "no change", asks);
+  }
+  for (const IniFileRecord& ini : script.iniFiles) {
+    std::string value = expanded(ini.value);
+    ExpandSearchResult(state.variables, &value);
+    line("INIFILE", expanded(ini.fileName) + " [" + expanded(ini.section) + "] " + expanded(ini.entry) +
+                        (ini.add ? " adds \"" : " = \"") + value + "\"",
+         ini.mode == ChangeMode::kAsk);
+  }
+  for (const AddTextRecord& add : script.addTexts) {
+    std::string where = expanded(add.position);
+    int32_t number = ParseInt(where);
+    std::string place = number != 0 ? "line " + FormatInt(number) : "the line \"" + where + "\"";
+    line("ADDTEXT", expanded(add.targetFile) + ", " + place + (add.replace ? ": replaced by " : ": inserts ") +
+                        quoted(add.text),
+         false);
+  }
+  return out;
 }
 
 std::string Summary(const ScriptState& state, const CheckInput& input, int passes) {
@@ -69,6 +126,7 @@ std::string Summary(const ScriptState& state, const CheckInput& input, int passe
                              Plural(int64_t(state.settings.components.size()), "component", "components") +
                              (script.autoexec.mode != ChangeMode::kNone ? ", AUTOEXEC.BAT" : "") +
                              (script.config.mode != ChangeMode::kNone ? ", CONFIG.SYS" : ""));
+  out += ChangeLines(state);
   line("deferred blocks", FormatInt(script.deferredBlockCount) +
                               (passes == 2 ? " (replayed with the preset choices and the default answers)" : ""));
   return out;

@@ -133,6 +133,33 @@ TEST_F(FileSystemContract, MoveCopyAndDeleteFiles) {
   EXPECT_FALSE(fs().DeleteFile(S("c.txt")));
 }
 
+TEST_F(FileSystemContract, ReplaceFileTakesThePlaceOfAFileButNotOfAReadOnlyFileOrADirectory) {
+  fx_->PutFile(S("new.tmp"), "new text");
+  fx_->PutFile(S("old.txt"), "old");
+  ASSERT_TRUE(fs().ReplaceFile(S("new.tmp"), S("old.txt")));
+  EXPECT_EQ(fs().GetAttributes(S("new.tmp")), kInvalidAttributes);
+  auto in = fs().Open(S("old.txt"), OpenMode::kRead);
+  ASSERT_TRUE(in);
+  EXPECT_EQ(in->Size(), 8);
+  in.reset();
+  fx_->PutFile(S("second.tmp"), "x");
+  ASSERT_TRUE(fs().ReplaceFile(S("second.tmp"), S("fresh.txt"))) << "no file stands there yet";
+  EXPECT_NE(fs().GetAttributes(S("fresh.txt")), kInvalidAttributes);
+
+  fx_->PutFile(S("third.tmp"), "y");
+  ASSERT_TRUE(fs().SetAttributes(S("old.txt"), kAttrReadOnly));
+  EXPECT_FALSE(fs().ReplaceFile(S("third.tmp"), S("old.txt")));
+  ASSERT_TRUE(fs().SetAttributes(S("old.txt"), kAttrNormal));
+  in = fs().Open(S("old.txt"), OpenMode::kRead);
+  ASSERT_TRUE(in);
+  EXPECT_EQ(in->Size(), 8) << "a refused replacement changes nothing";
+  in.reset();
+  ASSERT_TRUE(fs().CreateDirectory(S("dir")));
+  EXPECT_FALSE(fs().ReplaceFile(S("third.tmp"), S("dir")));
+  EXPECT_NE(fs().GetAttributes(S("third.tmp")), kInvalidAttributes);
+  EXPECT_FALSE(fs().ReplaceFile(S("none.tmp"), S("old.txt")));
+}
+
 TEST_F(FileSystemContract, DriveFactsOfTheSystemDrive) {
   EXPECT_EQ(fs().GetDriveType("C:\\"), DriveType::kFixed);
   DiskSpace space;

@@ -127,7 +127,30 @@ TEST(CheckOutput, SuccessPrintsASummary) {
             "  pop-ups: 1\n"
             "  system changes: 1 registry block, 0 INI entries, 0 ADDTEXT lines, 0 program items, 0 components, "
             "AUTOEXEC.BAT\n"
+            "  AUTOEXEC.BAT: PATH gets C:\\DEMO\n"
             "  deferred blocks: 1 (replayed with the preset choices and the default answers)\n");
+}
+
+TEST(CheckOutput, TheSummaryNamesEveryChangeToStartupIniAndTextFiles) {
+  CheckResult result = Check(
+      "DEFAULTDIR \"C:\\APP\" NOASKDRIVE NOASKDIR\nAUTOEXEC: ADDPATH=\"D:\\BIN\" ADDPATH SHARE=\"/F:4096\" ASK\n"
+      "AUTOEXEC: ADD=\"SET APP=$DEFAULTDIR$\"\nCONFIG: FILEMIN=40 ADD=\"DEVICE=X.SYS\"\n"
+      "INIFILE: \"windows\", \"load\", \"app.exe\", \"WIN.INI\" ADD ASK\nINIFILE: \"S\", \"Dir\", \"$DEFAULTDIR$\", APP.INI\n"
+      "ADDTEXT: \"rem x\", \"C:\\AUTOEXEC.BAT\", \"-1\"\nADDTEXT: \"new\", A.TXT, \"old*\" REPLACE\n");
+  ASSERT_EQ(result.exitCode, kCheckOk) << result.output;
+  size_t from = result.output.find("  AUTOEXEC.BAT: ");
+  size_t to = result.output.find("  deferred blocks");
+  ASSERT_NE(from, std::string::npos) << result.output;
+  EXPECT_EQ(result.output.substr(from, to - from),
+            "  AUTOEXEC.BAT: PATH gets D:\\BIN C:\\APP (asks first)\n"
+            "  AUTOEXEC.BAT: SHARE /F:4096 (asks first)\n"
+            "  AUTOEXEC.BAT: adds \"SET APP=C:\\APP\" (asks first)\n"
+            "  CONFIG.SYS: FILES at least 40\n"
+            "  CONFIG.SYS: adds \"DEVICE=X.SYS\"\n"
+            "  INIFILE: WIN.INI [windows] load adds \"app.exe\" (asks first)\n"
+            "  INIFILE: APP.INI [S] Dir = \"C:\\APP\"\n"
+            "  ADDTEXT: C:\\AUTOEXEC.BAT, line -1: inserts \"rem x\"\n"
+            "  ADDTEXT: A.TXT, the line \"old*\": replaced by \"new\"\n");
 }
 
 TEST(CheckOutput, SecondPassUsesThePresetChoicesAndTheDefaultAnswers) {

@@ -106,6 +106,9 @@ bool FaultFileSystem::DeleteFile(const std::string& path) { return !Fault() && i
 bool FaultFileSystem::MoveFile(const std::string& from, const std::string& to) {
   return !Fault() && inner_.MoveFile(from, to);
 }
+bool FaultFileSystem::ReplaceFile(const std::string& from, const std::string& to) {
+  return !Fault() && inner_.ReplaceFile(from, to);
+}
 bool FaultFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
   return !Fault() && inner_.CopyFile(from, to, failIfExists);
 }

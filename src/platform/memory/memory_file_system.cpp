@@ -492,6 +492,20 @@ bool MemoryFileSystem::MoveFile(const std::string& from, const std::string& to) 
   return true;
 }
 
+bool MemoryFileSystem::ReplaceFile(const std::string& from, const std::string& to) {
+  std::string src, dst = Resolve(to);
+  uint32_t missing = 0;
+  Node* node = LookupPath(from, &src, &missing);
+  if (!node) return Fail(missing);
+  if (node->directory) return Fail(kErrorAccessDenied);
+  Node* existing = Lookup(dst);
+  if (existing && existing != node) {
+    if (existing->directory || (existing->info->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
+    if (!DeleteFile(dst)) return false;
+  }
+  return MoveFile(src, dst);
+}
+
 bool MemoryFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
   uint32_t missing = 0;
   Node* node = LookupPath(from, nullptr, &missing);

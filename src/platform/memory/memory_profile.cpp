@@ -138,26 +138,28 @@ bool MemoryProfile::Store(const std::string& path, const Document& document) {
   return true;
 }
 
-std::vector<std::string> MemoryProfile::KeyNames(const std::string& file, const std::string& section) {
+bool MemoryProfile::ReadKeyNames(const std::string& file, const std::string& section,
+                                 std::vector<std::string>* names) {
+  names->clear();
   Document document;
-  std::vector<std::string> names;
-  if (!Load(FullPath(file), &document)) return names;
+  if (!Load(FullPath(file), &document)) return false;
   auto found = document.FindSection(section);
-  if (found == document.sections.end()) return names;
+  if (found == document.sections.end()) return true;
   for (const KeyLine& key : found->keys)
-    if (key.value && !IsComment(key)) names.push_back(key.name);
-  return names;
+    if (key.value && !IsComment(key)) names->push_back(key.name);
+  return true;
 }
 
-std::string MemoryProfile::Value(const std::string& file, const std::string& section, const std::string& key,
-                                 const std::string& defaultValue) {
+bool MemoryProfile::ReadValue(const std::string& file, const std::string& section, const std::string& key,
+                              const std::string& defaultValue, std::string* value) {
+  *value = defaultValue;
   Document document;
-  if (!Load(FullPath(file), &document)) return defaultValue;
+  if (!Load(FullPath(file), &document)) return false;
   auto foundSection = document.FindSection(section);
-  if (foundSection == document.sections.end()) return defaultValue;
+  if (foundSection == document.sections.end()) return true;
   auto foundKey = Document::FindKey(*foundSection, key);
-  if (foundKey == foundSection->keys.end() || !foundKey->value) return defaultValue;
-  return Unquoted(*foundKey->value);
+  if (foundKey != foundSection->keys.end() && foundKey->value) *value = Unquoted(*foundKey->value);
+  return true;
 }
 
 bool MemoryProfile::WriteValue(const std::string& file, const std::string& section, const std::string& key,

@@ -35,9 +35,9 @@ class MemoryProfile : public Profile {
  public:
   MemoryProfile(FileSystem& files, Machine& machine) : files_(files), machine_(machine) {}
 
-  std::vector<std::string> KeyNames(const std::string& file, const std::string& section) override;
-  std::string Value(const std::string& file, const std::string& section, const std::string& key,
-                    const std::string& defaultValue) override;
+  bool ReadKeyNames(const std::string& file, const std::string& section, std::vector<std::string>* names) override;
+  bool ReadValue(const std::string& file, const std::string& section, const std::string& key,
+                    const std::string& defaultValue, std::string* value) override;
   bool WriteValue(const std::string& file, const std::string& section, const std::string& key,
                   const std::string& value) override;
   bool DeleteKey(const std::string& file, const std::string& section, const std::string& key) override;

@@ -237,6 +237,11 @@ bool Win32FileSystem::MoveFile(const std::string& from, const std::string& to) {
   return Check(MoveFileA(from.c_str(), to.c_str()));
 }
 
+bool Win32FileSystem::ReplaceFile(const std::string& from, const std::string& to) {
+  if (win32::HasNul(from) || win32::HasNul(to)) return Fail(ERROR_INVALID_NAME);
+  return Check(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+}
+
 bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
   if (win32::HasNul(from) || win32::HasNul(to)) return Fail(ERROR_INVALID_NAME);
   return Check(CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE));

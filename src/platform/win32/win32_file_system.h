@@ -37,6 +37,7 @@ class Win32FileSystem : public FileSystem {
   bool RemoveDirectory(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
   bool MoveFile(const std::string& from, const std::string& to) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
   std::string GetCurrentDirectory() override;
   bool SetCurrentDirectory(const std::string& path) override;

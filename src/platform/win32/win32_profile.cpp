@@ -47,27 +47,32 @@ bool IsFile(const std::string& path) {
 
 }  // namespace
 
-std::vector<std::string> Win32Profile::KeyNames(const std::string& file, const std::string& section) {
-  std::vector<std::string> names;
-  if (win32::HasNul(file) || win32::HasNul(section)) return names;
+bool Win32Profile::ReadKeyNames(const std::string& file, const std::string& section,
+                                std::vector<std::string>* names) {
+  names->clear();
+  if (win32::HasNul(file) || win32::HasNul(section)) return true;
   // With a default of its own the system would list a missing or empty
   // section as that default.
   std::string list = ReadProfileText(file, section, nullptr, "");
   size_t start = 0;
   for (size_t end = list.find('\0'); end != std::string::npos; end = list.find('\0', start)) {
-    names.push_back(list.substr(start, end - start));
+    names->push_back(list.substr(start, end - start));
     start = end + 1;
   }
-  return names;
+  return true;
 }
 
-std::string Win32Profile::Value(const std::string& file, const std::string& section, const std::string& key,
-                                const std::string& defaultValue) {
-  if (win32::HasNul(file) || win32::HasNul(section) || win32::HasNul(key)) return defaultValue;
-  std::string value = ReadProfileText(file, section, key.c_str(), kMissingMarkers[0]);
-  if (value != kMissingMarkers[0]) return value;
-  value = ReadProfileText(file, section, key.c_str(), kMissingMarkers[1]);
-  return value == kMissingMarkers[1] ? defaultValue : value;
+bool Win32Profile::ReadValue(const std::string& file, const std::string& section, const std::string& key,
+                             const std::string& defaultValue, std::string* value) {
+  *value = defaultValue;
+  if (win32::HasNul(file) || win32::HasNul(section) || win32::HasNul(key)) return true;
+  std::string text = ReadProfileText(file, section, key.c_str(), kMissingMarkers[0]);
+  if (text == kMissingMarkers[0]) {
+    text = ReadProfileText(file, section, key.c_str(), kMissingMarkers[1]);
+    if (text == kMissingMarkers[1]) return true;
+  }
+  *value = text;
+  return true;
 }
 
 bool Win32Profile::WriteValue(const std::string& file, const std::string& section, const std::string& key,

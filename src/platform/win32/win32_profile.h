@@ -23,9 +23,9 @@ namespace quorril {
 
 class Win32Profile : public Profile {
  public:
-  std::vector<std::string> KeyNames(const std::string& file, const std::string& section) override;
-  std::string Value(const std::string& file, const std::string& section, const std::string& key,
-                    const std::string& defaultValue) override;
+  bool ReadKeyNames(const std::string& file, const std::string& section, std::vector<std::string>* names) override;
+  bool ReadValue(const std::string& file, const std::string& section, const std::string& key,
+                    const std::string& defaultValue, std::string* value) override;
   bool WriteValue(const std::string& file, const std::string& section, const std::string& key,
                   const std::string& value) override;
   bool DeleteKey(const std::string& file, const std::string& section, const std::string& key) override;

@@ -66,10 +66,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   quorril::SetupContext ctx(quorril::Ports{&files, &machine, &process, &ui, &ui, &profile});
 
   // The screens are shown on the adapter's screen surface; the system
-  // changes are not plugged in yet, so the run skips their steps. The run
-  // outlives the main window's message loop.
+  // changes go through the same ports. The run outlives the main window's
+  // message loop.
   quorril::ScriptScreens screens(ui);
-  quorril::InstallRun run(ctx, &screens);
+  quorril::EngineSystemChanges changes;
+  quorril::InstallRun run(ctx, &screens, &changes);
   if (quorril::Startup(ctx, ArgumentsOf(GetCommandLineA()), machine.ExecutablePath())) {
     ui.RunMessageLoop(&run);
     if (run.PhaseRan()) {

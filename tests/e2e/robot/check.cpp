@@ -161,6 +161,32 @@ class Checker {
     return letters.empty() ? "-" : letters;
   }
 
+  // A text with every line end stored as CR LF (a lone LF becomes CR LF).
+  static std::string WithCrLf(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+      out += text[i];
+    }
+    return out;
+  }
+
+  // Where two texts part: the line number and both lines there.
+  static std::string FirstDifference(const std::string& expected, const std::string& found) {
+    size_t at = 0;
+    while (at < expected.size() && at < found.size() && expected[at] == found[at]) ++at;
+    size_t line = 1 + size_t(std::count(expected.begin(), expected.begin() + long(at), '\n'));
+    auto lineAt = [at](const std::string& text) {
+      size_t start = text.rfind('\n', at == 0 ? 0 : at - 1);
+      start = (start == std::string::npos || at == 0) ? 0 : start + 1;
+      size_t end = text.find('\n', start);
+      std::string s = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+      if (!s.empty() && s.back() == '\r') s.pop_back();
+      return at >= text.size() && start >= text.size() ? std::string("(end)") : Quote(s);
+    };
+    return "at line " + std::to_string(line) + ": expected " + lineAt(expected) + ", found " + lineAt(found);
+  }
+
   void CheckFile(const std::vector<std::string>& w) {
     std::string path = Expand(w[0]);
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -196,6 +222,15 @@ class Checker {
       else if (expected != data)
         problem = "its contents differ from " + content.substr(1) + " (" + std::to_string(expected.size()) +
                   " bytes)";
+    } else if (content.rfind("text=", 0) == 0) {
+      std::string expected;
+      std::string item = ItemPath(content.substr(5));
+      if (!ReadWholeFile(item, &expected)) {
+        problem = "cannot read the expected text " + item;
+      } else {
+        expected = WithCrLf(expected);
+        if (expected != data) problem = "its text differs from " + content.substr(5) + " " + FirstDifference(expected, data);
+      }
     } else if (content.rfind("sha256:", 0) == 0) {
       std::string wanted = content.substr(7);
       for (char& c : wanted) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -203,7 +238,7 @@ class Checker {
     } else if (content.find_first_not_of("0123456789") == std::string::npos) {
       if (std::to_string(data.size()) != content) problem = "its size is not " + content;
     } else {
-      problem = "unknown contents " + Quote(content) + " (use *, =ITEM, sha256:HEX or a size)";
+      problem = "unknown contents " + Quote(content) + " (use *, =ITEM, text=ITEM, sha256:HEX or a size)";
     }
     if (problem.empty() && w[2] != "*" && w[2] != date) problem = "its date is not " + w[2];
     if (problem.empty() && w[3] != "*" && w[3] != time) problem = "its time is not " + w[3];

@@ -1,0 +1,41 @@
+// The engine's system changes (see system_changes.h).
+#include "shell/system_changes.h"
+
+#include "shell/setup_context.h"
+#include "system/add_text.h"
+#include "system/ini_file.h"
+#include "system/startup_files.h"
+
+namespace quorril {
+
+ChangeContext ChangeContextOf(SetupContext& ctx) {
+  return ChangeContext{ctx.files(), ctx.machine(), ctx.profile(), ctx.ui(),
+                       ctx.journal, ctx.script,    ctx.startup.ownerWindowSet};
+}
+
+int EngineSystemChanges::ChangeStartupFiles(SetupContext& ctx) {
+  ChangeContext changes = ChangeContextOf(ctx);
+  ApplyAutoexec(changes, ctx.script.model->autoexec);
+  ApplyConfig(changes, ctx.script.model->config);
+  return 0;
+}
+
+int EngineSystemChanges::ChangeIniFiles(SetupContext& ctx) {
+  ChangeContext changes = ChangeContextOf(ctx);
+  for (const IniFileRecord& record : ctx.script.model->iniFiles) ApplyIniFile(changes, record);
+  return 0;
+}
+
+bool EngineSystemChanges::RegisterComponent(SetupContext&, const std::string&) { return false; }
+
+int EngineSystemChanges::AddTexts(SetupContext& ctx) {
+  ChangeContext changes = ChangeContextOf(ctx);
+  for (const AddTextRecord& record : ctx.script.model->addTexts) ApplyAddText(changes, record);
+  return 0;
+}
+
+void EngineSystemChanges::WriteRegistryBlocks(SetupContext&) {}
+
+void EngineSystemChanges::MakeProgramGroups(SetupContext&) {}
+
+}  // namespace quorril

@@ -1,0 +1,26 @@
+// The engine's system changes, plugged into the install run: the start-up
+// files, the INI files and the ADDTEXT lines of the script, carried out
+// through the run's ports and journalled in its journal.
+#pragma once
+
+#include <string>
+
+#include "shell/run_sequence.h"
+#include "system/change_context.h"
+
+namespace quorril {
+
+// The view of a run that the system changes work with.
+ChangeContext ChangeContextOf(SetupContext& ctx);
+
+class EngineSystemChanges : public SystemChanges {
+ public:
+  int ChangeStartupFiles(SetupContext& ctx) override;
+  int ChangeIniFiles(SetupContext& ctx) override;
+  bool RegisterComponent(SetupContext& ctx, const std::string& path) override;
+  int AddTexts(SetupContext& ctx) override;
+  void WriteRegistryBlocks(SetupContext& ctx) override;
+  void MakeProgramGroups(SetupContext& ctx) override;
+};
+
+}  // namespace quorril
