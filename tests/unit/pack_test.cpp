@@ -80,6 +80,27 @@ uint32_t Le32(const std::string& s, size_t at) {
          uint32_t(uint8_t(s[at + 3])) << 24;
 }
 
+// A volume header and the header of an empty member, as the format has them.
+std::string VolumeBytes(const std::string& next, int16_t count, uint16_t kind) {
+  VolumeHeader header;
+  header.nextVolume = next;
+  header.magic = kContainerMagic;
+  header.memberCount = count;
+  header.kind = kind;
+  uint8_t raw[kVolumeHeaderSize];
+  WriteVolumeHeader(header, raw);
+  return std::string(reinterpret_cast<const char*>(raw), sizeof raw);
+}
+
+std::string EmptyMemberBytes(const std::string& path) {
+  MemberHeader header;
+  header.path = path;
+  header.attributes = kContainerMemberAttributes;
+  uint8_t raw[kMemberHeaderSize];
+  WriteMemberHeader(header, raw);
+  return std::string(reinterpret_cast<const char*>(raw), sizeof raw);
+}
+
 class PackTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -509,6 +530,44 @@ TEST_F(PackTest, AFileOrLinkPlantedAtATemporaryNameIsNeitherWrittenNorRemoved) {
       std::remove((dir + "/" + c.output).c_str());
     }
     std::remove(planted.c_str());
+  }
+}
+
+// Each volume holds one empty member and the first counts 50 of them: a
+// chain that comes back to a volume would be read round and round until
+// the count ran out (or for ever, with a negative count).
+TEST_F(PackTest, AChainOfVolumesThatComesBackIsRefusedFromAFileAndFromAPayload) {
+  WriteFile(In("engine.exe"), "MZ engine");
+  struct Case {
+    std::vector<std::string> next;  // the next-volume names of DATA.Z, DATA.002, DATA.003
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"DATA.002", "DATA.002"}, "'DATA.002': names as its next volume one already read in this container "
+                                 "('DATA.002')"},
+      {{"DATA.002", "DATA.003", "data.002"}, "'DATA.003': names as its next volume one already read in this "
+                                             "container ('data.002')"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    std::string volumes = "DATA.Z";
+    WriteFile(In("DATA.Z"), VolumeBytes(c.next[0], 50, kContainerMagic) + EmptyMemberBytes("A.TXT"));
+    for (size_t i = 1; i < c.next.size(); ++i) {
+      const std::string name = "DATA.00" + std::to_string(i + 1);
+      WriteFile(In(name), VolumeBytes(c.next[i], 0, kContinuationMagic) + EmptyMemberBytes(name + ".TXT"));
+      volumes += " " + name;
+    }
+    // The package lies apart from the volumes: they come from its payload.
+    ASSERT_EQ(Pack("append engine.exe ../P.EXE " + volumes), 0) << err;
+    for (const std::string& input : {std::string("DATA.Z"), std::string("../P.EXE")}) {
+      SCOPED_TRACE(input);
+      EXPECT_EQ(Pack("list " + input), 1);
+      EXPECT_NE(err.find("quorril-pack list: " + c.message + "\n"), std::string::npos) << err;
+      EXPECT_EQ(Pack("extract " + input + " ../out"), 1);
+      EXPECT_NE(err.find("quorril-pack extract: " + c.message + "\n"), std::string::npos) << err;
+      EXPECT_FALSE(Exists(dir + "/out"));
+    }
+    std::remove((dir + "/P.EXE").c_str());
   }
 }
 

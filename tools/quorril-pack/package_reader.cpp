@@ -89,6 +89,13 @@ bool PackageReader::Fail(const std::string& volume, const std::string& why) cons
   return false;
 }
 
+bool PackageReader::FailReader(const ContainerReader& reader, ContainerStatus status) const {
+  std::string why = ContainerStatusText(status);
+  if (status == ContainerStatus::kVolumeRepeated || status == ContainerStatus::kTooManyVolumes)
+    why += " ('" + reader.NextVolumeName() + "')";
+  return Fail(reader.VolumePath(), why);
+}
+
 namespace {
 
 // The decompressor's callbacks between the reader and a member sink.
@@ -130,14 +137,14 @@ bool PackageReader::Expand(const std::string& name, const MemberSink& sink) {
     status = reader.NextMember(&member);
     if (status == ContainerStatus::kEnd) return true;
     if (status == ContainerStatus::kNoVolume) return false;  // said by OpenVolume
-    if (status != ContainerStatus::kOk) return Fail(reader.VolumePath(), ContainerStatusText(status));
+    if (status != ContainerStatus::kOk) return FailReader(reader, status);
     if (member.compressedSize != 0) {
       Expansion expansion{reader, member, sink};
       int result = ExplodeStream(&Expansion::Read, &Expansion::Write, work.get(), &expansion);
       if (expansion.sinkStopped) return false;
       if (expansion.readFailed) {
         if (reader.Status() == ContainerStatus::kNoVolume) return false;
-        return Fail(reader.VolumePath(), ContainerStatusText(reader.Status()));
+        return FailReader(reader, reader.Status());
       }
       if (result != kExplodeOk) {
         if (reader.RanOut())
@@ -149,7 +156,7 @@ bool PackageReader::Expand(const std::string& name, const MemberSink& sink) {
       if (reader.Delivered() < member.compressedSize) {
         status = reader.Skip();
         if (status == ContainerStatus::kNoVolume) return false;
-        if (status != ContainerStatus::kOk) return Fail(reader.VolumePath(), ContainerStatusText(status));
+        if (status != ContainerStatus::kOk) return FailReader(reader, status);
       }
     }
     if (!sink(member, nullptr, 0)) return false;
