@@ -571,6 +571,48 @@ TEST_F(PackTest, AChainOfVolumesThatComesBackIsRefusedFromAFileAndFromAPayload) 
   }
 }
 
+// A link inside DIR, where the package writes a directory or a file, would
+// lead the extraction out of DIR; DIR itself may be a link.
+TEST_F(PackTest, ExtractWritesThroughNoLinkInsideItsDirectory) {
+  WriteFile(In("top.txt"), "top");
+  WriteFile(In("sub/in.txt"), "inner");
+  WriteFile(In("engine.exe"), "MZ engine");
+  ASSERT_EQ(Pack("shrink ../D.Z top.txt sub/in.txt"), 0) << err;
+  ASSERT_EQ(Pack("append engine.exe ../P.EXE top.txt"), 0) << err;
+  ASSERT_EQ(mkdir((dir + "/outside").c_str(), 0755), 0);
+  WriteFile(dir + "/victim", "victim");
+  struct Case {
+    std::string input;
+    std::string link;    // below out/
+    std::string target;  // of the link, below dir
+  };
+  const std::vector<Case> cases = {
+      {"../D.Z", "sub", "outside"},       // a directory that leads out
+      {"../D.Z", "sub", "nowhere"},       // a link to nothing
+      {"../D.Z", "top.txt", "victim"},    // a file of the container
+      {"../P.EXE", "top.txt", "victim"},  // a file of the payload
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input + " " + c.link + " -> " + c.target);
+    std::system(("rm -rf '" + dir + "/out' && mkdir '" + dir + "/out'").c_str());
+    ASSERT_EQ(symlink(("../" + c.target).c_str(), (dir + "/out/" + c.link).c_str()), 0);
+    EXPECT_EQ(Pack("extract " + c.input + " ../out"), 1);
+    EXPECT_EQ(err, "quorril-pack extract: '../out/" + c.link + "' is a symbolic link; nothing is written through it\n");
+    EXPECT_EQ(ReadFile(dir + "/victim"), "victim");
+    EXPECT_FALSE(Exists(dir + "/nowhere"));
+    EXPECT_FALSE(Exists(dir + "/outside/in.txt"));
+    // DIR holds the link and nothing else, no temporary either.
+    std::system(("ls -A '" + dir + "/out' >'" + dir + "/found'").c_str());
+    EXPECT_EQ(ReadFile(dir + "/found"), c.link + "\n");
+    EXPECT_EQ(Temporaries(), "");
+  }
+
+  std::system(("rm -rf '" + dir + "/out'").c_str());
+  ASSERT_EQ(symlink("outside", (dir + "/out").c_str()), 0);
+  ASSERT_EQ(Pack("extract ../D.Z ../out"), 0) << err;
+  EXPECT_EQ(ReadFile(dir + "/outside/sub/in.txt"), "inner");
+}
+
 TEST_F(PackTest, DamagedPackagesAndContainersAreRefusedWithoutOutput) {
   WriteFile(In("a.txt"), std::string(20000, 'a') + Noise(20000, 6));
   WriteFile(In("engine.exe"), "MZ");

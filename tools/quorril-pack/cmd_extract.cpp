@@ -34,9 +34,12 @@ const char kHelp[] =
     "  --raw   write the payload's files as stored, containers included,\n"
     "          without expanding anything\n"
     "\n"
-    "Nothing is written into DIR unless everything could be read and expanded.\n"
-    "Exit codes: 0 done, 1 the input is no package or container, or it is\n"
-    "damaged, 2 a file cannot be read or written, 64 wrong usage.\n";
+    "Nothing is written into DIR unless everything could be read and expanded,\n"
+    "and nothing is written through a symbolic link found inside DIR: a file or\n"
+    "directory to be written there that is a link, or lies below one, is refused.\n"
+    "Exit codes: 0 done, 1 the input is no package or container, it is damaged,\n"
+    "or it would be written through a link inside DIR, 2 a file cannot be read\n"
+    "or written, 64 wrong usage.\n";
 
 // A payload name that is a plain file name on every system.
 bool IsPlainName(const std::string& name) {
@@ -69,10 +72,13 @@ bool ExpandInto(PackageReader& reader, const std::string& name, MemoryFileSystem
   });
 }
 
-// Writes everything below C:\OUT\ into DIR.
+// Writes everything below C:\OUT\ into DIR, never through a link found
+// inside DIR (refused as bad input: the package would write through it).
 int Export(MemoryFileSystem& staged, const std::string& directory) {
   OutputSet output("extract");
   if (!output.MakeDirectories(directory)) return kExitIo;
+  output.KeepWithin(directory);
+  auto failed = [&]() { return output.RefusedLink() ? kExitBadInput : kExitIo; };
   const std::string root = kOutputDirectory;
   size_t written = 0;
   for (const std::string& path : staged.List()) {
@@ -83,17 +89,17 @@ int Export(MemoryFileSystem& staged, const std::string& directory) {
     std::string host = directory;
     for (char c : relative) host += c == '\\' ? '/' : c;
     if (isDirectory) {
-      if (!output.MakeDirectories(host)) return kExitIo;
+      if (!output.MakeDirectories(host)) return failed();
       continue;
     }
     std::string data;
     DosDateTime when;
     staged.ReadWholeFile(path, &data);
     staged.GetModified(path, &when);
-    if (!output.Add(host, data, &when)) return kExitIo;
+    if (!output.Add(host, data, &when)) return failed();
     ++written;
   }
-  if (!output.Commit()) return kExitIo;
+  if (!output.Commit()) return failed();
   std::printf("%zu file%s written to %s\n", written, written == 1 ? "" : "s", directory.c_str());
   return kExitOk;
 }

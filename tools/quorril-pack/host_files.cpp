@@ -9,6 +9,7 @@
 #include <utime.h>
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -168,6 +169,39 @@ std::string AttributesText(uint32_t attributes) {
 
 namespace {
 
+#ifdef _WIN32
+constexpr char kSeparators[] = "/\\";
+#else
+constexpr char kSeparators[] = "/";
+#endif
+
+// True when `path` is a symbolic link, or on Windows any reparse point (a
+// junction leads elsewhere as well as a link does). Not followed.
+bool IsLink(const std::string& path) {
+#ifdef _WIN32
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+#else
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+#endif
+}
+
+// The first component of `path` after `root` (which `path` begins with),
+// taken with everything before it, that is a link; "" when none is.
+std::string LinkBelow(const std::string& root, const std::string& path) {
+  size_t end = root.size();
+  while (end < path.size()) {
+    size_t start = path.find_first_not_of(kSeparators, end);
+    if (start == std::string::npos) break;
+    end = path.find_first_of(kSeparators, start);
+    if (end == std::string::npos) end = path.size();
+    std::string component = path.substr(0, end);
+    if (IsLink(component)) return component;
+  }
+  return std::string();
+}
+
 constexpr char kTemporarySuffix[] = ".quorril-tmp";
 constexpr int kTemporaryNames = 100;  // tried for one file before giving up
 
@@ -234,7 +268,19 @@ OutputSet::~OutputSet() {
     fs::remove(fs::path(*it), ec);  // only when still empty
 }
 
+bool OutputSet::FreeOfLinks(const std::string& path) {
+  if (root_.empty() || path.compare(0, root_.size(), root_) != 0) return true;
+  std::string link = LinkBelow(root_, path);
+  if (link.empty()) return true;
+  std::fprintf(stderr, "quorril-pack %s: '%s' is a symbolic link; nothing is written through it\n", command_,
+               link.c_str());
+  refusedLink_ = true;
+  failed_ = true;
+  return false;
+}
+
 bool OutputSet::MakeDirectories(const std::string& path) {
+  if (!FreeOfLinks(path)) return false;
   std::error_code ec;
   fs::path target = fs::path(path);
   if (fs::is_directory(target, ec)) return true;
@@ -266,6 +312,7 @@ bool OutputSet::Add(const std::string& path, const std::string& data, const DosD
 
 bool OutputSet::Open(const std::string& path, const DosDateTime* when, const std::string& permissionsFrom) {
   if (!Close()) return false;
+  if (!FreeOfLinks(path)) return false;
   failed_ = true;  // until the temporary is there
   std::error_code ec;
   if (fs::is_directory(fs::path(path), ec)) {
@@ -327,6 +374,9 @@ bool OutputSet::Close() {
 
 bool OutputSet::Commit() {
   if (!Close()) return false;
+  // A link put in the way while the files were written moves none of them.
+  for (const Pending& p : files_)
+    if (!FreeOfLinks(p.path)) return false;
   std::error_code ec;
   for (size_t i = 0; i < files_.size(); ++i) {
     const Pending& p = files_[i];

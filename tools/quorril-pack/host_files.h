@@ -58,12 +58,26 @@ std::string AttributesText(uint32_t attributes);
 // file or symbolic link of its name is neither written nor followed, and
 // another name is tried (PATH.quorril-tmp first, then
 // PATH.<random>.quorril-tmp).
+//
+// A set kept within a directory (KeepWithin) writes nothing through a
+// symbolic link found below it (on Windows: any reparse point, junctions
+// included): a directory or file whose path below the directory passes
+// through one, or is one, is refused with a message naming the link. The
+// paths are checked when a directory is made, when a file is started, and
+// once more, all of them, before Commit moves the first file into place.
 class OutputSet {
  public:
   explicit OutputSet(const char* command) : command_(command) {}
   ~OutputSet();
   OutputSet(const OutputSet&) = delete;
   OutputSet& operator=(const OutputSet&) = delete;
+
+  // Keeps every later path that begins with `root` (a directory path that
+  // ends in a separator) free of links below it; `root` itself may be a
+  // link, as it was chosen by whoever runs the tool.
+  void KeepWithin(const std::string& root) { root_ = root; }
+  // True once a path was refused for a link below the root.
+  bool RefusedLink() const { return refusedLink_; }
 
   // Creates the directory `path` and any missing parent.
   bool MakeDirectories(const std::string& path);
@@ -94,6 +108,9 @@ class OutputSet {
     std::string permissionsFrom;
   };
   void WriteFailed(int error);
+  // False (with a message, the set spoilt) when `path` is below the root
+  // and passes through a link there.
+  bool FreeOfLinks(const std::string& path);
 
   const char* command_;
   std::vector<Pending> files_;
@@ -101,6 +118,8 @@ class OutputSet {
   FILE* open_ = nullptr;                         // the temporary of files_.back() while it is written
   bool failed_ = false;                          // a file could not be made: nothing is committed
   bool committed_ = false;
+  std::string root_;                             // KeepWithin's directory; empty: not checked
+  bool refusedLink_ = false;                     // a path was refused for a link below root_
 };
 
 }  // namespace quorril::pack
