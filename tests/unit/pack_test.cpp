@@ -361,6 +361,13 @@ TEST_F(PackTest, WrongUsageIsToldInOneFormByEveryCommand) {
       {"explode -x a.txt ../x", "unknown option '-x'", "explode IN OUT"},
       {"check", "no script given", "check [options] SCRIPT"},
       {"check --memory lots a.txt", "--memory takes a number of kilobytes", "check [options] SCRIPT"},
+      // An empty output names nothing (an empty DIR once meant the root).
+      {"extract a.txt ''", "DIR is empty", "extract [--raw] PACKAGE|CONTAINER DIR"},
+      {"implode a.txt ''", "OUT is empty", implode},
+      {"explode a.txt ''", "OUT is empty", "explode IN OUT"},
+      {"shrink '' a.txt", "OUT.EXT is empty", shrink},
+      {"shrink --volume-size 1000 '' a.txt", "OUT.EXT is empty", shrink},
+      {"append engine.exe '' a.txt", "OUT is empty", "append ENGINE OUT FILE..."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);

@@ -44,6 +44,7 @@ int Run(const std::vector<std::string>& args) {
   for (const std::string& a : args)
     if (a.size() > 1 && a[0] == '-') return Usage("append", "unknown option '" + a + "'", kSynopsis);
   if (args.size() < 3) return Usage("append", "needs ENGINE, OUT and at least one FILE", kSynopsis);
+  if (args[1].empty()) return Usage("append", "OUT is empty", kSynopsis);
   const std::string& engine = args[0];
   const std::string& out = args[1];
 

@@ -79,6 +79,7 @@ int RunImplode(const std::vector<std::string>& args) {
     }
   }
   if (files.size() != 2) return Usage(name, "needs IN and OUT", kImplodeSynopsis);
+  if (files[1].empty()) return Usage(name, "OUT is empty", kImplodeSynopsis);
 
   std::string input;
   if (!ReadHostFile(name, files[0], &input)) return kExitIo;
@@ -124,6 +125,7 @@ int RunExplode(const std::vector<std::string>& args) {
     files.push_back(a);
   }
   if (files.size() != 2) return Usage(name, "needs IN and OUT", kExplodeSynopsis);
+  if (files[1].empty()) return Usage(name, "OUT is empty", kExplodeSynopsis);
 
   FILE* in = OpenHostFile(name, files[0]);
   if (!in) return kExitIo;

@@ -116,6 +116,8 @@ int Run(const std::vector<std::string>& args) {
       operands.push_back(a);
   }
   if (operands.size() != 2) return Usage("extract", "needs PACKAGE or CONTAINER, and DIR", kSynopsis);
+  // An empty DIR would become "/" below.
+  if (operands[1].empty()) return Usage("extract", "DIR is empty", kSynopsis);
   std::string directory = operands[1];
   while (directory.size() > 1 && (directory.back() == '/' || directory.back() == '\\')) directory.pop_back();
   directory += '/';

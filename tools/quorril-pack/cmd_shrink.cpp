@@ -91,6 +91,7 @@ int Run(const std::vector<std::string>& args) {
     }
   }
   if (operands.size() < 2) return Usage("shrink", "needs OUT.EXT and at least one FILE", kSynopsis);
+  if (operands[0].empty()) return Usage("shrink", "OUT.EXT is empty", kSynopsis);
   const std::string out = operands[0];
   const std::string outName = HostBaseName(out);
   const std::string base = outName.substr(0, outName.find('.'));
