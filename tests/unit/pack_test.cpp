@@ -620,6 +620,51 @@ TEST_F(PackTest, ExtractWritesThroughNoLinkInsideItsDirectory) {
   EXPECT_EQ(ReadFile(dir + "/outside/sub/in.txt"), "inner");
 }
 
+// Member, volume and payload names come from the input: their bytes reach
+// the terminal, in the listing and in messages, only as printable text.
+TEST_F(PackTest, NamesFromTheInputAreShownWithTheirControlBytesEscaped) {
+  const std::string clear = "\x1b[2J";
+  auto member = [](const std::string& path, const std::string& data) {
+    MemberHeader header;
+    header.path = path;
+    header.compressedSize = uint32_t(data.size());
+    uint8_t raw[kMemberHeaderSize];
+    WriteMemberHeader(header, raw);
+    return std::string(reinterpret_cast<const char*>(raw), sizeof raw) + data;
+  };
+  // Its next volume is missing.
+  WriteFile(In("NAMES.Z"), VolumeBytes("N\x1b]0;T.002", 3, kContainerMagic) + member("A" + clear + ".TXT", "") +
+                               member("\xe9t\x07\x7f.TXT", ""));
+  // Its member's data is no stream.
+  WriteFile(In("BAD.Z"), VolumeBytes("", 1, kContainerMagic) + member("B\x9b" "31m.TXT", "\x07\x07\x07\x07\x07"));
+  WriteFile(In("engine.exe"), "MZ engine");
+  WriteFile(In("P" + clear + ".TXT"), "payload");
+  ASSERT_EQ(Pack("append engine.exe ../P.EXE 'P'\"$(printf '\\033')\"'[2J.TXT'"), 0) << err;
+
+  struct Case {
+    std::string arguments;
+    int code;
+    std::string shown;  // in stdout or stderr
+  };
+  const std::vector<Case> cases = {
+      {"list NAMES.Z", 1, "  A\\x1b[2J.TXT\n"},
+      {"list NAMES.Z", 1, "  \xe9t\\x07\\x7f.TXT\n"},
+      {"list NAMES.Z", 1, "the continuation volume 'N\\x1b]0;T.002' is neither in 'NAMES.Z' nor beside it\n"},
+      {"extract NAMES.Z ../out", 1, "the continuation volume 'N\\x1b]0;T.002' is neither in"},
+      {"extract BAD.Z ../out", 1, "'BAD.Z': the data of 'B\\x9b31m.TXT' is not a valid stream"},
+      {"list ../P.EXE", 0, "  P\\x1b[2J.TXT\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    EXPECT_EQ(Pack(c.arguments), c.code);
+    EXPECT_NE((out + err).find(c.shown), std::string::npos) << out << err;
+    for (char byte : out + err) {
+      unsigned char u = static_cast<unsigned char>(byte);
+      EXPECT_FALSE((u < 0x20 && u != '\n') || (u >= 0x7F && u <= 0x9F)) << int(u);
+    }
+  }
+}
+
 TEST_F(PackTest, DamagedPackagesAndContainersAreRefusedWithoutOutput) {
   WriteFile(In("a.txt"), std::string(20000, 'a') + Noise(20000, 6));
   WriteFile(In("engine.exe"), "MZ");

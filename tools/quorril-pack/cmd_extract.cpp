@@ -67,7 +67,7 @@ bool ExpandInto(PackageReader& reader, const std::string& name, MemoryFileSystem
     if (!added)
       std::fprintf(stderr,
                    "quorril-pack extract: '%s' cannot be written: a file or directory of that path is in its way\n",
-                   m.path.c_str());
+                   Printable(m.path).c_str());
     return added;
   });
 }
@@ -100,7 +100,7 @@ int Export(MemoryFileSystem& staged, const std::string& directory) {
     ++written;
   }
   if (!output.Commit()) return failed();
-  std::printf("%zu file%s written to %s\n", written, written == 1 ? "" : "s", directory.c_str());
+  std::printf("%zu file%s written to %s\n", written, written == 1 ? "" : "s", Printable(directory).c_str());
   return kExitOk;
 }
 
@@ -133,12 +133,12 @@ int Run(const std::vector<std::string>& args) {
       VolumeHeader header;
       if (PackageReader::ReadVolumeHeader(reader.Data(), &header) && header.IsContinuation())
         std::fprintf(stderr, "quorril-pack extract: '%s' is a continuation volume; give the first volume\n",
-                     operands[0].c_str());
+                     Printable(operands[0]).c_str());
       else
         std::fprintf(stderr,
                      "quorril-pack extract: '%s' is neither a package (no payload trailer) nor the first volume "
                      "of a container\n",
-                     operands[0].c_str());
+                     Printable(operands[0]).c_str());
       return kExitBadInput;
     }
     case PackageReader::Kind::kContainer:
@@ -153,13 +153,14 @@ int Run(const std::vector<std::string>& args) {
   std::vector<std::string> splitContainers;
   for (const ArchiveEntry& e : entries) {
     if (!IsPlainName(e.name)) {
-      std::fprintf(stderr, "quorril-pack extract: the payload entry '%s' has no usable file name\n", e.name.c_str());
+      std::fprintf(stderr, "quorril-pack extract: the payload entry '%s' has no usable file name\n",
+                   Printable(e.name).c_str());
       return kExitBadInput;
     }
     std::string data = reader.EntryData(e);
     if (data.size() < e.size) {
       std::fprintf(stderr, "quorril-pack extract: the payload entry '%s' is cut short (%zu of %u bytes)\n",
-                   e.name.c_str(), data.size(), e.size);
+                   Printable(e.name).c_str(), data.size(), e.size);
       return kExitBadInput;
     }
     VolumeHeader header;
@@ -175,7 +176,7 @@ int Run(const std::vector<std::string>& args) {
     }
     if (!staged.AddFile(out + e.name, data, kAttrArchive, {e.dosDate, e.dosTime})) {
       std::fprintf(stderr, "quorril-pack extract: '%s' cannot be written below a directory of that name\n",
-                   e.name.c_str());
+                   Printable(e.name).c_str());
       return kExitBadInput;
     }
   }

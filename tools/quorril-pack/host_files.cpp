@@ -33,12 +33,13 @@ namespace fs = std::filesystem;
 FILE* OpenHostFile(const char* command, const std::string& path) {
   std::error_code ec;
   if (fs::is_directory(fs::path(path), ec)) {
-    if (command) std::fprintf(stderr, "quorril-pack %s: '%s' is a directory\n", command, path.c_str());
+    if (command) std::fprintf(stderr, "quorril-pack %s: '%s' is a directory\n", command, Printable(path).c_str());
     return nullptr;
   }
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f && command)
-    std::fprintf(stderr, "quorril-pack %s: cannot open '%s': %s\n", command, path.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "quorril-pack %s: cannot open '%s': %s\n", command, Printable(path).c_str(),
+                 std::strerror(errno));
   return f;
 }
 
@@ -57,12 +58,12 @@ bool ReadHostFile(const char* command, const std::string& path, std::string* dat
   std::fclose(f);
   if (tooLarge) {
     if (command)
-      std::fprintf(stderr, "quorril-pack %s: '%s' is larger than %llu bytes\n", command, path.c_str(),
+      std::fprintf(stderr, "quorril-pack %s: '%s' is larger than %llu bytes\n", command, Printable(path).c_str(),
                    static_cast<unsigned long long>(limit));
     return false;
   }
   if (failed) {
-    if (command) std::fprintf(stderr, "quorril-pack %s: cannot read '%s'\n", command, path.c_str());
+    if (command) std::fprintf(stderr, "quorril-pack %s: cannot read '%s'\n", command, Printable(path).c_str());
     return false;
   }
   *data = std::move(read);
@@ -104,7 +105,7 @@ static bool TimeFromDos(DosDateTime when, time_t* t) {
 bool HostModified(const char* command, const std::string& path, DosDateTime* when) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
-    std::fprintf(stderr, "quorril-pack %s: cannot read the date of '%s': %s\n", command, path.c_str(),
+    std::fprintf(stderr, "quorril-pack %s: cannot read the date of '%s': %s\n", command, Printable(path).c_str(),
                  std::strerror(errno));
     return false;
   }
@@ -163,6 +164,22 @@ std::string AttributesText(uint32_t attributes) {
     text += hex;
   }
   return text;
+}
+
+std::string Printable(std::string_view text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (char c : text) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || (byte >= 0x7F && byte <= 0x9F)) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      shown += escaped;
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
 }
 
 // ---- OutputSet ---------------------------------------------------------------------
@@ -273,7 +290,7 @@ bool OutputSet::FreeOfLinks(const std::string& path) {
   std::string link = LinkBelow(root_, path);
   if (link.empty()) return true;
   std::fprintf(stderr, "quorril-pack %s: '%s' is a symbolic link; nothing is written through it\n", command_,
-               link.c_str());
+               Printable(link).c_str());
   refusedLink_ = true;
   failed_ = true;
   return false;
@@ -293,13 +310,13 @@ bool OutputSet::MakeDirectories(const std::string& path) {
   for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
     if (!fs::create_directory(*it, ec) && !fs::is_directory(*it)) {
       std::fprintf(stderr, "quorril-pack %s: cannot create the directory '%s': %s\n", command_,
-                   it->string().c_str(), ec ? ec.message().c_str() : "a file of that name exists");
+                   Printable(it->string()).c_str(), ec ? ec.message().c_str() : "a file of that name exists");
       return false;
     }
     createdDirectories_.push_back(it->string());
   }
   if (!fs::is_directory(target, ec)) {
-    std::fprintf(stderr, "quorril-pack %s: '%s' is not a directory\n", command_, path.c_str());
+    std::fprintf(stderr, "quorril-pack %s: '%s' is not a directory\n", command_, Printable(path).c_str());
     return false;
   }
   return true;
@@ -316,7 +333,7 @@ bool OutputSet::Open(const std::string& path, const DosDateTime* when, const std
   failed_ = true;  // until the temporary is there
   std::error_code ec;
   if (fs::is_directory(fs::path(path), ec)) {
-    std::fprintf(stderr, "quorril-pack %s: '%s' is a directory\n", command_, path.c_str());
+    std::fprintf(stderr, "quorril-pack %s: '%s' is a directory\n", command_, Printable(path).c_str());
     return false;
   }
   Pending p;
@@ -339,18 +356,19 @@ bool OutputSet::Open(const std::string& path, const DosDateTime* when, const std
     fs::file_type type = fs::symlink_status(fs::path(p.temp), ec).type();
     bool taken = error == EEXIST || (!ec && type != fs::file_type::not_found);
     if (!taken) {
-      std::fprintf(stderr, "quorril-pack %s: cannot create '%s': %s\n", command_, path.c_str(), std::strerror(error));
+      std::fprintf(stderr, "quorril-pack %s: cannot create '%s': %s\n", command_, Printable(path).c_str(),
+                   std::strerror(error));
       return false;
     }
   }
-  std::fprintf(stderr, "quorril-pack %s: cannot create '%s': every temporary name tried beside it is taken\n",
-               command_, path.c_str());
+  std::fprintf(stderr, "quorril-pack %s: cannot create '%s': every temporary name tried beside it is taken\n", command_,
+               Printable(path).c_str());
   return false;
 }
 
 void OutputSet::WriteFailed(int error) {
   if (!failed_)
-    std::fprintf(stderr, "quorril-pack %s: cannot write '%s': %s\n", command_, files_.back().path.c_str(),
+    std::fprintf(stderr, "quorril-pack %s: cannot write '%s': %s\n", command_, Printable(files_.back().path).c_str(),
                  error ? std::strerror(error) : "write error");
   failed_ = true;
 }
@@ -386,10 +404,11 @@ bool OutputSet::Commit() {
     }
     // Dated while it is still the temporary, which only this set writes.
     if (p.dated && !SetHostModified(p.temp, p.when))
-      std::fprintf(stderr, "quorril-pack %s: warning: cannot set the date of '%s'\n", command_, p.path.c_str());
+      std::fprintf(stderr, "quorril-pack %s: warning: cannot set the date of '%s'\n", command_,
+                   Printable(p.path).c_str());
     fs::rename(fs::path(p.temp), fs::path(p.path), ec);
     if (ec) {
-      std::fprintf(stderr, "quorril-pack %s: cannot write '%s': %s\n", command_, p.path.c_str(),
+      std::fprintf(stderr, "quorril-pack %s: cannot write '%s': %s\n", command_, Printable(p.path).c_str(),
                    ec.message().c_str());
       if (i > 0) std::fprintf(stderr, "quorril-pack %s: %zu files were already in place\n", command_, i);
       files_.erase(files_.begin(), files_.begin() + std::ptrdiff_t(i));

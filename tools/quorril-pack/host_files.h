@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -47,6 +48,13 @@ std::string DosDateTimeText(DosDateTime when);
 // Attribute letters "RHSDA" with "-" for bits that are clear, and the
 // value in hexadecimal when other bits are set.
 std::string AttributesText(uint32_t attributes);
+
+// A name or path from the input (or the command line) as it may be shown
+// on a terminal: the bytes a terminal could take for a control, below 0x20,
+// 0x7F and 0x80 to 0x9F (the C1 controls, and the second byte of a C1
+// control in UTF-8), as "\xHH"; every other byte, backslashes and the
+// letters of the ANSI code page included, as it is.
+std::string Printable(std::string_view text);
 
 // A set of output files, each written beside its final name as a temporary
 // file, then moved into place together by Commit. Directories it had to
