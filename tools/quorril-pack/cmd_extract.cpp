@@ -1,6 +1,7 @@
 // quorril-pack extract: the files of a package's payload or of a shrunk-file
 // container, expanded as the engine would install them.
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ const char kHelp[] =
     "  - a split container is followed into its continuation volumes, taken\n"
     "    from the payload or from the directory of the package (or of the\n"
     "    first volume); continuation volumes are not written themselves.\n"
+    "A name that Windows cannot hold (with * ? | \" < > or a control character)\n"
+    "is refused, as the engine could not install it.\n"
     "Every file keeps its stored date. As with the engine's overwrite mode\n"
     "YES, a later file of the same name replaces an earlier one; split\n"
     "containers are expanded last, as the engine installs them.\n"
@@ -50,15 +53,48 @@ bool IsPlainName(const std::string& name) {
 // anything is written to the host.
 constexpr const char* kOutputDirectory = "C:\\OUT\\";
 
+// Where `relative` (a path below C:\OUT\, "\" between its components) goes
+// below DIR.
+std::string HostPath(const std::string& directory, const std::string& relative) {
+  std::string host = directory;
+  for (char c : relative) host += c == '\\' ? '/' : c;
+  return host;
+}
+
+// True when Windows can hold every component of `path` as it is: none holds
+// * ? | " < > or a control character. Drives, streams, devices and names of
+// dots are refused before (IsSafeMemberPath).
+bool WindowsCanHold(const std::string& path) {
+  for (char c : path)
+    if (static_cast<unsigned char>(c) < 0x20 || std::strchr("*?|\"<>", c)) return false;
+  return true;
+}
+
+// Tells that `name` (a member's path or a payload entry's name, as `what`
+// says) cannot be written as `host`.
+void RefuseName(const char* what, const std::string& name, const std::string& host) {
+  std::fprintf(stderr,
+               "quorril-pack extract: %s '%s' cannot be written as '%s': a Windows file name holds no * ? | \" < > "
+               "and no control character\n",
+               what, Printable(name).c_str(), Printable(host).c_str());
+}
+
 // Expands the container `name` into the staging area as the engine would
 // install it under the overwrite mode YES: members with their directories,
-// each dated, a later member replacing an earlier one of the same path.
-bool ExpandInto(PackageReader& reader, const std::string& name, MemoryFileSystem& staged) {
+// each dated, a later member replacing an earlier one of the same path. A
+// member whose path Windows cannot hold is refused, named with its place
+// below DIR.
+bool ExpandInto(PackageReader& reader, const std::string& name, MemoryFileSystem& staged,
+                const std::string& directory) {
   std::string data;
   return reader.Expand(name, [&](const MemberHeader& m, const char* bytes, size_t size) {
     if (bytes) {
       data.append(bytes, size);
       return true;
+    }
+    if (!WindowsCanHold(m.path)) {
+      RefuseName("the member", m.path, HostPath(directory, m.path));
+      return false;
     }
     // AddFile makes the member's directories; it fails where a file stands
     // in the way of one of them, or a directory where the file goes.
@@ -86,8 +122,7 @@ int Export(MemoryFileSystem& staged, const std::string& directory) {
     std::string relative = path.substr(root.size());
     bool isDirectory = relative.back() == '\\';
     if (isDirectory) relative.pop_back();
-    std::string host = directory;
-    for (char c : relative) host += c == '\\' ? '/' : c;
+    const std::string host = HostPath(directory, relative);
     if (isDirectory) {
       if (!output.MakeDirectories(host)) return failed();
       continue;
@@ -142,7 +177,7 @@ int Run(const std::vector<std::string>& args) {
       return kExitBadInput;
     }
     case PackageReader::Kind::kContainer:
-      if (!ExpandInto(reader, reader.name(), staged)) return kExitBadInput;
+      if (!ExpandInto(reader, reader.name(), staged, directory)) return kExitBadInput;
       return Export(staged, directory);
     case PackageReader::Kind::kPackage:
       break;
@@ -171,8 +206,12 @@ int Run(const std::vector<std::string>& args) {
       continue;
     }
     if (container) {
-      if (!ExpandInto(reader, e.name, staged)) return kExitBadInput;
+      if (!ExpandInto(reader, e.name, staged, directory)) return kExitBadInput;
       continue;
+    }
+    if (!WindowsCanHold(e.name)) {
+      RefuseName("the payload entry", e.name, HostPath(directory, e.name));
+      return kExitBadInput;
     }
     if (!staged.AddFile(out + e.name, data, kAttrArchive, {e.dosDate, e.dosTime})) {
       std::fprintf(stderr, "quorril-pack extract: '%s' cannot be written below a directory of that name\n",
@@ -181,7 +220,7 @@ int Run(const std::vector<std::string>& args) {
     }
   }
   for (const std::string& name : splitContainers)
-    if (!ExpandInto(reader, name, staged)) return kExitBadInput;
+    if (!ExpandInto(reader, name, staged, directory)) return kExitBadInput;
   return Export(staged, directory);
 }
 
