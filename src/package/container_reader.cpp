@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
 #include "platform/windows_path.h"
 
 namespace quorril {
@@ -18,6 +19,8 @@ const char* ContainerStatusText(ContainerStatus status) {
     case ContainerStatus::kHeaderCut: return "ends where a member header is expected";
     case ContainerStatus::kBadMemberPath: return "holds a member path that would leave the destination directory";
     case ContainerStatus::kBadVolumeName: return "names a next volume that is not a plain file name";
+    case ContainerStatus::kVolumeRepeated: return "names as its next volume one already read in this container";
+    case ContainerStatus::kTooManyVolumes: return "names a next volume beyond the most that one container may have";
     case ContainerStatus::kNotContinuation: return "is not a continuation volume of the container";
     case ContainerStatus::kNoVolume: return "goes on in a volume that is not there";
     case ContainerStatus::kReadError: return "cannot be read";
@@ -51,6 +54,7 @@ ContainerStatus ContainerReader::Open(const std::string& path) {
   ParseVolumeHeader(raw, &firstVolume_);
   if (!firstVolume_.IsFirstVolume()) return Fail(ContainerStatus::kNotContainer);
   volumeHeader_ = firstVolume_;
+  volumeNames_.assign(1, FileName(path));
   expected_ = firstVolume_.memberCount;
   member_ = MemberHeader();
   delivered_ = 0;
@@ -67,6 +71,18 @@ bool ContainerReader::OpenNextVolume() {
     Fail(ContainerStatus::kBadVolumeName);
     return false;
   }
+  // A chain that comes back to a volume, or goes on without end, is damaged.
+  for (const std::string& read : volumeNames_) {
+    if (EqualsNoCase(read, name)) {
+      Fail(ContainerStatus::kVolumeRepeated);
+      return false;
+    }
+  }
+  if (volumeNames_.size() >= kMaxContainerVolumes) {
+    Fail(ContainerStatus::kTooManyVolumes);
+    return false;
+  }
+  volumeNames_.push_back(name);
   const std::string path = sourceDirectory_ + name;
   if (volumes_) volume_ = volumes_->OpenVolume(path, name);
   if (!volume_) {

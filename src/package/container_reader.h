@@ -23,11 +23,19 @@
 //
 // The walk ends (kEnd) when as many members were read as the first volume
 // counts; data after the last of them is not taken for a member.
+//
+// A chain of volumes must end: a next-volume name that was already read in
+// this walk (names compared without regard to ASCII case, the first
+// volume's included) ends it with kVolumeRepeated, and a volume past
+// kMaxContainerVolumes with kTooManyVolumes, both before the volume source
+// is asked.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "package/container.h"
 #include "package/virtual_file.h"
@@ -42,10 +50,17 @@ enum class ContainerStatus {
   kHeaderCut,        // a member header is cut short and no further volume follows
   kBadMemberPath,    // a member path that is not terminated or leaves its directory
   kBadVolumeName,    // the next volume's name is not a plain file name
+  kVolumeRepeated,   // the next volume's name is that of a volume already read
+  kTooManyVolumes,   // the chain goes on past kMaxContainerVolumes volumes
   kNotContinuation,  // the next volume does not begin with a continuation header
   kNoVolume,         // the volume source gave no next volume (the user stopped)
   kReadError,        // a volume could not be read, or a new volume held no data
 };
+
+// The most volumes one container is read from, the first included; far
+// more than any package is split into (the publisher's tool numbers its
+// volumes up to 999).
+constexpr size_t kMaxContainerVolumes = 1000;
 
 // A short English description of a status, for the tool and for tests.
 const char* ContainerStatusText(ContainerStatus status);
@@ -87,6 +102,8 @@ class ContainerReader {
   // Bytes of the current member's data read so far.
   uint32_t Delivered() const { return delivered_; }
   const std::string& VolumePath() const { return volumePath_; }
+  // The next-volume name of the volume being read ("" in the last one).
+  const std::string& NextVolumeName() const { return volumeHeader_.nextVolume; }
 
  private:
   int32_t ReadVolume(void* buffer, int32_t count);
@@ -100,6 +117,7 @@ class ContainerReader {
   std::string sourceDirectory_;  // of the first volume, ending in "\"
   VolumeHeader firstVolume_;
   VolumeHeader volumeHeader_;    // of the volume being read
+  std::vector<std::string> volumeNames_;  // of the volumes read, the first included
   MemberHeader member_;
   int32_t expected_ = 0;    // members still expected
   uint32_t delivered_ = 0;

@@ -74,6 +74,8 @@ void Unshrinker::ReportReader() {
       break;
     case ContainerStatus::kBadMemberPath:
     case ContainerStatus::kBadVolumeName:
+    case ContainerStatus::kVolumeRepeated:
+    case ContainerStatus::kTooManyVolumes:
     case ContainerStatus::kNotContinuation:
       host_.ReportFailure(CopyFailure::kBadArchive, reader_.VolumePath());
       break;

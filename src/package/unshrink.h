@@ -17,6 +17,7 @@
 //   data that ends with the last volume   kReadFile    + volume
 //   data that is no DCL stream            kBadArchive  + volume
 //   a bad member path or next-volume name kBadArchive  + volume
+//   a chain of volumes looping or endless kBadArchive  + volume
 //   a volume without continuation header  kBadArchive  + that volume
 //   a read error                          kReadDisk
 //   the user stopped at the disk question (nothing reported)

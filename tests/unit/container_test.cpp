@@ -506,6 +506,30 @@ TEST_F(SplitContainerTest, NextVolumeNamesWithADirectoryOrWithoutTerminatorAreRe
   }
 }
 
+// The user inserts whichever disk is asked for; a chain that comes back to
+// a volume already read would have them insert disks until the member
+// count runs out (or for ever).
+TEST_F(SplitContainerTest, AVolumeThatNamesOneAlreadyReadIsAnInvalidContainer) {
+  host.nextDisk = [&](bool) {
+    for (size_t i = 0; i < volumes.size(); ++i)
+      if (EqualsNoCase(volumes[i].name, continuationName)) Insert(i);
+    return 0;
+  };
+  for (const std::string& back : {std::string("data.002"), std::string("DATA.Z")}) {
+    SCOPED_TRACE(back);
+    ui.boxes.clear();
+    host.events.clear();
+    files.DeleteFile("C:\\DEST\\install.log");
+    volumes = {{"DATA.Z", RawVolume("DATA.002", 50) + RawMember("A.TXT", 0)},
+               {"DATA.002", RawVolume(back, 0, kContinuationMagic) + RawMember("B.TXT", 0)}};
+    Insert(0);
+    EXPECT_EQ(UnshrinkFromA(), kUnshrinkStopped);
+    ExpectErrorBox("Invalid compressed file A:\\DATA.002");
+    EXPECT_EQ(host.Count("disk:10"), 1);
+    EXPECT_EQ(Journal(), "FILE: \"C:\\DEST\\A.TXT\"\r\nFILE: \"C:\\DEST\\B.TXT\"\r\n");
+  }
+}
+
 // ---- the failure table ---------------------------------------------------------------------
 
 TEST_F(ContainerTest, AMissingMemberHeaderWithoutNextVolumeIsReported) {

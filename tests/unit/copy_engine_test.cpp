@@ -252,6 +252,40 @@ TEST_F(ContainerReaderTest, SkippingPassesOverDataAcrossVolumesAndQuietlyAtTheEn
   EXPECT_EQ(volumes.asked, std::vector<std::string>{"DATA.002"});
 }
 
+// Each continuation volume below holds one empty member, and the first
+// volume counts more members than the chain should give, so a walk that
+// followed the chain would end quietly.
+TEST_F(ContainerReaderTest, AChainOfVolumesThatComesBackOrNeverEndsIsDamaged) {
+  struct Case {
+    std::vector<std::string> next;  // the next-volume names of DATA.Z, DATA.002, DATA.003
+    std::string refusedIn;          // the volume whose next name ends the walk
+  };
+  const std::vector<Case> loops = {
+      {{"DATA.002", "DATA.002"}, "DATA.002"},              // a volume names itself
+      {{"DATA.002", "data.002"}, "DATA.002"},              // in another case
+      {{"DATA.002", "DATA.003", "Data.002"}, "DATA.003"},  // an earlier volume
+      {{"DATA.002", "DATA.z"}, "DATA.002"},                // the first volume
+  };
+  for (const Case& c : loops) {
+    SCOPED_TRACE(c.next.back());
+    for (size_t i = 1; i < c.next.size(); ++i)
+      files.AddFile("C:\\SRC\\DATA.00" + std::to_string(i + 1), Volume(c.next[i], 0, kContinuationMagic) +
+                                                                   Member("V" + std::to_string(i + 1), 0));
+    EXPECT_EQ(Walk(Volume(c.next[0], 20) + Member("V1", 0)), ContainerStatus::kVolumeRepeated);
+    EXPECT_EQ(volumePath, "C:\\SRC\\" + c.refusedIn);
+    EXPECT_EQ(members.size(), c.next.size());
+  }
+
+  // A chain of distinct names that goes on past the most volumes a
+  // container is read from.
+  auto name = [](size_t n) { return "D" + std::to_string(n) + ".VOL"; };
+  for (size_t n = 2; n <= kMaxContainerVolumes + 1; ++n)
+    files.AddFile("C:\\SRC\\" + name(n), Volume(name(n + 1), 0, kContinuationMagic) + Member("M", 0));
+  EXPECT_EQ(Walk(Volume(name(2), 2000) + Member("M", 0)), ContainerStatus::kTooManyVolumes);
+  EXPECT_EQ(members.size(), kMaxContainerVolumes);
+  EXPECT_EQ(volumePath, "C:\\SRC\\" + name(kMaxContainerVolumes));
+}
+
 TEST(ContainerStatusText, EveryStatusHasItsOwnText) {
   std::set<std::string> texts;
   for (int s = int(ContainerStatus::kOk); s <= int(ContainerStatus::kReadError); ++s)

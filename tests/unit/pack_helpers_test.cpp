@@ -252,5 +252,72 @@ TEST_F(PackHostFiles, WhatCannotBeCreatedIsToldAndNothingIsCommitted) {
   EXPECT_EQ(Listing(), Names{"sub"});
 }
 
+// Links below the root are refused wherever they are met: in a directory
+// to make, in a file to start, and in a path that became one while the set
+// was written; the root itself may be a link.
+TEST_F(PackHostFiles, ASetKeptWithinADirectoryWritesThroughNoLinkBelowIt) {
+  ASSERT_EQ(mkdir(Path("elsewhere").c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(Path("real").c_str(), 0755), 0);
+  ASSERT_EQ(symlink(Path("real").c_str(), Path("root").c_str()), 0);
+  ASSERT_EQ(mkdir(Path("real/sub").c_str(), 0755), 0);
+  ASSERT_EQ(symlink(Path("elsewhere").c_str(), Path("real/away").c_str()), 0);
+  ASSERT_EQ(symlink(Path("elsewhere/file").c_str(), Path("real/file").c_str()), 0);
+  const std::string root = Path("root") + "/";
+  struct Case {
+    bool directory;    // made, or started as a file
+    std::string path;  // below the root
+    std::string link;  // the link named, below the root
+  };
+  const std::vector<Case> cases = {
+      {true, "away/deeper", "away"},
+      {true, "away", "away"},
+      {false, "away/file", "away"},
+      {false, "sub//away/../file", "sub//away"},
+      {false, "file", "file"},
+  };
+  ASSERT_EQ(symlink(Path("elsewhere").c_str(), Path("real/sub/away").c_str()), 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    OutputSet set("test");
+    set.KeepWithin(root);
+    ASSERT_TRUE(set.MakeDirectories(root));
+    ASSERT_TRUE(set.Add(root + "first", "first"));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(c.directory ? set.MakeDirectories(root + c.path) : set.Open(root + c.path));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "quorril-pack test: '" + root + c.link + "' is a symbolic link; nothing is written through it\n");
+    EXPECT_TRUE(set.RefusedLink());
+    EXPECT_FALSE(set.Commit());
+  }
+  EXPECT_EQ(Listing("elsewhere"), Names{});
+  EXPECT_EQ(Listing("real"), (Names{"away", "file", "sub"}));
+
+  // A directory turned into a link after its file was started.
+  {
+    OutputSet set("test");
+    set.KeepWithin(root);
+    ASSERT_TRUE(set.MakeDirectories(root + "made"));
+    ASSERT_TRUE(set.Add(root + "made/file", "file"));
+    ASSERT_EQ(rename(Path("real/made").c_str(), Path("elsewhere/made").c_str()), 0);
+    ASSERT_EQ(symlink(Path("elsewhere/made").c_str(), Path("real/made").c_str()), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(set.Commit());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "quorril-pack test: '" + root + "made' is a symbolic link; nothing is written through it\n");
+  }
+  EXPECT_FALSE(Exists("elsewhere/made/file"));
+
+  // Without links below it, the root's own link is followed.
+  {
+    OutputSet set("test");
+    set.KeepWithin(root);
+    ASSERT_TRUE(set.MakeDirectories(root + "sub/new"));
+    ASSERT_TRUE(set.Add(root + "sub/new/file", "file"));
+    EXPECT_FALSE(set.RefusedLink());
+    ASSERT_TRUE(set.Commit());
+  }
+  EXPECT_EQ(Read("real/sub/new/file"), "file");
+}
+
 }  // namespace
 }  // namespace quorril::pack

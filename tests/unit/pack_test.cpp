@@ -80,6 +80,27 @@ uint32_t Le32(const std::string& s, size_t at) {
          uint32_t(uint8_t(s[at + 3])) << 24;
 }
 
+// A volume header and the header of an empty member, as the format has them.
+std::string VolumeBytes(const std::string& next, int16_t count, uint16_t kind) {
+  VolumeHeader header;
+  header.nextVolume = next;
+  header.magic = kContainerMagic;
+  header.memberCount = count;
+  header.kind = kind;
+  uint8_t raw[kVolumeHeaderSize];
+  WriteVolumeHeader(header, raw);
+  return std::string(reinterpret_cast<const char*>(raw), sizeof raw);
+}
+
+std::string EmptyMemberBytes(const std::string& path) {
+  MemberHeader header;
+  header.path = path;
+  header.attributes = kContainerMemberAttributes;
+  uint8_t raw[kMemberHeaderSize];
+  WriteMemberHeader(header, raw);
+  return std::string(reinterpret_cast<const char*>(raw), sizeof raw);
+}
+
 class PackTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -340,6 +361,13 @@ TEST_F(PackTest, WrongUsageIsToldInOneFormByEveryCommand) {
       {"explode -x a.txt ../x", "unknown option '-x'", "explode IN OUT"},
       {"check", "no script given", "check [options] SCRIPT"},
       {"check --memory lots a.txt", "--memory takes a number of kilobytes", "check [options] SCRIPT"},
+      // An empty output names nothing (an empty DIR once meant the root).
+      {"extract a.txt ''", "DIR is empty", "extract [--raw] PACKAGE|CONTAINER DIR"},
+      {"implode a.txt ''", "OUT is empty", implode},
+      {"explode a.txt ''", "OUT is empty", "explode IN OUT"},
+      {"shrink '' a.txt", "OUT.EXT is empty", shrink},
+      {"shrink --volume-size 1000 '' a.txt", "OUT.EXT is empty", shrink},
+      {"append engine.exe '' a.txt", "OUT is empty", "append ENGINE OUT FILE..."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
@@ -510,6 +538,170 @@ TEST_F(PackTest, AFileOrLinkPlantedAtATemporaryNameIsNeitherWrittenNorRemoved) {
     }
     std::remove(planted.c_str());
   }
+}
+
+// Each volume holds one empty member and the first counts 50 of them: a
+// chain that comes back to a volume would be read round and round until
+// the count ran out (or for ever, with a negative count).
+TEST_F(PackTest, AChainOfVolumesThatComesBackIsRefusedFromAFileAndFromAPayload) {
+  WriteFile(In("engine.exe"), "MZ engine");
+  struct Case {
+    std::vector<std::string> next;  // the next-volume names of DATA.Z, DATA.002, DATA.003
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"DATA.002", "DATA.002"}, "'DATA.002': names as its next volume one already read in this container "
+                                 "('DATA.002')"},
+      {{"DATA.002", "DATA.003", "data.002"}, "'DATA.003': names as its next volume one already read in this "
+                                             "container ('data.002')"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    std::string volumes = "DATA.Z";
+    WriteFile(In("DATA.Z"), VolumeBytes(c.next[0], 50, kContainerMagic) + EmptyMemberBytes("A.TXT"));
+    for (size_t i = 1; i < c.next.size(); ++i) {
+      const std::string name = "DATA.00" + std::to_string(i + 1);
+      WriteFile(In(name), VolumeBytes(c.next[i], 0, kContinuationMagic) + EmptyMemberBytes(name + ".TXT"));
+      volumes += " " + name;
+    }
+    // The package lies apart from the volumes: they come from its payload.
+    ASSERT_EQ(Pack("append engine.exe ../P.EXE " + volumes), 0) << err;
+    for (const std::string& input : {std::string("DATA.Z"), std::string("../P.EXE")}) {
+      SCOPED_TRACE(input);
+      EXPECT_EQ(Pack("list " + input), 1);
+      EXPECT_NE(err.find("quorril-pack list: " + c.message + "\n"), std::string::npos) << err;
+      EXPECT_EQ(Pack("extract " + input + " ../out"), 1);
+      EXPECT_NE(err.find("quorril-pack extract: " + c.message + "\n"), std::string::npos) << err;
+      EXPECT_FALSE(Exists(dir + "/out"));
+    }
+    std::remove((dir + "/P.EXE").c_str());
+  }
+}
+
+// A link inside DIR, where the package writes a directory or a file, would
+// lead the extraction out of DIR; DIR itself may be a link.
+TEST_F(PackTest, ExtractWritesThroughNoLinkInsideItsDirectory) {
+  WriteFile(In("top.txt"), "top");
+  WriteFile(In("sub/in.txt"), "inner");
+  WriteFile(In("engine.exe"), "MZ engine");
+  ASSERT_EQ(Pack("shrink ../D.Z top.txt sub/in.txt"), 0) << err;
+  ASSERT_EQ(Pack("append engine.exe ../P.EXE top.txt"), 0) << err;
+  ASSERT_EQ(mkdir((dir + "/outside").c_str(), 0755), 0);
+  WriteFile(dir + "/victim", "victim");
+  struct Case {
+    std::string input;
+    std::string link;    // below out/
+    std::string target;  // of the link, below dir
+  };
+  const std::vector<Case> cases = {
+      {"../D.Z", "sub", "outside"},       // a directory that leads out
+      {"../D.Z", "sub", "nowhere"},       // a link to nothing
+      {"../D.Z", "top.txt", "victim"},    // a file of the container
+      {"../P.EXE", "top.txt", "victim"},  // a file of the payload
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input + " " + c.link + " -> " + c.target);
+    std::system(("rm -rf '" + dir + "/out' && mkdir '" + dir + "/out'").c_str());
+    ASSERT_EQ(symlink(("../" + c.target).c_str(), (dir + "/out/" + c.link).c_str()), 0);
+    EXPECT_EQ(Pack("extract " + c.input + " ../out"), 1);
+    EXPECT_EQ(err, "quorril-pack extract: '../out/" + c.link + "' is a symbolic link; nothing is written through it\n");
+    EXPECT_EQ(ReadFile(dir + "/victim"), "victim");
+    EXPECT_FALSE(Exists(dir + "/nowhere"));
+    EXPECT_FALSE(Exists(dir + "/outside/in.txt"));
+    // DIR holds the link and nothing else, no temporary either.
+    std::system(("ls -A '" + dir + "/out' >'" + dir + "/found'").c_str());
+    EXPECT_EQ(ReadFile(dir + "/found"), c.link + "\n");
+    EXPECT_EQ(Temporaries(), "");
+  }
+
+  std::system(("rm -rf '" + dir + "/out'").c_str());
+  ASSERT_EQ(symlink("outside", (dir + "/out").c_str()), 0);
+  ASSERT_EQ(Pack("extract ../D.Z ../out"), 0) << err;
+  EXPECT_EQ(ReadFile(dir + "/outside/sub/in.txt"), "inner");
+}
+
+// Member, volume and payload names come from the input: their bytes reach
+// the terminal, in the listing and in messages, only as printable text.
+TEST_F(PackTest, NamesFromTheInputAreShownWithTheirControlBytesEscaped) {
+  const std::string clear = "\x1b[2J";
+  auto member = [](const std::string& path, const std::string& data) {
+    MemberHeader header;
+    header.path = path;
+    header.compressedSize = uint32_t(data.size());
+    uint8_t raw[kMemberHeaderSize];
+    WriteMemberHeader(header, raw);
+    return std::string(reinterpret_cast<const char*>(raw), sizeof raw) + data;
+  };
+  // Its next volume is missing.
+  WriteFile(In("NAMES.Z"), VolumeBytes("N\x1b]0;T.002", 3, kContainerMagic) + member("A" + clear + ".TXT", "") +
+                               member("\xe9t\x07\x7f.TXT", ""));
+  // Its member's data is no stream.
+  WriteFile(In("BAD.Z"), VolumeBytes("", 1, kContainerMagic) + member("B\x9b" "31m.TXT", "\x07\x07\x07\x07\x07"));
+  WriteFile(In("engine.exe"), "MZ engine");
+  WriteFile(In("P" + clear + ".TXT"), "payload");
+  ASSERT_EQ(Pack("append engine.exe ../P.EXE 'P'\"$(printf '\\033')\"'[2J.TXT'"), 0) << err;
+
+  struct Case {
+    std::string arguments;
+    int code;
+    std::string shown;  // in stdout or stderr
+  };
+  const std::vector<Case> cases = {
+      {"list NAMES.Z", 1, "  A\\x1b[2J.TXT\n"},
+      {"list NAMES.Z", 1, "  \xe9t\\x07\\x7f.TXT\n"},
+      {"list NAMES.Z", 1, "the continuation volume 'N\\x1b]0;T.002' is neither in 'NAMES.Z' nor beside it\n"},
+      {"extract NAMES.Z ../out", 1, "the member 'A\\x1b[2J.TXT' cannot be written as '../out/A\\x1b[2J.TXT'"},
+      {"extract BAD.Z ../out", 1, "'BAD.Z': the data of 'B\\x9b31m.TXT' is not a valid stream"},
+      {"list ../P.EXE", 0, "  P\\x1b[2J.TXT\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    EXPECT_EQ(Pack(c.arguments), c.code);
+    EXPECT_NE((out + err).find(c.shown), std::string::npos) << out << err;
+    for (char byte : out + err) {
+      unsigned char u = static_cast<unsigned char>(byte);
+      EXPECT_FALSE((u < 0x20 && u != '\n') || (u >= 0x7F && u <= 0x9F)) << int(u);
+    }
+  }
+}
+
+// The engine could not make these names on Windows; extract refuses them
+// alike from a container and from a payload, naming the name and its place.
+TEST_F(PackTest, NamesWindowsCannotHoldAreRefusedWithTheirPlaceBelowDir) {
+  const std::string why = "': a Windows file name holds no * ? | \" < > and no control character\n";
+  struct Case {
+    std::string name;
+    std::string shown;  // in the message
+    std::string host;   // in the message, below ../out/
+  };
+  const std::vector<Case> cases = {
+      {"a*b", "a*b", "a*b"},         {"a?b", "a?b", "a?b"},           {"a|b", "a|b", "a|b"},
+      {"a\"b", "a\"b", "a\"b"},      {"a<b", "a<b", "a<b"},           {"a>b", "a>b", "a>b"},
+      {"a\tb", "a\\x09b", "a\\x09b"}, {"sub\\a*b\\c.txt", "sub\\a*b\\c.txt", "sub/a*b/c.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    WriteFile(In("BAD.Z"), VolumeBytes("", 2, kContainerMagic) + EmptyMemberBytes("fine.txt") +
+                               EmptyMemberBytes(c.name));
+    EXPECT_EQ(Pack("extract BAD.Z ../out"), 1);
+    EXPECT_EQ(err, "quorril-pack extract: the member '" + c.shown + "' cannot be written as '../out/" + c.host + why);
+    EXPECT_FALSE(Exists(dir + "/out"));
+  }
+
+  WriteFile(In("engine.exe"), "MZ engine");
+  WriteFile(In("a*b"), "star");
+  ASSERT_EQ(Pack("append engine.exe ../P.EXE 'a*b'"), 0) << err;
+  for (const std::string& options : {std::string(), std::string("--raw ")}) {
+    SCOPED_TRACE(options);
+    EXPECT_EQ(Pack("extract " + options + "../P.EXE ../out"), 1);
+    EXPECT_EQ(err, "quorril-pack extract: the payload entry 'a*b' cannot be written as '../out/a*b" + why);
+    EXPECT_FALSE(Exists(dir + "/out"));
+  }
+
+  // DEL, a tilde and letters of the ANSI code page are names like any other.
+  WriteFile(In("GOOD.Z"), VolumeBytes("", 1, kContainerMagic) + EmptyMemberBytes("~\x7f\xe9.txt"));
+  ASSERT_EQ(Pack("extract GOOD.Z ../out"), 0) << err;
+  EXPECT_TRUE(Exists(dir + "/out/~\x7f\xe9.txt"));
 }
 
 TEST_F(PackTest, DamagedPackagesAndContainersAreRefusedWithoutOutput) {

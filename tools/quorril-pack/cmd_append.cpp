@@ -44,6 +44,7 @@ int Run(const std::vector<std::string>& args) {
   for (const std::string& a : args)
     if (a.size() > 1 && a[0] == '-') return Usage("append", "unknown option '" + a + "'", kSynopsis);
   if (args.size() < 3) return Usage("append", "needs ENGINE, OUT and at least one FILE", kSynopsis);
+  if (args[1].empty()) return Usage("append", "OUT is empty", kSynopsis);
   const std::string& engine = args[0];
   const std::string& out = args[1];
 
@@ -52,11 +53,11 @@ int Run(const std::vector<std::string>& args) {
   for (size_t i = 2; i < args.size(); ++i) {
     std::string name = HostBaseName(args[i]);
     if (name.empty()) {
-      std::fprintf(stderr, "quorril-pack append: '%s' names no file\n", args[i].c_str());
+      std::fprintf(stderr, "quorril-pack append: '%s' names no file\n", Printable(args[i]).c_str());
       return kExitBadInput;
     }
     if (name.size() > kArchiveNameSize - 1) {
-      std::fprintf(stderr, "quorril-pack append: the name '%s' is longer than %u characters\n", name.c_str(),
+      std::fprintf(stderr, "quorril-pack append: the name '%s' is longer than %u characters\n", Printable(name).c_str(),
                    kArchiveNameSize - 1);
       return kExitBadInput;
     }
@@ -65,7 +66,7 @@ int Run(const std::vector<std::string>& args) {
         std::fprintf(stderr,
                      "quorril-pack append: '%s' and '%s' have the same name in the payload (names are compared "
                      "without regard to case)\n",
-                     args[2 + j].c_str(), args[i].c_str());
+                     Printable(args[2 + j]).c_str(), Printable(args[i]).c_str());
         return kExitBadInput;
       }
     names.push_back(name);
@@ -76,7 +77,7 @@ int Run(const std::vector<std::string>& args) {
   if (package.size() >= kArchiveTrailerSize &&
       std::memcmp(package.data() + package.size() - kArchiveTrailerSize, kArchiveMagic, sizeof kArchiveMagic) == 0) {
     std::fprintf(stderr, "quorril-pack append: '%s' already carries a payload; start from the bare engine\n",
-                 engine.c_str());
+                 Printable(engine).c_str());
     return kExitBadInput;
   }
   package.append(kArchiveMagic, sizeof kArchiveMagic);
@@ -87,7 +88,7 @@ int Run(const std::vector<std::string>& args) {
     DosDateTime when;
     if (!ReadHostFile("append", args[i], &data) || !HostModified("append", args[i], &when)) return kExitIo;
     if (package.size() + kArchiveHeaderSize + data.size() + kArchiveTrailerSize > 0xFFFFFFFFu) {
-      std::fprintf(stderr, "quorril-pack append: the package would reach 4 GiB at '%s'\n", args[i].c_str());
+      std::fprintf(stderr, "quorril-pack append: the package would reach 4 GiB at '%s'\n", Printable(args[i]).c_str());
       return kExitBadInput;
     }
     uint32_t offset = uint32_t(package.size());
@@ -111,8 +112,8 @@ int Run(const std::vector<std::string>& args) {
 
   OutputSet output("append");
   if (!output.Add(out, package, nullptr, engine) || !output.Commit()) return kExitIo;
-  std::printf("%s: %zu file%s appended to %s\n", out.c_str(), names.size(), names.size() == 1 ? "" : "s",
-              engine.c_str());
+  std::printf("%s: %zu file%s appended to %s\n", Printable(out).c_str(), names.size(), names.size() == 1 ? "" : "s",
+              Printable(engine).c_str());
   return kExitOk;
 }
 

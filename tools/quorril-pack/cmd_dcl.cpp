@@ -79,14 +79,14 @@ int RunImplode(const std::vector<std::string>& args) {
     }
   }
   if (files.size() != 2) return Usage(name, "needs IN and OUT", kImplodeSynopsis);
+  if (files[1].empty()) return Usage(name, "OUT is empty", kImplodeSynopsis);
 
   std::string input;
   if (!ReadHostFile(name, files[0], &input)) return kExitIo;
   std::vector<uint8_t> stream;
   int result = ImplodeBuffer(reinterpret_cast<const uint8_t*>(input.data()), input.size(), options, &stream);
   if (result != kImplodeOk) {
-    std::fprintf(stderr, "quorril-pack implode: '%s': %s\n", files[0].c_str(),
-                 ImplodeResultText(result));
+    std::fprintf(stderr, "quorril-pack implode: '%s': %s\n", Printable(files[0]).c_str(), ImplodeResultText(result));
     return result == kImplodeTooLarge ? kExitBadInput : kExitUsage;
   }
   OutputSet out(name);
@@ -124,6 +124,7 @@ int RunExplode(const std::vector<std::string>& args) {
     files.push_back(a);
   }
   if (files.size() != 2) return Usage(name, "needs IN and OUT", kExplodeSynopsis);
+  if (files[1].empty()) return Usage(name, "OUT is empty", kExplodeSynopsis);
 
   FILE* in = OpenHostFile(name, files[0]);
   if (!in) return kExitIo;
@@ -137,13 +138,13 @@ int RunExplode(const std::vector<std::string>& args) {
   int result = ExplodeStream(ReadInput, WriteOutput, work.data(), &state);
   std::fclose(in);
   if (state.readFailed) {
-    std::fprintf(stderr, "quorril-pack explode: cannot read '%s'\n", files[0].c_str());
+    std::fprintf(stderr, "quorril-pack explode: cannot read '%s'\n", Printable(files[0]).c_str());
     return kExitIo;
   }
   if (state.writeFailed) return kExitIo;  // told by the output
   if (result != kExplodeOk) {
     std::fprintf(stderr, "quorril-pack explode: '%s' is not a valid stream: %s (result %d)\n",
-                 files[0].c_str(), ExplodeResultText(result), result);
+                 Printable(files[0]).c_str(), ExplodeResultText(result), result);
     return kExitBadInput;
   }
   if (!out.Commit()) return kExitIo;

@@ -1,6 +1,7 @@
 // quorril-pack extract: the files of a package's payload or of a shrunk-file
 // container, expanded as the engine would install them.
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ const char kHelp[] =
     "  - a split container is followed into its continuation volumes, taken\n"
     "    from the payload or from the directory of the package (or of the\n"
     "    first volume); continuation volumes are not written themselves.\n"
+    "A name that Windows cannot hold (with * ? | \" < > or a control character)\n"
+    "is refused, as the engine could not install it.\n"
     "Every file keeps its stored date. As with the engine's overwrite mode\n"
     "YES, a later file of the same name replaces an earlier one; split\n"
     "containers are expanded last, as the engine installs them.\n"
@@ -34,9 +37,12 @@ const char kHelp[] =
     "  --raw   write the payload's files as stored, containers included,\n"
     "          without expanding anything\n"
     "\n"
-    "Nothing is written into DIR unless everything could be read and expanded.\n"
-    "Exit codes: 0 done, 1 the input is no package or container, or it is\n"
-    "damaged, 2 a file cannot be read or written, 64 wrong usage.\n";
+    "Nothing is written into DIR unless everything could be read and expanded,\n"
+    "and nothing is written through a symbolic link found inside DIR: a file or\n"
+    "directory to be written there that is a link, or lies below one, is refused.\n"
+    "Exit codes: 0 done, 1 the input is no package or container, it is damaged,\n"
+    "or it would be written through a link inside DIR, 2 a file cannot be read\n"
+    "or written, 64 wrong usage.\n";
 
 // A payload name that is a plain file name on every system.
 bool IsPlainName(const std::string& name) {
@@ -47,15 +53,48 @@ bool IsPlainName(const std::string& name) {
 // anything is written to the host.
 constexpr const char* kOutputDirectory = "C:\\OUT\\";
 
+// Where `relative` (a path below C:\OUT\, "\" between its components) goes
+// below DIR.
+std::string HostPath(const std::string& directory, const std::string& relative) {
+  std::string host = directory;
+  for (char c : relative) host += c == '\\' ? '/' : c;
+  return host;
+}
+
+// True when Windows can hold every component of `path` as it is: none holds
+// * ? | " < > or a control character. Drives, streams, devices and names of
+// dots are refused before (IsSafeMemberPath).
+bool WindowsCanHold(const std::string& path) {
+  for (char c : path)
+    if (static_cast<unsigned char>(c) < 0x20 || std::strchr("*?|\"<>", c)) return false;
+  return true;
+}
+
+// Tells that `name` (a member's path or a payload entry's name, as `what`
+// says) cannot be written as `host`.
+void RefuseName(const char* what, const std::string& name, const std::string& host) {
+  std::fprintf(stderr,
+               "quorril-pack extract: %s '%s' cannot be written as '%s': a Windows file name holds no * ? | \" < > "
+               "and no control character\n",
+               what, Printable(name).c_str(), Printable(host).c_str());
+}
+
 // Expands the container `name` into the staging area as the engine would
 // install it under the overwrite mode YES: members with their directories,
-// each dated, a later member replacing an earlier one of the same path.
-bool ExpandInto(PackageReader& reader, const std::string& name, MemoryFileSystem& staged) {
+// each dated, a later member replacing an earlier one of the same path. A
+// member whose path Windows cannot hold is refused, named with its place
+// below DIR.
+bool ExpandInto(PackageReader& reader, const std::string& name, MemoryFileSystem& staged,
+                const std::string& directory) {
   std::string data;
   return reader.Expand(name, [&](const MemberHeader& m, const char* bytes, size_t size) {
     if (bytes) {
       data.append(bytes, size);
       return true;
+    }
+    if (!WindowsCanHold(m.path)) {
+      RefuseName("the member", m.path, HostPath(directory, m.path));
+      return false;
     }
     // AddFile makes the member's directories; it fails where a file stands
     // in the way of one of them, or a directory where the file goes.
@@ -64,15 +103,18 @@ bool ExpandInto(PackageReader& reader, const std::string& name, MemoryFileSystem
     if (!added)
       std::fprintf(stderr,
                    "quorril-pack extract: '%s' cannot be written: a file or directory of that path is in its way\n",
-                   m.path.c_str());
+                   Printable(m.path).c_str());
     return added;
   });
 }
 
-// Writes everything below C:\OUT\ into DIR.
+// Writes everything below C:\OUT\ into DIR, never through a link found
+// inside DIR (refused as bad input: the package would write through it).
 int Export(MemoryFileSystem& staged, const std::string& directory) {
   OutputSet output("extract");
   if (!output.MakeDirectories(directory)) return kExitIo;
+  output.KeepWithin(directory);
+  auto failed = [&]() { return output.RefusedLink() ? kExitBadInput : kExitIo; };
   const std::string root = kOutputDirectory;
   size_t written = 0;
   for (const std::string& path : staged.List()) {
@@ -80,21 +122,20 @@ int Export(MemoryFileSystem& staged, const std::string& directory) {
     std::string relative = path.substr(root.size());
     bool isDirectory = relative.back() == '\\';
     if (isDirectory) relative.pop_back();
-    std::string host = directory;
-    for (char c : relative) host += c == '\\' ? '/' : c;
+    const std::string host = HostPath(directory, relative);
     if (isDirectory) {
-      if (!output.MakeDirectories(host)) return kExitIo;
+      if (!output.MakeDirectories(host)) return failed();
       continue;
     }
     std::string data;
     DosDateTime when;
     staged.ReadWholeFile(path, &data);
     staged.GetModified(path, &when);
-    if (!output.Add(host, data, &when)) return kExitIo;
+    if (!output.Add(host, data, &when)) return failed();
     ++written;
   }
-  if (!output.Commit()) return kExitIo;
-  std::printf("%zu file%s written to %s\n", written, written == 1 ? "" : "s", directory.c_str());
+  if (!output.Commit()) return failed();
+  std::printf("%zu file%s written to %s\n", written, written == 1 ? "" : "s", Printable(directory).c_str());
   return kExitOk;
 }
 
@@ -110,6 +151,8 @@ int Run(const std::vector<std::string>& args) {
       operands.push_back(a);
   }
   if (operands.size() != 2) return Usage("extract", "needs PACKAGE or CONTAINER, and DIR", kSynopsis);
+  // An empty DIR would become "/" below.
+  if (operands[1].empty()) return Usage("extract", "DIR is empty", kSynopsis);
   std::string directory = operands[1];
   while (directory.size() > 1 && (directory.back() == '/' || directory.back() == '\\')) directory.pop_back();
   directory += '/';
@@ -125,16 +168,16 @@ int Run(const std::vector<std::string>& args) {
       VolumeHeader header;
       if (PackageReader::ReadVolumeHeader(reader.Data(), &header) && header.IsContinuation())
         std::fprintf(stderr, "quorril-pack extract: '%s' is a continuation volume; give the first volume\n",
-                     operands[0].c_str());
+                     Printable(operands[0]).c_str());
       else
         std::fprintf(stderr,
                      "quorril-pack extract: '%s' is neither a package (no payload trailer) nor the first volume "
                      "of a container\n",
-                     operands[0].c_str());
+                     Printable(operands[0]).c_str());
       return kExitBadInput;
     }
     case PackageReader::Kind::kContainer:
-      if (!ExpandInto(reader, reader.name(), staged)) return kExitBadInput;
+      if (!ExpandInto(reader, reader.name(), staged, directory)) return kExitBadInput;
       return Export(staged, directory);
     case PackageReader::Kind::kPackage:
       break;
@@ -145,13 +188,14 @@ int Run(const std::vector<std::string>& args) {
   std::vector<std::string> splitContainers;
   for (const ArchiveEntry& e : entries) {
     if (!IsPlainName(e.name)) {
-      std::fprintf(stderr, "quorril-pack extract: the payload entry '%s' has no usable file name\n", e.name.c_str());
+      std::fprintf(stderr, "quorril-pack extract: the payload entry '%s' has no usable file name\n",
+                   Printable(e.name).c_str());
       return kExitBadInput;
     }
     std::string data = reader.EntryData(e);
     if (data.size() < e.size) {
       std::fprintf(stderr, "quorril-pack extract: the payload entry '%s' is cut short (%zu of %u bytes)\n",
-                   e.name.c_str(), data.size(), e.size);
+                   Printable(e.name).c_str(), data.size(), e.size);
       return kExitBadInput;
     }
     VolumeHeader header;
@@ -162,17 +206,21 @@ int Run(const std::vector<std::string>& args) {
       continue;
     }
     if (container) {
-      if (!ExpandInto(reader, e.name, staged)) return kExitBadInput;
+      if (!ExpandInto(reader, e.name, staged, directory)) return kExitBadInput;
       continue;
+    }
+    if (!WindowsCanHold(e.name)) {
+      RefuseName("the payload entry", e.name, HostPath(directory, e.name));
+      return kExitBadInput;
     }
     if (!staged.AddFile(out + e.name, data, kAttrArchive, {e.dosDate, e.dosTime})) {
       std::fprintf(stderr, "quorril-pack extract: '%s' cannot be written below a directory of that name\n",
-                   e.name.c_str());
+                   Printable(e.name).c_str());
       return kExitBadInput;
     }
   }
   for (const std::string& name : splitContainers)
-    if (!ExpandInto(reader, name, staged)) return kExitBadInput;
+    if (!ExpandInto(reader, name, staged, directory)) return kExitBadInput;
   return Export(staged, directory);
 }
 

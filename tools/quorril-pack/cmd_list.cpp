@@ -41,7 +41,8 @@ bool ListContainer(PackageReader& reader, const std::string& name, const char* i
       return true;
     }
     std::printf("%s%10llu [%u]  %s  %s  %s\n", indent, static_cast<unsigned long long>(expanded), m.compressedSize,
-                DosDateTimeText({m.dosDate, m.dosTime}).c_str(), AttributesText(m.attributes).c_str(), m.path.c_str());
+                DosDateTimeText({m.dosDate, m.dosTime}).c_str(), AttributesText(m.attributes).c_str(),
+                Printable(m.path).c_str());
     expanded = 0;
     return true;
   });
@@ -59,7 +60,7 @@ int Run(const std::vector<std::string>& args) {
       std::fprintf(stderr,
                    "quorril-pack list: '%s' is neither a package (no payload trailer) nor the first volume of a "
                    "container\n",
-                   args[0].c_str());
+                   Printable(args[0]).c_str());
       return kExitBadInput;
     case PackageReader::Kind::kPackage:
       break;
@@ -69,7 +70,7 @@ int Run(const std::vector<std::string>& args) {
   for (const ArchiveEntry& e : entries) {
     std::string data = reader.EntryData(e);
     std::printf("%10u  %s  %s  %s", e.size, DosDateTimeText({e.dosDate, e.dosTime}).c_str(),
-                AttributesText(e.attributes).c_str(), e.name.c_str());
+                AttributesText(e.attributes).c_str(), Printable(e.name).c_str());
     if (data.size() < e.size) {
       std::printf("  (only %zu bytes present)", data.size());
       ok = false;

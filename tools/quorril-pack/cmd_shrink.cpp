@@ -91,6 +91,7 @@ int Run(const std::vector<std::string>& args) {
     }
   }
   if (operands.size() < 2) return Usage("shrink", "needs OUT.EXT and at least one FILE", kSynopsis);
+  if (operands[0].empty()) return Usage("shrink", "OUT.EXT is empty", kSynopsis);
   const std::string out = operands[0];
   const std::string outName = HostBaseName(out);
   const std::string base = outName.substr(0, outName.find('.'));
@@ -106,7 +107,7 @@ int Run(const std::vector<std::string>& args) {
       std::fprintf(stderr,
                    "quorril-pack shrink: '%s': the name before the first dot must have 1 to 8 characters to name "
                    "continuation volumes\n",
-                   outName.c_str());
+                   Printable(outName).c_str());
       return kExitBadInput;
     }
   }
@@ -121,13 +122,13 @@ int Run(const std::vector<std::string>& args) {
       std::fprintf(stderr,
                    "quorril-pack shrink: '%s' cannot be a member path: it must be relative, without a drive, "
                    "without '.' or '..' components or device names, and at most %u characters\n",
-                   file.c_str(), kMemberPathSize - 1);
+                   Printable(file).c_str(), kMemberPathSize - 1);
       return kExitBadInput;
     }
     for (const PackedMember& other : members)
       if (EqualsNoCase(other.path, m.path)) {
-        std::fprintf(stderr, "quorril-pack shrink: '%s' is given twice (as member %s)\n", file.c_str(),
-                     m.path.c_str());
+        std::fprintf(stderr, "quorril-pack shrink: '%s' is given twice (as member %s)\n", Printable(file).c_str(),
+                     Printable(m.path).c_str());
         return kExitBadInput;
       }
     std::string data;
@@ -137,7 +138,7 @@ int Run(const std::vector<std::string>& args) {
       std::vector<uint8_t> stream;
       int result = ImplodeBuffer(reinterpret_cast<const uint8_t*>(data.data()), data.size(), options, &stream);
       if (result != kImplodeOk) {
-        std::fprintf(stderr, "quorril-pack shrink: '%s': %s\n", file.c_str(), ImplodeResultText(result));
+        std::fprintf(stderr, "quorril-pack shrink: '%s': %s\n", Printable(file).c_str(), ImplodeResultText(result));
         return kExitBadInput;
       }
       m.data.assign(stream.begin(), stream.end());
@@ -168,7 +169,7 @@ int Run(const std::vector<std::string>& args) {
   for (size_t i = 1; i < volumes.size(); ++i)
     if (EqualsNoCase(volumes[i].name, outName)) {
       std::fprintf(stderr, "quorril-pack shrink: '%s' would also be the name of continuation volume %zu\n",
-                   outName.c_str(), i + 1);
+                   Printable(outName).c_str(), i + 1);
       return kExitBadInput;
     }
 
@@ -180,10 +181,10 @@ int Run(const std::vector<std::string>& args) {
   }
   if (!output.Commit()) return kExitIo;
 
-  std::printf("%s: %zu member%s", out.c_str(), members.size(), members.size() == 1 ? "" : "s");
+  std::printf("%s: %zu member%s", Printable(out).c_str(), members.size(), members.size() == 1 ? "" : "s");
   if (volumes.size() > 1) {
     std::printf(", %zu volumes:", volumes.size());
-    for (size_t i = 1; i < volumes.size(); ++i) std::printf(" %s", volumes[i].name.c_str());
+    for (size_t i = 1; i < volumes.size(); ++i) std::printf(" %s", Printable(volumes[i].name).c_str());
   }
   std::printf("\n");
   return kExitOk;

@@ -3,11 +3,12 @@
 #include <cstdio>
 
 #include "commands.h"
+#include "host_files.h"
 
 namespace quorril::pack {
 
 int Usage(const char* command, const std::string& message, const char* synopsis) {
-  std::fprintf(stderr, "quorril-pack %s: %s\nusage: quorril-pack %s\n", command, message.c_str(), synopsis);
+  std::fprintf(stderr, "quorril-pack %s: %s\nusage: quorril-pack %s\n", command, Printable(message).c_str(), synopsis);
   return kExitUsage;
 }
 

@@ -9,6 +9,7 @@
 #include <utime.h>
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -32,12 +33,13 @@ namespace fs = std::filesystem;
 FILE* OpenHostFile(const char* command, const std::string& path) {
   std::error_code ec;
   if (fs::is_directory(fs::path(path), ec)) {
-    if (command) std::fprintf(stderr, "quorril-pack %s: '%s' is a directory\n", command, path.c_str());
+    if (command) std::fprintf(stderr, "quorril-pack %s: '%s' is a directory\n", command, Printable(path).c_str());
     return nullptr;
   }
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f && command)
-    std::fprintf(stderr, "quorril-pack %s: cannot open '%s': %s\n", command, path.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "quorril-pack %s: cannot open '%s': %s\n", command, Printable(path).c_str(),
+                 std::strerror(errno));
   return f;
 }
 
@@ -56,12 +58,12 @@ bool ReadHostFile(const char* command, const std::string& path, std::string* dat
   std::fclose(f);
   if (tooLarge) {
     if (command)
-      std::fprintf(stderr, "quorril-pack %s: '%s' is larger than %llu bytes\n", command, path.c_str(),
+      std::fprintf(stderr, "quorril-pack %s: '%s' is larger than %llu bytes\n", command, Printable(path).c_str(),
                    static_cast<unsigned long long>(limit));
     return false;
   }
   if (failed) {
-    if (command) std::fprintf(stderr, "quorril-pack %s: cannot read '%s'\n", command, path.c_str());
+    if (command) std::fprintf(stderr, "quorril-pack %s: cannot read '%s'\n", command, Printable(path).c_str());
     return false;
   }
   *data = std::move(read);
@@ -103,7 +105,7 @@ static bool TimeFromDos(DosDateTime when, time_t* t) {
 bool HostModified(const char* command, const std::string& path, DosDateTime* when) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
-    std::fprintf(stderr, "quorril-pack %s: cannot read the date of '%s': %s\n", command, path.c_str(),
+    std::fprintf(stderr, "quorril-pack %s: cannot read the date of '%s': %s\n", command, Printable(path).c_str(),
                  std::strerror(errno));
     return false;
   }
@@ -164,9 +166,58 @@ std::string AttributesText(uint32_t attributes) {
   return text;
 }
 
+std::string Printable(std::string_view text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (char c : text) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || (byte >= 0x7F && byte <= 0x9F)) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      shown += escaped;
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
 // ---- OutputSet ---------------------------------------------------------------------
 
 namespace {
+
+#ifdef _WIN32
+constexpr char kSeparators[] = "/\\";
+#else
+constexpr char kSeparators[] = "/";
+#endif
+
+// True when `path` is a symbolic link, or on Windows any reparse point (a
+// junction leads elsewhere as well as a link does). Not followed.
+bool IsLink(const std::string& path) {
+#ifdef _WIN32
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+#else
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+#endif
+}
+
+// The first component of `path` after `root` (which `path` begins with),
+// taken with everything before it, that is a link; "" when none is.
+std::string LinkBelow(const std::string& root, const std::string& path) {
+  size_t end = root.size();
+  while (end < path.size()) {
+    size_t start = path.find_first_not_of(kSeparators, end);
+    if (start == std::string::npos) break;
+    end = path.find_first_of(kSeparators, start);
+    if (end == std::string::npos) end = path.size();
+    std::string component = path.substr(0, end);
+    if (IsLink(component)) return component;
+  }
+  return std::string();
+}
 
 constexpr char kTemporarySuffix[] = ".quorril-tmp";
 constexpr int kTemporaryNames = 100;  // tried for one file before giving up
@@ -234,7 +285,19 @@ OutputSet::~OutputSet() {
     fs::remove(fs::path(*it), ec);  // only when still empty
 }
 
+bool OutputSet::FreeOfLinks(const std::string& path) {
+  if (root_.empty() || path.compare(0, root_.size(), root_) != 0) return true;
+  std::string link = LinkBelow(root_, path);
+  if (link.empty()) return true;
+  std::fprintf(stderr, "quorril-pack %s: '%s' is a symbolic link; nothing is written through it\n", command_,
+               Printable(link).c_str());
+  refusedLink_ = true;
+  failed_ = true;
+  return false;
+}
+
 bool OutputSet::MakeDirectories(const std::string& path) {
+  if (!FreeOfLinks(path)) return false;
   std::error_code ec;
   fs::path target = fs::path(path);
   if (fs::is_directory(target, ec)) return true;
@@ -247,13 +310,13 @@ bool OutputSet::MakeDirectories(const std::string& path) {
   for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
     if (!fs::create_directory(*it, ec) && !fs::is_directory(*it)) {
       std::fprintf(stderr, "quorril-pack %s: cannot create the directory '%s': %s\n", command_,
-                   it->string().c_str(), ec ? ec.message().c_str() : "a file of that name exists");
+                   Printable(it->string()).c_str(), ec ? ec.message().c_str() : "a file of that name exists");
       return false;
     }
     createdDirectories_.push_back(it->string());
   }
   if (!fs::is_directory(target, ec)) {
-    std::fprintf(stderr, "quorril-pack %s: '%s' is not a directory\n", command_, path.c_str());
+    std::fprintf(stderr, "quorril-pack %s: '%s' is not a directory\n", command_, Printable(path).c_str());
     return false;
   }
   return true;
@@ -266,10 +329,11 @@ bool OutputSet::Add(const std::string& path, const std::string& data, const DosD
 
 bool OutputSet::Open(const std::string& path, const DosDateTime* when, const std::string& permissionsFrom) {
   if (!Close()) return false;
+  if (!FreeOfLinks(path)) return false;
   failed_ = true;  // until the temporary is there
   std::error_code ec;
   if (fs::is_directory(fs::path(path), ec)) {
-    std::fprintf(stderr, "quorril-pack %s: '%s' is a directory\n", command_, path.c_str());
+    std::fprintf(stderr, "quorril-pack %s: '%s' is a directory\n", command_, Printable(path).c_str());
     return false;
   }
   Pending p;
@@ -292,18 +356,19 @@ bool OutputSet::Open(const std::string& path, const DosDateTime* when, const std
     fs::file_type type = fs::symlink_status(fs::path(p.temp), ec).type();
     bool taken = error == EEXIST || (!ec && type != fs::file_type::not_found);
     if (!taken) {
-      std::fprintf(stderr, "quorril-pack %s: cannot create '%s': %s\n", command_, path.c_str(), std::strerror(error));
+      std::fprintf(stderr, "quorril-pack %s: cannot create '%s': %s\n", command_, Printable(path).c_str(),
+                   std::strerror(error));
       return false;
     }
   }
-  std::fprintf(stderr, "quorril-pack %s: cannot create '%s': every temporary name tried beside it is taken\n",
-               command_, path.c_str());
+  std::fprintf(stderr, "quorril-pack %s: cannot create '%s': every temporary name tried beside it is taken\n", command_,
+               Printable(path).c_str());
   return false;
 }
 
 void OutputSet::WriteFailed(int error) {
   if (!failed_)
-    std::fprintf(stderr, "quorril-pack %s: cannot write '%s': %s\n", command_, files_.back().path.c_str(),
+    std::fprintf(stderr, "quorril-pack %s: cannot write '%s': %s\n", command_, Printable(files_.back().path).c_str(),
                  error ? std::strerror(error) : "write error");
   failed_ = true;
 }
@@ -327,6 +392,9 @@ bool OutputSet::Close() {
 
 bool OutputSet::Commit() {
   if (!Close()) return false;
+  // A link put in the way while the files were written moves none of them.
+  for (const Pending& p : files_)
+    if (!FreeOfLinks(p.path)) return false;
   std::error_code ec;
   for (size_t i = 0; i < files_.size(); ++i) {
     const Pending& p = files_[i];
@@ -336,10 +404,11 @@ bool OutputSet::Commit() {
     }
     // Dated while it is still the temporary, which only this set writes.
     if (p.dated && !SetHostModified(p.temp, p.when))
-      std::fprintf(stderr, "quorril-pack %s: warning: cannot set the date of '%s'\n", command_, p.path.c_str());
+      std::fprintf(stderr, "quorril-pack %s: warning: cannot set the date of '%s'\n", command_,
+                   Printable(p.path).c_str());
     fs::rename(fs::path(p.temp), fs::path(p.path), ec);
     if (ec) {
-      std::fprintf(stderr, "quorril-pack %s: cannot write '%s': %s\n", command_, p.path.c_str(),
+      std::fprintf(stderr, "quorril-pack %s: cannot write '%s': %s\n", command_, Printable(p.path).c_str(),
                    ec.message().c_str());
       if (i > 0) std::fprintf(stderr, "quorril-pack %s: %zu files were already in place\n", command_, i);
       files_.erase(files_.begin(), files_.begin() + std::ptrdiff_t(i));

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -48,6 +49,13 @@ std::string DosDateTimeText(DosDateTime when);
 // value in hexadecimal when other bits are set.
 std::string AttributesText(uint32_t attributes);
 
+// A name or path from the input (or the command line) as it may be shown
+// on a terminal: the bytes a terminal could take for a control, below 0x20,
+// 0x7F and 0x80 to 0x9F (the C1 controls, and the second byte of a C1
+// control in UTF-8), as "\xHH"; every other byte, backslashes and the
+// letters of the ANSI code page included, as it is.
+std::string Printable(std::string_view text);
+
 // A set of output files, each written beside its final name as a temporary
 // file, then moved into place together by Commit. Directories it had to
 // create, and every temporary file, are removed again when the set goes
@@ -58,12 +66,26 @@ std::string AttributesText(uint32_t attributes);
 // file or symbolic link of its name is neither written nor followed, and
 // another name is tried (PATH.quorril-tmp first, then
 // PATH.<random>.quorril-tmp).
+//
+// A set kept within a directory (KeepWithin) writes nothing through a
+// symbolic link found below it (on Windows: any reparse point, junctions
+// included): a directory or file whose path below the directory passes
+// through one, or is one, is refused with a message naming the link. The
+// paths are checked when a directory is made, when a file is started, and
+// once more, all of them, before Commit moves the first file into place.
 class OutputSet {
  public:
   explicit OutputSet(const char* command) : command_(command) {}
   ~OutputSet();
   OutputSet(const OutputSet&) = delete;
   OutputSet& operator=(const OutputSet&) = delete;
+
+  // Keeps every later path that begins with `root` (a directory path that
+  // ends in a separator) free of links below it; `root` itself may be a
+  // link, as it was chosen by whoever runs the tool.
+  void KeepWithin(const std::string& root) { root_ = root; }
+  // True once a path was refused for a link below the root.
+  bool RefusedLink() const { return refusedLink_; }
 
   // Creates the directory `path` and any missing parent.
   bool MakeDirectories(const std::string& path);
@@ -94,6 +116,9 @@ class OutputSet {
     std::string permissionsFrom;
   };
   void WriteFailed(int error);
+  // False (with a message, the set spoilt) when `path` is below the root
+  // and passes through a link there.
+  bool FreeOfLinks(const std::string& path);
 
   const char* command_;
   std::vector<Pending> files_;
@@ -101,6 +126,8 @@ class OutputSet {
   FILE* open_ = nullptr;                         // the temporary of files_.back() while it is written
   bool failed_ = false;                          // a file could not be made: nothing is committed
   bool committed_ = false;
+  std::string root_;                             // KeepWithin's directory; empty: not checked
+  bool refusedLink_ = false;                     // a path was refused for a link below root_
 };
 
 }  // namespace quorril::pack

@@ -19,7 +19,8 @@ bool PackageReader::Load() {
   if (!ReadHostFile(command_, hostPath_, &data_)) return false;
   name_ = HostBaseName(hostPath_);
   if (name_.empty() || !files_.AddFile(kSourceDirectory + name_, data_)) {
-    std::fprintf(stderr, "quorril-pack %s: '%s' is no file name the engine can use\n", command_, hostPath_.c_str());
+    std::fprintf(stderr, "quorril-pack %s: '%s' is no file name the engine can use\n", command_,
+                 Printable(hostPath_).c_str());
     return false;
   }
   VolumeHeader header;
@@ -52,7 +53,7 @@ bool PackageReader::Entries(std::vector<ArchiveEntry>* entries) {
     std::fprintf(stderr,
                  "quorril-pack %s: '%s': the payload's chain of entries is damaged after %zu entries (an offset "
                  "outside the file or going backwards, or a header cut short)\n",
-                 command_, hostPath_.c_str(), entries->size());
+                 command_, Printable(hostPath_).c_str(), entries->size());
     return false;
   }
   return true;
@@ -77,7 +78,7 @@ std::unique_ptr<VirtualFile> PackageReader::OpenVolume(const std::string& path, 
   if (!volume && LoadBeside(name)) volume = archive_.Open(path);
   if (!volume)
     std::fprintf(stderr, "quorril-pack %s: the continuation volume '%s' is neither in '%s' nor beside it\n", command_,
-                 name.c_str(), hostPath_.c_str());
+                 Printable(name).c_str(), Printable(hostPath_).c_str());
   return volume;
 }
 
@@ -85,8 +86,15 @@ bool PackageReader::Fail(const std::string& volume, const std::string& why) cons
   std::string shown = volume.compare(0, std::strlen(kSourceDirectory), kSourceDirectory) == 0
                           ? volume.substr(std::strlen(kSourceDirectory))
                           : volume;
-  std::fprintf(stderr, "quorril-pack %s: '%s': %s\n", command_, shown.c_str(), why.c_str());
+  std::fprintf(stderr, "quorril-pack %s: '%s': %s\n", command_, Printable(shown).c_str(), Printable(why).c_str());
   return false;
+}
+
+bool PackageReader::FailReader(const ContainerReader& reader, ContainerStatus status) const {
+  std::string why = ContainerStatusText(status);
+  if (status == ContainerStatus::kVolumeRepeated || status == ContainerStatus::kTooManyVolumes)
+    why += " ('" + reader.NextVolumeName() + "')";
+  return Fail(reader.VolumePath(), why);
 }
 
 namespace {
@@ -130,14 +138,14 @@ bool PackageReader::Expand(const std::string& name, const MemberSink& sink) {
     status = reader.NextMember(&member);
     if (status == ContainerStatus::kEnd) return true;
     if (status == ContainerStatus::kNoVolume) return false;  // said by OpenVolume
-    if (status != ContainerStatus::kOk) return Fail(reader.VolumePath(), ContainerStatusText(status));
+    if (status != ContainerStatus::kOk) return FailReader(reader, status);
     if (member.compressedSize != 0) {
       Expansion expansion{reader, member, sink};
       int result = ExplodeStream(&Expansion::Read, &Expansion::Write, work.get(), &expansion);
       if (expansion.sinkStopped) return false;
       if (expansion.readFailed) {
         if (reader.Status() == ContainerStatus::kNoVolume) return false;
-        return Fail(reader.VolumePath(), ContainerStatusText(reader.Status()));
+        return FailReader(reader, reader.Status());
       }
       if (result != kExplodeOk) {
         if (reader.RanOut())
@@ -149,7 +157,7 @@ bool PackageReader::Expand(const std::string& name, const MemberSink& sink) {
       if (reader.Delivered() < member.compressedSize) {
         status = reader.Skip();
         if (status == ContainerStatus::kNoVolume) return false;
-        if (status != ContainerStatus::kOk) return Fail(reader.VolumePath(), ContainerStatusText(status));
+        if (status != ContainerStatus::kOk) return FailReader(reader, status);
       }
     }
     if (!sink(member, nullptr, 0)) return false;

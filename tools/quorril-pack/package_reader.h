@@ -60,6 +60,9 @@ class PackageReader : public VolumeSource {
  private:
   bool LoadBeside(const std::string& name);
   bool Fail(const std::string& volume, const std::string& why) const;
+  // The reader's failure, naming the volume it concerns (and the next
+  // volume's name when the chain of volumes is at fault).
+  bool FailReader(const ContainerReader& reader, ContainerStatus status) const;
 
   const char* command_;
   std::string hostPath_;
