@@ -239,6 +239,9 @@ bool Win32FileSystem::MoveFile(const std::string& from, const std::string& to) {
 
 bool Win32FileSystem::ReplaceFile(const std::string& from, const std::string& to) {
   if (win32::HasNul(from) || win32::HasNul(to)) return Fail(ERROR_INVALID_NAME);
+  // Windows refuses to replace a read-only file; Wine would replace it.
+  DWORD attributes = GetFileAttributesA(to.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return Fail(ERROR_ACCESS_DENIED);
   return Check(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
 }
 
