@@ -1,0 +1,294 @@
+// The uninstaller's core: the journal read back line by line, and every
+// kind of line undone on the in-memory machine, checked by installing with
+// the engine and uninstalling until the machine is as it was.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "run_test_support.h"
+#include "shell/system_changes.h"
+#include "uninstall/journal_reader.h"
+#include "uninstall/undo.h"
+
+namespace quorril::testing {
+namespace {
+
+// ---- reading ----------------------------------------------------------------------------
+
+struct ReadCase {
+  const char* line;
+  JournalKind kind;
+  std::vector<std::string> fields;
+};
+
+TEST(JournalReader, TakesEveryLineKindAsTheEngineWritesIt) {
+  const ReadCase cases[] = {
+      {R"(DEFAULTDIR: "C:\APP")", JournalKind::kDefaultDir, {"C:\\APP"}},
+      {R"(DIRECTORY: "C:\APP\SUB")", JournalKind::kDirectory, {"C:\\APP\\SUB"}},
+      {R"(UNINSTALLBEGINPROMPT: "Remove "App", really?")", JournalKind::kBeginPrompt, {"Remove \"App\", really?"}},
+      {R"(UNINSTALLTITLEPROMPT: "")", JournalKind::kTitlePrompt, {""}},
+      {R"(RENAME: C:\APP\NEW, NAME.TXT, C:\APP\OLD.TXT)", JournalKind::kRename, {"C:\\APP\\NEW, NAME.TXT", "C:\\APP\\OLD.TXT"}},
+      {R"(FILE: "C:\APP\A.TXT")", JournalKind::kFile, {"C:\\APP\\A.TXT"}},
+      {R"(AUTOEXEC: "", "PATH=C:\APP;")", JournalKind::kAutoexec, {"", "PATH=C:\\APP;"}},
+      {R"(CONFIG: "FILES=10", "FILES=30")", JournalKind::kConfig, {"FILES=10", "FILES=30"}},
+      {R"(INIFILE: "s", "k", "v", "WIN.INI")", JournalKind::kIniFile, {"s", "k", "v", "WIN.INI"}},
+      {R"(INIFILE: "s", "k", "v", "WIN.INI", "old")", JournalKind::kIniFile, {"s", "k", "v", "WIN.INI", "old"}},
+      {R"(INIFILE: "s", "WIN.INI")", JournalKind::kIniFile, {"s", "WIN.INI"}},
+      {R"(ADDTEXT: "", A.BAT, "SET X=1")", JournalKind::kAddText, {"", "A.BAT", "SET X=1"}},
+      {R"(ADDTEXT: "echo "a", b", C:\A.BAT, "x, "y"")", JournalKind::kAddText, {"echo \"a\", b", "C:\\A.BAT", "x, \"y\""}},
+      {R"(RegServer: "C:\APP\X.OCX")", JournalKind::kRegServer, {"C:\\APP\\X.OCX"}},
+      {R"(REGKEY: "HKEY_CURRENT_USER", "Software\App")", JournalKind::kRegKey, {"HKEY_CURRENT_USER", "Software\\App"}},
+      {R"(WINITEM: "Group", "Item")", JournalKind::kWinItem, {"Group", "Item"}},
+      {"", JournalKind::kEmpty, {}},
+  };
+  for (const ReadCase& c : cases) {
+    SCOPED_TRACE(c.line);
+    JournalEntry entry = ParseJournalLine(c.line, 1);
+    EXPECT_EQ(entry.kind, c.kind) << entry.problem;
+    EXPECT_EQ(entry.fields, c.fields);
+  }
+}
+
+TEST(JournalReader, LinesNotInTheEnginesFormAreDamagedNeverGuessedAt) {
+  const char* damaged[] = {
+      R"(FILE: "C:\APP\A.TX)",                        // cut in the middle
+      R"(FILE: "C:\APP\A"FILE: "C:\APP\B")",           // two lines run together
+      R"(file: "C:\APP\A")",                          // keywords are written in one case
+      R"(FILE:"C:\APP\A")",                           // the blank after the colon
+      R"(RENAME: C:\A, C:\B, C:\C)",                  // which comma splits?
+      R"(RENAME: A.TXT, B.TXT)",                      // no full paths
+      R"(INIFILE: "s", "k", "v")",                    // three fields
+      R"(REGKEY: "HKEY_CURRENT_USER")",               // one field
+      R"(ADDTEXT: "x", "A.BAT", "y")",                // the file stands unquoted
+      R"(WINITEM: Group, Item)",                      // unquoted
+      "GARBAGE",
+  };
+  for (const char* line : damaged) {
+    SCOPED_TRACE(line);
+    JournalEntry entry = ParseJournalLine(line, 7);
+    EXPECT_EQ(entry.kind, JournalKind::kDamaged);
+    EXPECT_FALSE(entry.problem.empty());
+    EXPECT_TRUE(entry.fields.empty());
+  }
+}
+
+TEST(JournalReader, NumbersLinesOfEitherLineEnd) {
+  std::vector<JournalEntry> entries = ParseJournal("DEFAULTDIR: \"C:\\A\"\r\n\r\nFILE: \"C:\\A\\B\"\nFILE: \"C:\\A\\C\"");
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries[1].kind, JournalKind::kEmpty);
+  EXPECT_EQ(entries[3].lineNumber, 4);
+  EXPECT_EQ(entries[3].fields[0], "C:\\A\\C");
+}
+
+// ---- undoing --------------------------------------------------------------------------
+
+class RecordingServices : public UndoServices {
+ public:
+  bool deleteShared = false;
+  std::vector<std::string> calls;
+  bool AskDeleteSharedFile(const std::string& path) override {
+    calls.push_back("ask " + path);
+    return deleteShared;
+  }
+  UndoResult UnregisterComponent(const std::string& path, std::string*) override {
+    calls.push_back("unregister " + path);
+    return UndoResult::kUndone;
+  }
+  UndoResult DeleteRegistryKey(const std::string& root, const std::string& subkey, std::string*) override {
+    calls.push_back("regkey " + root + "\\" + subkey);
+    return UndoResult::kUndone;
+  }
+  UndoResult DeleteProgramItem(const std::string& group, const std::string& caption, std::string*) override {
+    calls.push_back("item " + group + "/" + caption);
+    return UndoResult::kUndone;
+  }
+};
+
+class UninstallRun : public RunTest {
+ protected:
+  // Every file with its bytes, every directory.
+  std::map<std::string, std::string> Machine() const {
+    std::map<std::string, std::string> state;
+    for (const std::string& path : files.List()) {
+      std::string bytes;
+      state[AsciiUpperCopy(path)] = files.ReadWholeFile(path, &bytes) ? bytes : "<dir>";
+    }
+    return state;
+  }
+  void InstallScript(std::initializer_list<std::string> lines) {
+    Script(lines);
+    EngineSystemChanges changes;
+    ASSERT_EQ(Install(nullptr, &changes), 0);
+  }
+  std::vector<UndoRecord> Uninstall(const std::string& journalPath = "C:\\APP\\install.log") {
+    std::string journal;
+    EXPECT_TRUE(files.ReadWholeFile(journalPath, &journal));
+    UndoContext undo{files, machine, profile, services, journalPath};
+    return UndoJournal(undo, ParseJournal(journal));
+  }
+  static std::string Results(const std::vector<UndoRecord>& records, bool all = false) {
+    std::string out;
+    for (const UndoRecord& r : records)
+      if (all || (r.result != UndoResult::kUndone && r.result != UndoResult::kSkipped)) out += std::to_string(r.lineNumber) + " " + UndoResultName(r.result) + ": " + r.why + "\n";
+    return out;
+  }
+  RecordingServices services;
+};
+
+TEST_F(UninstallRun, AnInstallationOfFilesAndTextChangesIsTakenBackToTheLastByte) {
+  // (a SHARE line is written back in capitals, and CONFIG.SYS's last line
+  // keeps the line end its additions gave it)
+  files.AddFile("C:\\AUTOEXEC.BAT", "@echo off\r\nPATH C:\\DOS\r\nC:\\DOS\\SHARE.EXE /F:2048\r\nwin\r\n");
+  files.AddFile("C:\\CONFIG.SYS", "FILES=10\r\nDEVICE=HIMEM.SYS\r\n");
+  files.AddFile("C:\\WINDOWS\\WIN.INI", "[windows]\r\nload=clock.exe\r\nrun=old.exe\r\n[other]\r\nx=1\r\n");
+  files.AddFile("C:\\NOTES.TXT", "one\r\ntwo\r\n");
+  files.AddFile("C:\\OLD.DAT", "old");
+  Source("A.TXT", "a");
+  Source("B.TXT", "b");
+  files.AddFile("C:\\AUTOEXEC.BAK", "an older backup");
+  files.AddFile("C:\\CONFIG.BAK", "an older backup");
+  std::map<std::string, std::string> before = Machine();
+  InstallScript({"UNINSTALL: YES", "DEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR",
+                 "RENAME: \"C:\\OLD.DAT\" \"C:\\APP\\NEW.DAT\"",
+                 "FILE: \"A.TXT\"", "FILE: \"DEEP\\B.TXT\"",
+                 "AUTOEXEC: ADDPATH SHARE=\"/F:4096\" ADD=\"SET APP=$DEFAULTDIR$\"",
+                 "CONFIG: FILEMIN=30 BUFFERMIN=20",
+                 R"(INIFILE: "windows", "load", "app.exe", "WIN.INI" ADD)",
+                 R"(INIFILE: "windows", "run", "app.exe")", R"(INIFILE: "App", "Dir", "$DEFAULTDIR$")",
+                 R"(INIFILE: "Settings", "Mode", "full", "APP.INI")",
+                 R"(ADDTEXT: "rem app", "C:\NOTES.TXT", "1")", R"(ADDTEXT: "TWO", "C:\NOTES.TXT", "two" REPLACE)",
+                 R"(ADDTEXT: "made", "MADE.TXT", "1")"});
+  ASSERT_NE(Machine(), before);
+  std::vector<UndoRecord> records = Uninstall();
+  EXPECT_EQ(Results(records), "");
+  std::map<std::string, std::string> after = Machine();
+  // The backups of the start-up files are the installation's too; they stay
+  // (the old ones were replaced when the files changed).
+  after.erase("C:\\SETUP\\SETUP.CFG");
+  after.erase("C:\\AUTOEXEC.BAK");
+  after.erase("C:\\CONFIG.BAK");
+  before.erase("C:\\AUTOEXEC.BAK");
+  before.erase("C:\\CONFIG.BAK");
+  EXPECT_EQ(after, before);
+}
+
+TEST_F(UninstallRun, WhatTheUserChangedSinceIsKept) {
+  files.AddFile("C:\\WINDOWS\\WIN.INI", "[windows]\r\nrun=old.exe\r\n");
+  Source("A.TXT", "a");
+  InstallScript({"UNINSTALL: YES", "DEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR", "FILE: \"A.TXT\"",
+                 R"(INIFILE: "windows", "run", "app.exe")", R"(INIFILE: "App", "Dir", "x")",
+                 R"(ADDTEXT: "added", "C:\APP\A.TXT", "-1")"});
+  profile.WriteValue("WIN.INI", "windows", "run", "mine.exe");
+  profile.WriteValue("WIN.INI", "App", "Mine", "1");
+  files.AddFile("C:\\APP\\A.TXT", "a\r\nadded by me\r\n");
+  files.AddFile("C:\\APP\\MINE.TXT", "the user's own file");
+  std::vector<UndoRecord> records = Uninstall();
+  std::string results = Results(records);
+  EXPECT_NE(results.find("kept: its value was changed since"), std::string::npos) << results;
+  EXPECT_NE(results.find("kept: the section is not empty"), std::string::npos) << results;
+  EXPECT_NE(results.find("kept: the line is no longer there as written"), std::string::npos) << results;
+  EXPECT_NE(results.find("kept: it is not empty"), std::string::npos) << results;
+  EXPECT_EQ(profile.Value("WIN.INI", "windows", "run", "?"), "mine.exe");
+  EXPECT_EQ(profile.Value("WIN.INI", "App", "Mine", "?"), "1");
+  EXPECT_EQ(profile.Value("WIN.INI", "App", "Dir", "?"), "?");
+  EXPECT_TRUE(files.Exists("C:\\APP\\MINE.TXT"));
+  EXPECT_FALSE(files.Exists("C:\\APP\\A.TXT")) << "an installed file goes even when it was edited";
+}
+
+TEST_F(UninstallRun, ASharedComponentIsDeletedOnlyWhenTheUserSaysSo) {
+  Source("CTL.DLL", "dll");
+  Source("OWN.DLL", "dll");
+  InstallScript({"UNINSTALL: YES", "DEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR", "FILE: \"$WINSYSDIR$\\CTL.DLL\"",
+                 "FILE: \"OWN.DLL\""});
+  std::vector<UndoRecord> records = Uninstall();
+  EXPECT_TRUE(files.Exists("C:\\WINDOWS\\SYSTEM\\CTL.DLL"));
+  EXPECT_FALSE(files.Exists("C:\\APP\\OWN.DLL"));
+  EXPECT_EQ(services.calls, (std::vector<std::string>{"ask C:\\WINDOWS\\SYSTEM\\CTL.DLL"}));
+  services.deleteShared = true;
+  files.AddFile("C:\\APP\\install.log", "FILE: \"C:\\WINDOWS\\SYSTEM\\CTL.DLL\"\r\n");
+  Uninstall();
+  EXPECT_FALSE(files.Exists("C:\\WINDOWS\\SYSTEM\\CTL.DLL"));
+}
+
+struct RefusalCase {
+  const char* line;
+  const char* why;
+};
+
+TEST_F(UninstallRun, AnEditedJournalCannotTurnTheUninstallerAgainstTheMachine) {
+  files.AddDirectory("C:\\APP");
+  files.AddFile("C:\\WINDOWS\\SYSTEM\\KEEP.DLL", "x");
+  files.AddFile("C:\\KEEP.TXT", "x");
+  files.AddDirectory("C:\\EMPTY");
+  const RefusalCase cases[] = {
+      {R"(FILE: "KEEP.TXT")", "it is not a full path on a drive"},
+      {R"(FILE: "\KEEP.TXT")", "it is not a full path on a drive"},
+      {R"(FILE: "C:\APP\..\KEEP.TXT")", "it holds a \".\" or \"..\" component"},
+      {R"(FILE: "C:\APP\.\..\KEEP.TXT")", "it holds a \".\" or \"..\" component"},
+      {R"(FILE: "C:\APP\NUL")", "it names a device"},
+      {R"(FILE: "C:\APP\com1.txt")", "it names a device"},
+      {R"(FILE: "\\server\share\x")", "it is not a full path on a drive"},
+      {R"(FILE: "C:\WINDOWS")", "it is a directory"},
+      {R"(DIRECTORY: "C:\")", "it is a drive root"},
+      {R"(DEFAULTDIR: "C:\WINDOWS")", "it is a directory of the system"},
+      {R"(DIRECTORY: "c:\windows\system\")", "it is a directory of the system"},
+      {R"(DIRECTORY: "C:\APP\..")", "it holds a \".\" or \"..\" component"},
+      {R"(ADDTEXT: "", ..\..\KEEP.TXT, "x")", "it holds a \".\" or \"..\" component"},
+      {R"(RENAME: C:\KEEP.TXT, C:\APP\..\X)", "it holds a \".\" or \"..\" component"},
+      {R"(INIFILE: "s", "k", "v", "C:\APP\..\X.INI")", "it holds a \".\" or \"..\" component"},
+      {R"(RegServer: "C:\APP\..\X.OCX")", "it holds a \".\" or \"..\" component"},
+  };
+  for (const RefusalCase& c : cases) {
+    SCOPED_TRACE(c.line);
+    files.AddFile("C:\\APP\\install.log", std::string("DEFAULTDIR: \"C:\\APP\"\r\n") + c.line + "\r\n");
+    std::vector<UndoRecord> records = Uninstall();
+    ASSERT_FALSE(records.empty());
+    const UndoRecord& record = records.front();
+    EXPECT_EQ(record.result, UndoResult::kRefused);
+    EXPECT_EQ(record.why, c.why);
+  }
+  EXPECT_TRUE(files.Exists("C:\\KEEP.TXT"));
+  EXPECT_TRUE(files.Exists("C:\\WINDOWS\\SYSTEM\\KEEP.DLL"));
+  EXPECT_TRUE(services.calls.empty());
+}
+
+TEST_F(UninstallRun, ADirectoryAboveTheJournalsOwnIsNeverRemovedEvenEmpty) {
+  files.AddDirectory("C:\\TOP\\APP");
+  files.AddFile("C:\\TOP\\APP\\install.log", "DIRECTORY: \"C:\\TOP\"\r\nDIRECTORY: \"C:\\TOP\\APP\"\r\nDEFAULTDIR: \"C:\\TOP\\APP\"\r\n");
+  std::vector<UndoRecord> records = Uninstall("C:\\TOP\\APP\\install.log");
+  EXPECT_TRUE(files.Exists("C:\\TOP"));
+  EXPECT_NE(Results(records).find("1 refused: it holds the journal's own directory"), std::string::npos)
+      << Results(records);
+}
+
+TEST_F(UninstallRun, TwoInstallationsInOneJournalAreBothUndoneLastFirst) {
+  Source("A.TXT", "a");
+  std::map<std::string, std::string> before = Machine();
+  InstallScript({"UNINSTALL: YES", "DEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR", "FILE: \"A.TXT\"",
+                 R"(ADDTEXT: "first", "C:\APP\LIST.TXT", "-1")"});
+  InstallScript({"UNINSTALL: YES", "DEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR", "FILE: \"TWO\\A.TXT\"",
+                 R"(ADDTEXT: "second", "LIST.TXT", "-1")"});
+  std::string list;
+  ASSERT_TRUE(files.ReadWholeFile("C:\\APP\\LIST.TXT", &list));
+  EXPECT_EQ(list, "first\r\nsecond\r\n");
+  std::vector<UndoRecord> records = Uninstall();
+  std::map<std::string, std::string> after = Machine();
+  after.erase("C:\\SETUP\\SETUP.CFG");
+  EXPECT_EQ(after, before) << Results(records, true);
+}
+
+TEST_F(UninstallRun, RegistryComponentsAndProgramItemsGoThroughTheServicesLastFirst) {
+  files.AddDirectory("C:\\APP");
+  files.AddFile("C:\\APP\\install.log",
+                "DEFAULTDIR: \"C:\\APP\"\r\nRegServer: \"C:\\APP\\X.OCX\"\r\nREGKEY: \"HKEY_CURRENT_USER\", \"Software\\A\\B\"\r\n"
+                "REGKEY: \"HKEY_CURRENT_USER\", \"Software\\A\"\r\nWINITEM: \"Group\", \"Item\"\r\n");
+  Uninstall();
+  EXPECT_EQ(services.calls, (std::vector<std::string>{"item Group/Item", "regkey HKEY_CURRENT_USER\\Software\\A",
+                                                      "regkey HKEY_CURRENT_USER\\Software\\A\\B",
+                                                      "unregister C:\\APP\\X.OCX"}));
+}
+
+}  // namespace
+}  // namespace quorril::testing
