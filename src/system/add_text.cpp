@@ -26,17 +26,20 @@ bool MatchesPosition(const std::string& argument, const std::string& line) {
 
 void ApplyAddText(const ChangeContext& ctx, const AddTextRecord& record) {
   const ScriptVariables& variables = ctx.script.variables;
-  ctx.files.SetCurrentDirectory(variables.defaultDir);
   std::string text = record.text, file = record.targetFile, where = record.position;
   ExpandVariables(variables, &text);
   ExpandVariables(variables, &file);
   ExpandVariables(variables, &where);
+  // A name without a drive lies in the destination; where that cannot be
+  // entered, such a name would land elsewhere.
+  if (!ctx.files.SetCurrentDirectory(variables.defaultDir) && !HasDrive(file)) return;
 
   int64_t n = ParseInt(where);
   if (n == 0) n = kSearchForText;
 
-  std::vector<TextLine> lines;
-  TextRead read = ReadTextLines(ctx.files, file, &lines);
+  TextFile original;
+  TextRead read = ReadTextFile(ctx.files, file, &original);
+  const std::vector<TextLine>& lines = original.lines;
   if (read == TextRead::kFailed) return;
   const bool created = read == TextRead::kMissing;
 
@@ -52,7 +55,9 @@ void ApplyAddText(const ChangeContext& ctx, const AddTextRecord& record) {
     if (n < 1) n = 1;
   }
 
-  std::vector<TextLine> out;
+  TextFile changed;
+  changed.trailer = original.trailer;
+  std::vector<TextLine>& out = changed.lines;
   out.reserve(lines.size() + 1);
   std::string change;  // the journal line of the change, empty when nothing changed
   const std::string fileField = ", " + file + ", ";
@@ -85,10 +90,13 @@ void ApplyAddText(const ChangeContext& ctx, const AddTextRecord& record) {
   size_t slash = file.rfind('\\');
   std::string temporary =
       slash == std::string::npos ? kAddTextTemporaryName : file.substr(0, slash + 1) + kAddTextTemporaryName;
-  if (!ReplaceFileContents(ctx.files, temporary, file, RenderTextLines(out))) return;
+  if (!ReplaceFileContents(ctx.files, temporary, file, RenderTextFile(changed))) return;
   if (created) {
-    // FILE lines hold full paths: a name without one lies in the destination.
-    std::string path = IsAbsolutePath(file) ? file : JoinPath(variables.defaultDir, file);
+    // FILE lines hold full paths: a name without one lies in the
+    // destination, one from the root on the destination's drive.
+    std::string path = file;
+    if (!HasDrive(file))
+      path = IsAbsolutePath(file) ? variables.defaultDir.substr(0, 2) + file : JoinPath(variables.defaultDir, file);
     AppendJournal(ctx.files, ctx.journal, "FILE: " + JournalField(path));
   }
   if (!change.empty()) AppendJournal(ctx.files, ctx.journal, change);

@@ -16,7 +16,7 @@ namespace quorril {
 
 std::string IniFilePath(Profile& profile, const ScriptVariables& variables, const std::string& file) {
   if (IsAbsolutePath(file) || HasDrive(file)) return file;
-  if (file.find('\\') == std::string::npos) return variables.winDir + "\\" + file;
+  if (file.find_first_of("\\/") == std::string::npos) return variables.winDir + "\\" + file;
   return profile.FullPath(file);
 }
 

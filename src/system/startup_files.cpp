@@ -45,7 +45,9 @@ void MarkPresentAddLines(const std::string& line, std::vector<AddLine>* adds) {
 struct StartupFile {
   std::string path, backup, keyword;  // keyword: "AUTOEXEC: " or "CONFIG: "
   bool existed = false;
-  std::vector<TextLine> lines;
+  uint32_t attributes = kAttrNormal;
+  TextFile text;
+  std::vector<TextLine>& lines = text.lines;
   std::vector<std::string> journal;  // the lines to journal once the change stands
 
   void Changed(const std::string& before, const std::string& after) {
@@ -58,8 +60,9 @@ bool ReadStartupFile(const ChangeContext& ctx, const std::string& name, const st
   file->path = BootDrivePath(ctx.script.settings, name);
   file->backup = BootDrivePath(ctx.script.settings, backupName);
   file->keyword = keyword;
-  TextRead read = ReadTextLines(ctx.files, file->path, &file->lines);
+  TextRead read = ReadTextFile(ctx.files, file->path, &file->text);
   file->existed = read == TextRead::kRead;
+  if (file->existed) file->attributes = ctx.files.GetAttributes(file->path);
   return read != TextRead::kFailed;
 }
 
@@ -68,19 +71,32 @@ bool ReadStartupFile(const ChangeContext& ctx, const std::string& name, const st
 void CommitStartupFile(const ChangeContext& ctx, StartupFile& file, bool ask, PromptId question) {
   FileSystem& files = ctx.files;
   const std::string temporary = BootDrivePath(ctx.script.settings, kTemporaryName);
+  // A read-only start-up file (or backup) is changed all the same, and
+  // keeps its attributes.
+  const bool readOnly = file.existed && file.attributes != kInvalidAttributes && (file.attributes & kAttrReadOnly);
   if (file.existed) {
+    uint32_t backup = files.GetAttributes(file.backup);
+    if (backup != kInvalidAttributes && (backup & kAttrReadOnly)) files.SetAttributes(file.backup, kAttrNormal);
     files.DeleteFile(file.backup);
     if (!files.CopyFile(file.path, file.backup, false)) return;
+    if (readOnly) files.SetAttributes(file.path, file.attributes & ~uint32_t(kAttrReadOnly));
   }
-  if (!ReplaceFileContents(files, temporary, file.path, RenderTextLines(file.lines))) return;
+  if (!ReplaceFileContents(files, temporary, file.path, RenderTextFile(file.text))) {
+    if (readOnly) files.SetAttributes(file.path, file.attributes);
+    return;
+  }
+  if (readOnly) files.SetAttributes(file.path, file.attributes);
   if (file.journal.empty()) return;
   if (ask) {
     int answer = ShowMessageBox(ctx.ui, ctx.script.Prompt(question), std::string(), kMbYesNo | kMbIconQuestion,
                                 ctx.ownerWindow);
     if (answer != kIdYes) {
-      if (file.existed) files.ReplaceFile(file.backup, file.path);
-      else files.DeleteFile(file.path);
-      return;
+      if (readOnly) files.SetAttributes(file.path, kAttrNormal);
+      bool restored = file.existed ? files.ReplaceFile(file.backup, file.path) : files.DeleteFile(file.path);
+      // Where the old file cannot be put back, the change stands and is
+      // journalled so that the uninstaller can take it back.
+      if (restored) return;
+      if (readOnly) files.SetAttributes(file.path, file.attributes);
     }
   }
   for (const std::string& line : file.journal) AppendJournal(files, ctx.journal, line);
@@ -100,8 +116,23 @@ std::string ShareOptions(int32_t files, int32_t locks) {
   return out;
 }
 
+// Where the program SHARE stands in a line ("SHARE", "C:\DOS\SHARE.EXE
+// /F:4096", "INSTALL=SHARE.EXE"), or npos: the word alone, not a part of
+// another name (a directory C:\SHAREWARE in a PATH is no SHARE).
+size_t ShareProgram(const std::string& line) {
+  for (size_t at = FindNoCase(line, "SHARE"); at != std::string::npos; at = FindNoCase(line, "SHARE", at + 1)) {
+    char before = at == 0 ? ' ' : line[at - 1];
+    char after = at + 5 < line.size() ? line[at + 5] : ' ';
+    bool starts = before == ' ' || before == '\t' || before == '\\' || before == ':' || before == '=';
+    bool ends = after == ' ' || after == '\t' || after == '.' || after == '/';
+    if (starts && ends) return at;
+  }
+  return std::string::npos;
+}
+
 bool IsActiveShareLine(const std::string& line) {
-  return !StartsWithNoCase(line, "rem ") && FindNoCase(line, "SHARE") != std::string::npos;
+  return !StartsWithNoCase(line, "rem ") && PathValueStart(line) == std::string::npos &&
+         ShareProgram(line) != std::string::npos;
 }
 
 // True when `entry` stands in `line` followed by ";", a blank or the end
@@ -143,7 +174,7 @@ size_t PathValueStart(const std::string& line) {
   size_t at = 0;
   while (at < line.size() && (IsBlankOrTab(line[at]) || line[at] == '=')) ++at;
   std::string_view rest = std::string_view(line).substr(at);
-  if (StartsWithNoCase(rest, "PATH")) {
+  if (StartsWithNoCase(rest, "PATH") && (rest.size() == 4 || IsBlankOrTab(rest[4]) || rest[4] == '=')) {
     at += 4;
     while (at < line.size() && (IsBlankOrTab(line[at]) || line[at] == '=')) ++at;
     return at;
@@ -191,7 +222,7 @@ void ApplyAutoexec(const ChangeContext& ctx, const AutoexecSpec& spec) {
       if (lineFiles >= shareFiles && lineLocks >= shareLocks) {
         line.text = upper;
       } else {
-        std::string rebuilt = upper.substr(0, upper.find("SHARE") + 5) +
+        std::string rebuilt = upper.substr(0, ShareProgram(upper) + 5) +
                               ShareOptions(std::max(lineFiles, shareFiles), std::max(lineLocks, shareLocks));
         file.Changed(upper, rebuilt);
         line.text = rebuilt;
@@ -229,7 +260,7 @@ void ApplyAutoexec(const ChangeContext& ctx, const AutoexecSpec& spec) {
   for (const AddLine& line : adds)
     if (line.pending) add(line.text);
   if (spec.share && !shareSeen) add("SHARE" + ShareOptions(shareFiles, shareLocks));
-  auto at = file.lines.empty() ? file.lines.end() : file.lines.end() - 1;
+  auto at = file.lines.empty() ? file.lines.end() : file.lines.end() - 1;  // before the last line
   file.lines.insert(at, additions.begin(), additions.end());
 
   CommitStartupFile(ctx, file, spec.mode == ChangeMode::kAsk, PromptId::kAutoexec);

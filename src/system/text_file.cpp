@@ -9,8 +9,10 @@
 
 namespace quorril {
 
-TextRead ReadTextLines(FileSystem& files, const std::string& path, std::vector<TextLine>* lines) {
-  lines->clear();
+TextRead ReadTextFile(FileSystem& files, const std::string& path, TextFile* file) {
+  file->lines.clear();
+  file->trailer.clear();
+  std::vector<TextLine>* lines = &file->lines;
   std::unique_ptr<FileHandle> in = files.Open(path, OpenMode::kRead);
   if (!in) {
     uint32_t error = files.LastError();
@@ -24,6 +26,11 @@ TextRead ReadTextLines(FileSystem& files, const std::string& path, std::vector<T
     if (got < 0) return TextRead::kFailed;
     if (got == 0) break;
     bytes.append(buffer, size_t(got));
+  }
+  size_t endOfText = bytes.find('\x1a');
+  if (endOfText != std::string::npos) {
+    file->trailer = bytes.substr(endOfText);
+    bytes.resize(endOfText);
   }
   size_t start = 0;
   while (start < bytes.size()) {
@@ -43,13 +50,13 @@ TextRead ReadTextLines(FileSystem& files, const std::string& path, std::vector<T
   return TextRead::kRead;
 }
 
-std::string RenderTextLines(const std::vector<TextLine>& lines) {
+std::string RenderTextFile(const TextFile& file) {
   std::string out;
-  for (const TextLine& line : lines) {
+  for (const TextLine& line : file.lines) {
     out += line.text;
     if (line.ended) out += "\r\n";
   }
-  return out;
+  return out + file.trailer;
 }
 
 bool ReplaceFileContents(FileSystem& files, const std::string& temporary, const std::string& target,

@@ -245,8 +245,9 @@ class Undoer {
   Outcome UndoTextLine(const std::string& file, const std::string& before, const std::string& after) {
     std::string unsafe = UnsafePathReason(file);
     if (!unsafe.empty()) return Refused(unsafe);
-    std::vector<TextLine> lines;
-    TextRead read = ReadTextLines(ctx_.files, file, &lines);
+    TextFile text;
+    TextRead read = ReadTextFile(ctx_.files, file, &text);
+    std::vector<TextLine>& lines = text.lines;
     if (read == TextRead::kMissing) return Nothing("the file is not there");
     if (read == TextRead::kFailed) return Failed("the file cannot be read");
     size_t at = 0;
@@ -257,7 +258,7 @@ class Undoer {
     else
       lines[at].text = before;
     std::string temporary = JoinPath(DirectoryPart(file), kTemporaryName);
-    if (!ReplaceFileContents(ctx_.files, temporary, file, RenderTextLines(lines)))
+    if (!ReplaceFileContents(ctx_.files, temporary, file, RenderTextFile(text)))
       return Failed("the file cannot be written");
     return Done();
   }

@@ -246,6 +246,21 @@ const StartupCase kAutoexecCases[] = {
        {R"(AUTOEXEC: "", "SHARE")"}},
       {"no AUTOEXEC.BAT: the additions alone", nullptr, {"AUTOEXEC: ADDPATH SHARE"}, "PATH=C:\\APP;\nSHARE\n",
        {R"(AUTOEXEC: "", "PATH=C:\APP;")", R"(AUTOEXEC: "", "SHARE")"}},
+      {"an entry standing before \";\" is there; one inside a longer name is not", "PATH D:\\APPS;D:\\APP;C:\\DOS\nwin\n",
+       {R"(AUTOEXEC: ADDPATH="D:\APP" ADDPATH="D:\APPS\X")"}, "PATH D:\\APPS\\X;D:\\APPS;D:\\APP;C:\\DOS\nwin\n",
+       {R"(AUTOEXEC: "PATH D:\APPS;D:\APP;C:\DOS", "PATH D:\APPS\X;D:\APPS;D:\APP;C:\DOS")"}},
+      {"PATH=, added lines and SHARE all go before the last line", "@echo off\nwin\n",
+       {R"(AUTOEXEC: ADDPATH ADD="SET X=1" SHARE)"}, "@echo off\nPATH=C:\\APP;\nSET X=1\nSHARE\nwin\n",
+       {R"(AUTOEXEC: "", "PATH=C:\APP;")", R"(AUTOEXEC: "", "SET X=1")", R"(AUTOEXEC: "", "SHARE")"}},
+      {"the text ends at Ctrl-Z, which stays after the last line", "PATH C:\\DOS\nwin\n\x1a",
+       {R"(AUTOEXEC: ADD="SET X=1")"}, "PATH C:\\DOS\nSET X=1\nwin\n\x1a", {R"(AUTOEXEC: "", "SET X=1")"}},
+      {"a directory whose name begins with SHARE is no SHARE line", "PATH C:\\DOS;C:\\SHAREWARE\nwin\n",
+       {R"(AUTOEXEC: SHARE="/F:4096")"}, "PATH C:\\DOS;C:\\SHAREWARE\nSHARE /F:4096\nwin\n",
+       {R"(AUTOEXEC: "", "SHARE /F:4096")"}},
+      {"a SHARE line with too few locks only", "lh share /l:10\nwin\n", {R"(AUTOEXEC: SHARE="/L:40")"},
+       "LH SHARE /L:40\nwin\n", {R"(AUTOEXEC: "LH SHARE /L:10", "LH SHARE /L:40")"}},
+      {"PATH; and PATHS.BAT are no PATH lines", "PATH;\nPATHS.BAT\nwin\n", {"AUTOEXEC: ADDPATH"},
+       "PATH;\nPATHS.BAT\nPATH=C:\\APP;\nwin\n", {R"(AUTOEXEC: "", "PATH=C:\APP;")"}},
       {"with CONFIG set, only the PATH line of its section", "goto %config%\n:WIN\nPATH C:\\W\n:DOS\nPATH C:\\D\n:END\n",
        {"AUTOEXEC: ADDPATH"}, "goto %config%\n:WIN\nPATH C:\\W\n:DOS\nPATH C:\\APP;C:\\D\n:END\n",
        {R"(AUTOEXEC: "PATH C:\D", "PATH C:\APP;C:\D")"}, "dos"},
@@ -281,6 +296,10 @@ const StartupCase kConfigCases[] = {
       {"an ADD line present in the same case is not added", "DEVICE=C:\\APP\\APP.SYS /X\n",
        {R"(CONFIG: ADD="DEVICE=C:\APP\APP.SYS")"}, "DEVICE=C:\\APP\\APP.SYS /X\n", {}},
       {"no CONFIG.SYS", nullptr, {"CONFIG: BUFFERMIN=25"}, "BUFFERS = 25\n", {R"(CONFIG: "", "BUFFERS = 25")"}},
+      {"BUFFERS below the minimum is raised", "BUFFERS=10,0\n", {"CONFIG: BUFFERMIN=30"}, "BUFFERS=30\n",
+       {R"(CONFIG: "BUFFERS=10,0", "BUFFERS=30")"}},
+      {"additions go before a Ctrl-Z", "FILES=10\x1a", {R"(CONFIG: ADD="DEVICE=X.SYS")"}, "FILES=10\nDEVICE=X.SYS\n\x1a",
+       {R"(CONFIG: "", "DEVICE=X.SYS")"}},
 };
 
 class ConfigTable : public SystemChangesRun, public ::testing::WithParamInterface<StartupCase> {};
@@ -319,9 +338,39 @@ TEST_F(SystemChangesRun, AStartupFileRefusedAtTheQuestionIsPutBackAndNotJournall
   std::vector<std::string> journal = Install({"AUTOEXEC: ADDPATH ASK", "CONFIG: FILEMIN=30 ASK"});
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"|Do you wish this program to modify your AUTOEXEC.BAT?",
                                                "|Do you wish this program to modify file CONFIG.SYS?"}));
+  EXPECT_EQ(ui.boxes[0].style, kMbYesNo | kMbIconQuestion);
+  EXPECT_EQ(ui.boxes[1].style, kMbYesNo | kMbIconQuestion);
   EXPECT_EQ(File("C:\\AUTOEXEC.BAT"), "PATH C:\\DOS\r\nwin\r\n");
   EXPECT_EQ(File("C:\\CONFIG.SYS"), "FILES=30\r\n");
   EXPECT_EQ(journal, (std::vector<std::string>{R"(CONFIG: "FILES=10", "FILES=30")"}));
+}
+
+TEST_F(SystemChangesRun, AReadOnlyStartupFileIsChangedAndStaysReadOnlyRunAfterRun) {
+  files.AddFile("C:\\CONFIG.SYS", "FILES=10\r\n", kAttrReadOnly | kAttrArchive);
+  std::vector<std::string> journal = Install({"CONFIG: FILEMIN=20"});
+  EXPECT_EQ(File("C:\\CONFIG.SYS"), "FILES=20\r\n");
+  EXPECT_EQ(journal, (std::vector<std::string>{R"(CONFIG: "FILES=10", "FILES=20")"}));
+  EXPECT_TRUE(files.GetAttributes("C:\\CONFIG.SYS") & kAttrReadOnly);
+  files.DeleteFile("C:\\APP\\install.log");
+  journal = Install({"CONFIG: FILEMIN=30"});
+  EXPECT_EQ(File("C:\\CONFIG.SYS"), "FILES=30\r\n") << "the read-only backup of the first run is replaced";
+  EXPECT_EQ(File("C:\\CONFIG.BAK"), "FILES=20\r\n");
+  EXPECT_EQ(journal, (std::vector<std::string>{R"(CONFIG: "FILES=20", "FILES=30")"}));
+}
+
+TEST_F(SystemChangesRun, AnIniFileNamedWithAPathBelowTheCurrentDirectoryIsNoNewFile) {
+  files.AddFile("C:\\APP\\SUB\\X.INI", "[S]\r\nk=1\r\n");
+  files.SetCurrentDirectory("C:\\APP");
+  ScriptState state;
+  state.variables.winDir = "C:\\WINDOWS";
+  IniFileRecord record;
+  record.section = "S";
+  record.entry = "k";
+  record.value = "2";
+  record.fileName = "SUB/X.INI";
+  quorril::Journal log{true, "C:\\APP\\install.log", ""};
+  ApplyIniFile(ChangeContext{files, machine, profile, ui, log, state, true}, record);
+  EXPECT_EQ(File("C:\\APP\\install.log"), "INIFILE: \"S\", \"k\", \"2\", \"SUB/X.INI\", \"1\"\r\n");
 }
 
 // ---- the order of the final phase -------------------------------------------------------
