@@ -11,6 +11,7 @@
 #include "shell/system_changes.h"
 #include "uninstall/journal_reader.h"
 #include "uninstall/undo.h"
+#include "uninstall/uninstall_run.h"
 
 namespace quorril::testing {
 namespace {
@@ -288,6 +289,108 @@ TEST_F(UninstallRun, RegistryComponentsAndProgramItemsGoThroughTheServicesLastFi
   EXPECT_EQ(services.calls, (std::vector<std::string>{"item Group/Item", "regkey HKEY_CURRENT_USER\\Software\\A",
                                                       "regkey HKEY_CURRENT_USER\\Software\\A\\B",
                                                       "unregister C:\\APP\\X.OCX"}));
+}
+
+// ---- the uninstaller's run --------------------------------------------------------------
+
+TEST(UninstallArguments, SwitchesInAnyCaseAndOneJournal) {
+  struct Case {
+    const char* arguments;
+    bool ok, silent, verySilent;
+    const char* log;
+    const char* journal;
+  } cases[] = {
+      {"", true, false, false, "", ""},
+      {"/silent C:\\APP\\install.log", true, true, false, "", "C:\\APP\\install.log"},
+      {"/VERYSILENT /LOG=\"C:\\My Logs\\u.txt\" \"C:\\My App\\install.log\"", true, true, true,
+       "C:\\My Logs\\u.txt", "C:\\My App\\install.log"},
+      {"/QUIET", false, false, false, "", ""},
+      {"/LOG=", false, false, false, "", ""},
+      {"a.log b.log", false, false, false, "", "a.log"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    UninstallOptions options;
+    std::string error;
+    EXPECT_EQ(ParseUninstallArguments(c.arguments, &options, &error), c.ok) << error;
+    if (!c.ok) {
+      EXPECT_FALSE(error.empty());
+      continue;
+    }
+    EXPECT_EQ(options.silent, c.silent);
+    EXPECT_EQ(options.verySilent, c.verySilent);
+    EXPECT_EQ(options.logPath, c.log);
+    EXPECT_EQ(options.journalPath, c.journal);
+  }
+}
+
+class UninstallerRun : public UninstallRun {
+ protected:
+  int Run(UninstallOptions options) {
+    UninstallPorts ports{files, machine, profile, ui, services};
+    return RunUninstall(ports, options, "C:\\APP\\unstall.exe");
+  }
+  void Installed() {
+    Source("A.TXT", "a");
+    Source("CTL.DLL", "dll");
+    InstallScript({"UNINSTALL: YES", "DEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR",
+                   "UNINSTALLTITLEPROMPT: \"Remove App\"", "FILE: \"A.TXT\"", "FILE: \"$WINSYSDIR$\\CTL.DLL\""});
+    ui.boxes.clear();
+    ui.log.clear();
+  }
+};
+
+TEST_F(UninstallerRun, AsksUnderTheJournalsTitleUndoesAndSaysWhatWasLeft) {
+  Installed();
+  ui.answers = {kIdYes, kIdNo, kIdOk};
+  EXPECT_EQ(Run({}), kUninstallIncomplete) << "the shared component was kept";
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{
+                         "Remove App|Do you want this application removed from your system?",
+                         "Remove App|The file C:\\WINDOWS\\SYSTEM\\CTL.DLL may be used by other programs as well.\n\n"
+                         "Do you want to remove it?",
+                         "Remove App|This application has been successfully removed from your system.\n\n1 item was left "
+                         "in place: they were changed since, are shared, or could not be removed.",
+                     }));
+  EXPECT_FALSE(files.Exists("C:\\APP\\A.TXT"));
+  EXPECT_FALSE(files.Exists("C:\\APP")) << "the journal and its directory went last";
+  EXPECT_TRUE(files.Exists("C:\\WINDOWS\\SYSTEM\\CTL.DLL"));
+}
+
+TEST_F(UninstallerRun, ADeclinedQuestionRemovesNothing) {
+  Installed();
+  ui.answers = {kIdNo};
+  EXPECT_EQ(Run({}), kUninstallIncomplete);
+  EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_TRUE(files.Exists("C:\\APP\\A.TXT"));
+  EXPECT_TRUE(files.Exists("C:\\APP\\install.log"));
+}
+
+TEST_F(UninstallerRun, SilentlyItAsksNothingKeepsSharedFilesAndLogsEveryLine) {
+  Installed();
+  UninstallOptions options;
+  options.silent = options.verySilent = true;
+  options.logPath = "C:\\un.log";
+  EXPECT_EQ(Run(options), kUninstallIncomplete);
+  EXPECT_TRUE(ui.boxes.empty());
+  std::string log;
+  ASSERT_TRUE(files.ReadWholeFile("C:\\un.log", &log));
+  EXPECT_NE(log.find(": undone: FILE: \"C:\\APP\\A.TXT\"\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find(": kept: FILE: \"C:\\WINDOWS\\SYSTEM\\CTL.DLL\" (a component other programs may share)\r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("journal: undone: C:\\APP\\install.log"), std::string::npos) << log;
+}
+
+TEST_F(UninstallerRun, AMissingJournalIsToldAndEndsWithTwo) {
+  EXPECT_EQ(Run({}), kUninstallNoJournal);
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{
+                         "UnInstall|The installation log C:\\APP\\install.log cannot be read, so nothing can be removed."}));
+  UninstallOptions silent;
+  silent.silent = true;
+  silent.journalPath = "C:\\NONE\\install.log";
+  ui.boxes.clear();
+  EXPECT_EQ(Run(silent), kUninstallNoJournal);
+  EXPECT_TRUE(ui.boxes.empty());
 }
 
 }  // namespace

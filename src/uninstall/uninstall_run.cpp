@@ -1,0 +1,156 @@
+// One run of the uninstaller (see uninstall_run.h).
+#include "uninstall/uninstall_run.h"
+
+#include <memory>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/text.h"
+#include "platform/user_interface.h"
+#include "platform/windows_path.h"
+
+namespace quorril {
+namespace {
+
+// The services of the caller, with the shared-file question asked here.
+class AskingServices : public UndoServices {
+ public:
+  AskingServices(const UninstallPorts& ports, const UninstallOptions& options, const std::string& title)
+      : ports_(ports), options_(options), title_(title) {}
+  bool AskDeleteSharedFile(const std::string& path) override {
+    if (options_.silent) return false;
+    std::string text = "The file " + path +
+                       " may be used by other programs as well.\n\nDo you want to remove it?";
+    return ShowMessageBox(ports_.ui, text, title_, kMbYesNo | kMbIconQuestion, false) == kIdYes;
+  }
+  UndoResult UnregisterComponent(const std::string& path, std::string* why) override {
+    return ports_.services.UnregisterComponent(path, why);
+  }
+  UndoResult DeleteRegistryKey(const std::string& root, const std::string& subkey, std::string* why) override {
+    return ports_.services.DeleteRegistryKey(root, subkey, why);
+  }
+  UndoResult DeleteProgramItem(const std::string& group, const std::string& caption, std::string* why) override {
+    return ports_.services.DeleteProgramItem(group, caption, why);
+  }
+
+ private:
+  const UninstallPorts& ports_;
+  const UninstallOptions& options_;
+  const std::string& title_;
+};
+
+bool ReadWhole(FileSystem& files, const std::string& path, std::string* bytes) {
+  std::unique_ptr<FileHandle> in = files.Open(path, OpenMode::kRead);
+  if (!in) return false;
+  char buffer[16384];
+  for (;;) {
+    int32_t got = in->Read(buffer, sizeof buffer);
+    if (got < 0) return false;
+    if (got == 0) return true;
+    bytes->append(buffer, size_t(got));
+  }
+}
+
+void WriteLog(FileSystem& files, const std::string& path, const std::vector<UndoRecord>& records,
+              const std::string& prelude) {
+  std::string text = prelude;
+  for (const UndoRecord& r : records) {
+    text += (r.lineNumber > 0 ? "line " + FormatInt(r.lineNumber) : std::string("journal")) + ": " +
+            UndoResultName(r.result) + ": " + r.line;
+    if (!r.why.empty()) text += " (" + r.why + ")";
+    text += "\r\n";
+  }
+  std::unique_ptr<FileHandle> out = files.Open(path, OpenMode::kCreate);
+  if (out) out->Write(text.data(), uint32_t(text.size()));
+}
+
+// The next word of an argument list: a quoted text or up to a blank.
+std::string NextWord(const std::string& text, size_t* at) {
+  while (*at < text.size() && (text[*at] == ' ' || text[*at] == '\t')) ++*at;
+  std::string word;
+  bool quoted = false;
+  while (*at < text.size() && (quoted || (text[*at] != ' ' && text[*at] != '\t'))) {
+    if (text[*at] == '"')
+      quoted = !quoted;
+    else
+      word += text[*at];
+    ++*at;
+  }
+  return word;
+}
+
+}  // namespace
+
+bool ParseUninstallArguments(const std::string& arguments, UninstallOptions* options, std::string* error) {
+  size_t at = 0;
+  for (;;) {
+    std::string word = NextWord(arguments, &at);
+    if (word.empty()) {
+      if (at >= arguments.size()) return true;
+      continue;
+    }
+    if (EqualsNoCase(word, "/SILENT")) {
+      options->silent = true;
+    } else if (EqualsNoCase(word, "/VERYSILENT")) {
+      options->silent = options->verySilent = true;
+    } else if (StartsWithNoCase(word, "/LOG=")) {
+      options->logPath = word.substr(5);
+      if (options->logPath.empty()) return *error = "/LOG= needs a file name", false;
+    } else if (word[0] == '/') {
+      return *error = "unknown switch " + word, false;
+    } else if (!options->journalPath.empty()) {
+      return *error = "more than one journal: " + word, false;
+    } else {
+      options->journalPath = word;
+    }
+  }
+}
+
+int RunUninstall(const UninstallPorts& ports, const UninstallOptions& options, const std::string& executablePath) {
+  FileSystem& files = ports.files;
+  std::string journalPath =
+      options.journalPath.empty() ? JoinPath(CutAtLastBackslash(executablePath), "install.log") : options.journalPath;
+  if (!IsAbsolutePath(journalPath)) journalPath = JoinPath(files.GetCurrentDirectory(), journalPath);
+
+  std::string bytes;
+  if (!ReadWhole(files, journalPath, &bytes)) {
+    if (!options.silent)
+      ShowMessageBox(ports.ui, "The installation log " + journalPath + " cannot be read, so nothing can be removed.",
+                     std::string(kDefaultTitlePrompt), kMbOk | kMbIconError, false);
+    if (!options.logPath.empty()) WriteLog(files, options.logPath, {}, "journal " + journalPath + ": cannot be read\r\n");
+    return kUninstallNoJournal;
+  }
+  std::vector<JournalEntry> entries = ParseJournal(bytes);
+
+  // The texts of the latest installation in the journal.
+  std::string begin = kDefaultBeginPrompt, end = kDefaultEndPrompt, title = kDefaultTitlePrompt;
+  for (const JournalEntry& e : entries) {
+    if (e.kind == JournalKind::kBeginPrompt) begin = e.fields[0];
+    if (e.kind == JournalKind::kEndPrompt) end = e.fields[0];
+    if (e.kind == JournalKind::kTitlePrompt) title = e.fields[0];
+  }
+
+  if (!options.silent && ShowMessageBox(ports.ui, begin, title, kMbYesNo | kMbIconQuestion, false) != kIdYes) {
+    if (!options.logPath.empty()) WriteLog(files, options.logPath, {}, "declined: nothing was removed\r\n");
+    return kUninstallIncomplete;
+  }
+
+  AskingServices services(ports, options, title);
+  UndoContext ctx{files, ports.machine, ports.profile, services, journalPath};
+  std::vector<UndoRecord> records = UndoJournal(ctx, entries);
+
+  int left = 0;
+  for (const UndoRecord& r : records)
+    if (r.result == UndoResult::kKept || r.result == UndoResult::kFailed || r.result == UndoResult::kRefused) ++left;
+  if (!options.logPath.empty()) WriteLog(files, options.logPath, records, "");
+  if (!options.silent) {
+    std::string text = end;
+    if (left > 0)
+      text += "\n\n" + FormatInt(left) + (left == 1 ? " item was" : " items were") +
+              " left in place: they were changed since, are shared, or could not be removed.";
+    ShowMessageBox(ports.ui, text, title, kMbOk | (left > 0 ? kMbIconWarning : kMbIconInformation), false);
+  }
+  return left > 0 ? kUninstallIncomplete : kUninstallDone;
+}
+
+}  // namespace quorril
