@@ -52,6 +52,7 @@ enum : uint32_t {
   kErrorFileNotFound = 2,
   kErrorPathNotFound = 3,
   kErrorAccessDenied = 5,
+  kErrorSharingViolation = 32,
   kErrorInvalidDrive = 15,
   kErrorNotReady = 21,
   kErrorHandleEof = 38,
@@ -127,6 +128,9 @@ class FileSystem {
   // at `to` (never a directory, never a read-only file). Either the new file
   // stands under `to` afterwards, or nothing has changed.
   virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
+  // Has an existing file deleted when the system next starts (a file in
+  // use now); it stays until then.
+  virtual bool DeleteFileAtRestart(const std::string& path) = 0;
   virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
 
   // The current directory as the system reports it ("C:\" for a root,

@@ -15,7 +15,6 @@ namespace quorril {
 namespace {
 
 constexpr const char kTemporaryName[] = "~Zemko.tmp";
-constexpr uint32_t kErrorSharingViolation = 32;
 
 struct Outcome {
   UndoResult result;
@@ -161,6 +160,8 @@ class Undoer {
     if (attributes & kAttrReadOnly) files.SetAttributes(path, attributes & ~uint32_t(kAttrReadOnly));
     if (files.DeleteFile(path)) return Done();
     uint32_t error = files.LastError();
+    if (error == kErrorSharingViolation && files.DeleteFileAtRestart(path))
+      return {UndoResult::kAtRestart, "it is in use: it goes when Windows starts again"};
     if (attributes & kAttrReadOnly) files.SetAttributes(path, attributes);
     return Failed(error == kErrorSharingViolation ? "it is in use" : "it cannot be deleted (error " +
                                                                          FormatInt(error) + ")");
@@ -279,6 +280,7 @@ const char* UndoResultName(UndoResult result) {
     case UndoResult::kFailed: return "failed";
     case UndoResult::kRefused: return "refused";
     case UndoResult::kSkipped: return "skipped";
+    case UndoResult::kAtRestart: return "at restart";
   }
   return "";
 }

@@ -10,9 +10,10 @@
 // journal's own directory; no delete is recursive.
 //
 // What each line does:
-//   FILE        the file is deleted; a component (DLL, VBX, OCX) in the
-//               Windows or system directory may be shared: the user is asked
-//               (silent: kept)
+//   FILE        the file is deleted (one in use when the system starts
+//               again); a component (DLL, VBX, OCX) in the Windows or
+//               system directory may be shared: the user is asked (silent:
+//               kept)
 //   RENAME      the file goes back to its old name when that name is free
 //   DIRECTORY,  the directory is removed when it is empty by then
 //   DEFAULTDIR
@@ -46,6 +47,7 @@ enum class UndoResult {
   kFailed,   // taking it back failed
   kRefused,  // the line names something the uninstaller must not touch
   kSkipped,  // a damaged line, or one that needs nothing done
+  kAtRestart,  // a file in use: it is deleted when the system starts again
 };
 
 const char* UndoResultName(UndoResult result);

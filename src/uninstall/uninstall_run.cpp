@@ -139,12 +139,17 @@ int RunUninstall(const UninstallPorts& ports, const UninstallOptions& options, c
   UndoContext ctx{files, ports.machine, ports.profile, services, journalPath};
   std::vector<UndoRecord> records = UndoJournal(ctx, entries);
 
-  int left = 0;
-  for (const UndoRecord& r : records)
+  int left = 0, atRestart = 0;
+  for (const UndoRecord& r : records) {
     if (r.result == UndoResult::kKept || r.result == UndoResult::kFailed || r.result == UndoResult::kRefused) ++left;
+    if (r.result == UndoResult::kAtRestart) ++atRestart;
+  }
   if (!options.logPath.empty()) WriteLog(files, options.logPath, records, "");
   if (!options.silent) {
     std::string text = end;
+    if (atRestart > 0)
+      text += "\n\n" + FormatInt(atRestart) + (atRestart == 1 ? " file is" : " files are") +
+              " in use: Windows removes them when it starts again.";
     if (left > 0)
       text += "\n\n" + FormatInt(left) + (left == 1 ? " item was" : " items were") +
               " left in place: they were changed since, are shared, or could not be removed.";

@@ -160,6 +160,13 @@ TEST_F(FileSystemContract, ReplaceFileTakesThePlaceOfAFileButNotOfAReadOnlyFileO
   EXPECT_FALSE(fs().ReplaceFile(S("none.tmp"), S("old.txt")));
 }
 
+TEST_F(FileSystemContract, AFileToDeleteAtRestartStaysUntilThen) {
+  fx_->PutFile(S("busy.dll"), "x");
+  EXPECT_TRUE(fs().DeleteFileAtRestart(S("busy.dll")));
+  EXPECT_NE(fs().GetAttributes(S("busy.dll")), kInvalidAttributes);
+  EXPECT_FALSE(fs().DeleteFileAtRestart(S("none.dll")));
+}
+
 TEST_F(FileSystemContract, DriveFactsOfTheSystemDrive) {
   EXPECT_EQ(fs().GetDriveType("C:\\"), DriveType::kFixed);
   DiskSpace space;

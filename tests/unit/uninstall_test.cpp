@@ -356,6 +356,18 @@ TEST_F(UninstallerRun, AsksUnderTheJournalsTitleUndoesAndSaysWhatWasLeft) {
   EXPECT_TRUE(files.Exists("C:\\WINDOWS\\SYSTEM\\CTL.DLL"));
 }
 
+TEST_F(UninstallerRun, AFileInUseGoesAtTheNextStartAndTheEndMessageSaysSo) {
+  Installed();
+  files.SetInUse("C:\\APP\\A.TXT", true);
+  ui.answers = {kIdYes, kIdYes, kIdOk};
+  EXPECT_EQ(Run({}), kUninstallIncomplete) << "its directory cannot go yet";
+  EXPECT_EQ(files.DeletedAtRestart(), (std::vector<std::string>{"C:\\APP\\A.TXT"}));
+  ASSERT_EQ(ui.boxes.size(), 3u);
+  EXPECT_NE(ui.boxes[2].text.find("1 file is in use: Windows removes them when it starts again."), std::string::npos)
+      << ui.boxes[2].text;
+  EXPECT_FALSE(files.Exists("C:\\WINDOWS\\SYSTEM\\CTL.DLL")) << "the user let the shared component go";
+}
+
 TEST_F(UninstallerRun, ADeclinedQuestionRemovesNothing) {
   Installed();
   ui.answers = {kIdNo};

@@ -109,6 +109,9 @@ bool FaultFileSystem::MoveFile(const std::string& from, const std::string& to) {
 bool FaultFileSystem::ReplaceFile(const std::string& from, const std::string& to) {
   return !Fault() && inner_.ReplaceFile(from, to);
 }
+bool FaultFileSystem::DeleteFileAtRestart(const std::string& path) {
+  return !Fault() && inner_.DeleteFileAtRestart(path);
+}
 bool FaultFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
   return !Fault() && inner_.CopyFile(from, to, failIfExists);
 }

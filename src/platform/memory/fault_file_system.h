@@ -59,6 +59,7 @@ class FaultFileSystem : public FileSystem {
   bool DeleteFile(const std::string& path) override;
   bool MoveFile(const std::string& from, const std::string& to) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
+  bool DeleteFileAtRestart(const std::string& path) override;
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
   std::string GetCurrentDirectory() override { return inner_.GetCurrentDirectory(); }
   bool SetCurrentDirectory(const std::string& path) override;

@@ -51,7 +51,6 @@ struct MemoryFileSystem::Drive {
 namespace {
 
 // Win32 error numbers that only this fake's callers see, for diagnosis.
-constexpr uint32_t kErrorSharingViolation = 32;
 constexpr uint32_t kErrorDirNotEmpty = 145;
 constexpr uint32_t kErrorDirectory = 267;  // the name is not a directory
 
@@ -456,10 +455,19 @@ bool MemoryFileSystem::RemoveDirectory(const std::string& path) {
   return true;
 }
 
+void MemoryFileSystem::SetInUse(const std::string& path, bool inUse) {
+  std::string absolute = AsciiUpperCopy(Resolve(path));
+  inUse_.erase(std::remove(inUse_.begin(), inUse_.end(), absolute), inUse_.end());
+  if (inUse) inUse_.push_back(absolute);
+}
+
 bool MemoryFileSystem::DeleteFile(const std::string& path) {
   uint32_t missing = 0;
-  Node* node = LookupPath(path, nullptr, &missing);
+  std::string absolute;
+  Node* node = LookupPath(path, &absolute, &missing);
   if (!node) return Fail(missing);
+  if (std::find(inUse_.begin(), inUse_.end(), AsciiUpperCopy(absolute)) != inUse_.end())
+    return Fail(kErrorSharingViolation);
   if (node->directory || (node->info->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
   auto& siblings = node->parent->children;
   siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
@@ -504,6 +512,16 @@ bool MemoryFileSystem::ReplaceFile(const std::string& from, const std::string& t
     if (!DeleteFile(dst)) return false;
   }
   return MoveFile(src, dst);
+}
+
+bool MemoryFileSystem::DeleteFileAtRestart(const std::string& path) {
+  uint32_t missing = 0;
+  std::string absolute;
+  Node* node = LookupPath(path, &absolute, &missing);
+  if (!node) return Fail(missing);
+  if (node->directory) return Fail(kErrorAccessDenied);
+  deletedAtRestart_.push_back(absolute);
+  return true;
 }
 
 bool MemoryFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {

@@ -41,6 +41,11 @@ class MemoryFileSystem : public FileSystem {
   void SetTempDirectory(const std::string& path) { tempDirectory_ = path; }
   void SetDriveFreeSpace(char letter, uint64_t freeBytes);
   void SetDriveLabel(char letter, const std::string& label);
+  // A file that a running program holds open: it cannot be deleted
+  // (kErrorSharingViolation) until it is let go.
+  void SetInUse(const std::string& path, bool inUse);
+  // The files DeleteFileAtRestart() named, in order.
+  const std::vector<std::string>& DeletedAtRestart() const { return deletedAtRestart_; }
   // Every path in the file system, directories ending in "\", sorted.
   std::vector<std::string> List() const;
 
@@ -55,6 +60,7 @@ class MemoryFileSystem : public FileSystem {
   bool DeleteFile(const std::string& path) override;
   bool MoveFile(const std::string& from, const std::string& to) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
+  bool DeleteFileAtRestart(const std::string& path) override;
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
   std::string GetCurrentDirectory() override;
   bool SetCurrentDirectory(const std::string& path) override;
@@ -86,6 +92,8 @@ class MemoryFileSystem : public FileSystem {
   std::map<char, std::unique_ptr<Drive>> drives_;
   std::string currentDirectory_ = "C:\\";
   std::string tempDirectory_ = "C:\\WINDOWS\\TEMP\\";
+  std::vector<std::string> deletedAtRestart_;
+  std::vector<std::string> inUse_;  // absolute, upper case
   uint32_t lastError_ = 0;
 };
 

@@ -245,6 +245,12 @@ bool Win32FileSystem::ReplaceFile(const std::string& from, const std::string& to
   return Check(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
 }
 
+bool Win32FileSystem::DeleteFileAtRestart(const std::string& path) {
+  if (win32::HasNul(path)) return Fail(ERROR_INVALID_NAME);
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return Check(FALSE);
+  return Check(MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+}
+
 bool Win32FileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
   if (win32::HasNul(from) || win32::HasNul(to)) return Fail(ERROR_INVALID_NAME);
   return Check(CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE));
