@@ -9,8 +9,8 @@
 namespace quorril {
 
 ChangeContext ChangeContextOf(SetupContext& ctx) {
-  return ChangeContext{ctx.files(), ctx.machine(), ctx.profile(), ctx.ui(),
-                       ctx.journal, ctx.script,    ctx.startup.ownerWindowSet};
+  return ChangeContext{ctx.files(), ctx.machine(), ctx.profile(), ctx.registry(),
+                       ctx.ui(),    ctx.journal,   ctx.script,    ctx.startup.ownerWindowSet};
 }
 
 int EngineSystemChanges::ChangeStartupFiles(SetupContext& ctx) {

@@ -380,6 +380,7 @@ class SystemChangeFaults : public ::testing::Test {
         FaultFileSystem files(memory);
         MemoryMachine machine;
         MemoryProfile profile(files, machine);
+        MemoryRegistry registry;
         ScriptedUserInterface ui;
         ScriptState state;
         state.variables.defaultDir = "C:\\APP";
@@ -387,7 +388,7 @@ class SystemChangeFaults : public ::testing::Test {
         Journal journal{true, "C:\\APP\\install.log", ""};
 
         files.FailCall(n, persistence);
-        change(ChangeContext{files, machine, profile, ui, journal, state, true});
+        change(ChangeContext{files, machine, profile, registry, ui, journal, state, true});
         bool failed = files.Failed();
         files.StopFailing();
 
