@@ -4,6 +4,7 @@
 #include "shell/setup_context.h"
 #include "system/add_text.h"
 #include "system/ini_file.h"
+#include "system/registry_block.h"
 #include "system/startup_files.h"
 
 namespace quorril {
@@ -34,7 +35,9 @@ int EngineSystemChanges::AddTexts(SetupContext& ctx) {
   return 0;
 }
 
-void EngineSystemChanges::WriteRegistryBlocks(SetupContext&) {}
+void EngineSystemChanges::WriteRegistryBlocks(SetupContext& ctx) {
+  RunRegistryPhase(ChangeContextOf(ctx), ctx.script.model->registryBlocks);
+}
 
 void EngineSystemChanges::MakeProgramGroups(SetupContext&) {}
 
