@@ -5,7 +5,9 @@
 // ExpandSearchResult) and decides what a value that itself holds a name
 // turns into: a name later in the list is still replaced, an earlier one is
 // not. Within one name the search goes on after the inserted value, so a
-// value that holds its own name does not loop.
+// value that holds its own name does not loop. At every "$" (the registry
+// blocks' way) the scan starts over after each replacement instead, and a
+// bound on the number of replacements ends such a loop.
 #include "model/variables.h"
 
 #include "platform/text.h"
@@ -84,18 +86,37 @@ void ReplaceAll(const ScriptVariables& variables, const VariableName (&names)[N]
   }
 }
 
+// The first name of ExpandLeadingVariable's list that the text holds at
+// `at`, or null.
+const VariableName* LeadingNameAt(std::string_view text, size_t at) {
+  for (const VariableName& v : kLeadingNames)
+    if (StartsWithNoCase(text.substr(at), v.name)) return &v;
+  return nullptr;
+}
+
 }  // namespace
 
 bool ExpandLeadingVariable(const ScriptVariables& variables, std::string* text) {
-  for (const VariableName& v : kLeadingNames) {
-    std::string_view name(v.name);
-    if (StartsWithNoCase(*text, name)) {
-      text->replace(0, name.size(), ValueOf(variables, v));
-      CutToTextCapacity(text);
-      return true;
+  const VariableName* v = LeadingNameAt(*text, 0);
+  if (!v) return false;
+  text->replace(0, std::string_view(v->name).size(), ValueOf(variables, *v));
+  CutToTextCapacity(text);
+  return true;
+}
+
+void ExpandLeadingVariableAtEveryDollar(const ScriptVariables& variables, std::string* text, size_t capacity) {
+  size_t replacements = 0;
+  for (size_t at = text->find('$'); at != std::string::npos && replacements < capacity;) {
+    const VariableName* v = LeadingNameAt(*text, at);
+    if (!v) {
+      at = text->find('$', at + 1);
+      continue;
     }
+    text->replace(at, std::string_view(v->name).size(), ValueOf(variables, *v));
+    if (text->size() > capacity) text->resize(capacity);
+    ++replacements;
+    at = text->find('$');
   }
-  return false;
 }
 
 void ExpandVariables(const ScriptVariables& variables, std::string* text) {

@@ -2,8 +2,8 @@
 // machine, gathered for the shell and the tools that assemble a run.
 //
 // Every port is a header of its own with its contract (file_system.h,
-// machine.h, process.h, user_interface.h, screen_surface.h, profile.h), a
-// Win32 adapter in win32/ and an in-memory fake in memory/. Lower layers
+// machine.h, process.h, user_interface.h, screen_surface.h, profile.h,
+// registry.h), a Win32 adapter in win32/ and an in-memory fake in memory/. Lower layers
 // never take this struct: each function takes the ports it uses.
 #pragma once
 
@@ -11,6 +11,7 @@
 #include "platform/machine.h"
 #include "platform/process.h"
 #include "platform/profile.h"
+#include "platform/registry.h"
 #include "platform/screen_surface.h"
 #include "platform/user_interface.h"
 
@@ -27,6 +28,8 @@ struct Ports {
   ScreenSurface* screens = nullptr;
   // The INI files of the system changes and the uninstaller.
   Profile* profile = nullptr;
+  // The keys and values of the registry blocks and the uninstaller.
+  Registry* registry = nullptr;
 };
 
 }  // namespace quorril

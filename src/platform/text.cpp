@@ -288,9 +288,11 @@ double ParseReal(std::string_view s) {
   return std::strtod(copy.c_str() + i, nullptr);
 }
 
-uint32_t ParseCNumber(std::string_view s) {
+uint32_t ParseCNumber(std::string_view s) { return ParseUnsigned(s, 0); }
+
+uint32_t ParseUnsigned(std::string_view s, int base) {
   std::string copy(s);
-  unsigned long long v = std::strtoull(copy.c_str(), nullptr, 0);
+  unsigned long long v = std::strtoull(copy.c_str(), nullptr, base);
   return uint32_t(v);
 }
 

@@ -45,6 +45,8 @@ int32_t ParseInt(std::string_view s);
 double ParseReal(std::string_view s);
 // strtoul with base 0 (decimal, 0x hexadecimal, leading 0 octal), 32 bits.
 uint32_t ParseCNumber(std::string_view s);
+// The same in a given base (2 to 36, or 0 as above).
+uint32_t ParseUnsigned(std::string_view s, int base);
 
 std::string FormatInt(int64_t value);
 

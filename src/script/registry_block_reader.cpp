@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/registry.h"
 #include "platform/text.h"
 
 namespace quorril {
@@ -92,6 +93,8 @@ RegistryReadStatus ParseRegistryKeyLine(ScriptTokenizer& t, RegistryBlock* block
   block->root = root;
   block->rootName = key.substr(0, backslash);
   block->keyPath = key.substr(backslash + 1);
+  if (RegistryKeysOnPath(block->keyPath).size() > RegistryBlock::kMaxCreatedKeys)
+    return RegistryReadStatus::kTooManyKeyLevels;
   if (block->action == RegistryKeyAction::kRename) {
     if (t.ReadRequiredQuoted(&block->newKeyName) <= 0) return RegistryReadStatus::kMissingNewKeyName;
   }

@@ -18,7 +18,8 @@
 //   ENDREGISTRY
 //
 // A block has exactly one KEY line, before its VALUE lines, and at most 50
-// VALUE lines. A block without any KEY line adds nothing.
+// VALUE lines; its key path has at most 50 names (the keys a KEY NEW line
+// may create). A block without any KEY line adds nothing.
 //
 // Format notes: BINARY data is a string of binary digits, eight to a byte,
 // most significant bit first; a shorter last group is converted as it
@@ -31,8 +32,8 @@
 #include <string_view>
 #include <vector>
 
-#include "script/line_source.h"
 #include "model/script_model.h"
+#include "script/line_source.h"
 #include "script/tokenizer.h"
 
 namespace quorril {
@@ -47,6 +48,7 @@ enum class RegistryReadStatus : int32_t {
   kValueBeforeKey,     // a VALUE line before the KEY line
   kBadKeyAction,       // not NEW, DELETE, RENAME, QUERY
   kBadKeyText,         // not quoted, no "\" or an unknown root name
+  kTooManyKeyLevels,   // a key path of more than 50 names
   kMissingNewKeyName,  // RENAME without the new key name
   kBadValueType,
   kBadValueAction,

@@ -4,13 +4,14 @@
 #include "shell/setup_context.h"
 #include "system/add_text.h"
 #include "system/ini_file.h"
+#include "system/registry_block.h"
 #include "system/startup_files.h"
 
 namespace quorril {
 
 ChangeContext ChangeContextOf(SetupContext& ctx) {
-  return ChangeContext{ctx.files(), ctx.machine(), ctx.profile(), ctx.ui(),
-                       ctx.journal, ctx.script,    ctx.startup.ownerWindowSet};
+  return ChangeContext{ctx.files(), ctx.machine(), ctx.profile(), ctx.registry(),
+                       ctx.ui(),    ctx.journal,   ctx.script,    ctx.startup.ownerWindowSet};
 }
 
 int EngineSystemChanges::ChangeStartupFiles(SetupContext& ctx) {
@@ -34,7 +35,9 @@ int EngineSystemChanges::AddTexts(SetupContext& ctx) {
   return 0;
 }
 
-void EngineSystemChanges::WriteRegistryBlocks(SetupContext&) {}
+void EngineSystemChanges::WriteRegistryBlocks(SetupContext& ctx) {
+  RunRegistryPhase(ChangeContextOf(ctx), ctx.script.model->registryBlocks);
+}
 
 void EngineSystemChanges::MakeProgramGroups(SetupContext&) {}
 

@@ -1,6 +1,6 @@
 // What the system changes of the final install phase work with: the ports
-// that reach the files, the INI profile, the environment and the user, the
-// install journal, and the script's state (its variables, texts and
+// that reach the files, the INI profile, the registry, the environment and
+// the user, the install journal, and the script's state (its variables, texts and
 // settings). The shell hands one out for the run; tests build it over the
 // in-memory fakes.
 #pragma once
@@ -13,12 +13,14 @@ namespace quorril {
 class FileSystem;
 class Machine;
 class Profile;
+class Registry;
 class UserInterface;
 
 struct ChangeContext {
   FileSystem& files;
   Machine& machine;
   Profile& profile;
+  Registry& registry;
   UserInterface& ui;
   Journal& journal;
   const ScriptState& script;

@@ -278,6 +278,36 @@ TEST_F(ParserTest, FiftyFirstValueIsRefused) {
   ExpectSyntaxError(Parse(lines), 53, "VALUE DWORD NEW \"v50\" \"1\"");
 }
 
+TEST_F(ParserTest, AKeyPathOfMoreThanFiftyNamesIsRefused) {
+  auto path = [](int names, const char* separator) {
+    std::string text = "K0";
+    for (int i = 1; i < names; ++i) text += separator + ("K" + std::to_string(i));
+    return text;
+  };
+  struct Case {
+    std::string path;
+    bool refused;
+  } cases[] = {
+      {path(50, "\\"), false},
+      {path(50, "\\") + "\\", false},         // an empty name adds no key
+      {path(50, "\\\\"), false},
+      {path(51, "\\"), true},
+      {path(200, "\\"), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string key = "KEY NEW \"HKEY_CURRENT_USER\\" + c.path + "\"";
+    int result = Parse({"BEGINREGISTRY", key, "VALUE DWORD NEW \"v\" \"1\"", "ENDREGISTRY"});
+    if (c.refused) {
+      ExpectSyntaxError(result, 2, key);
+    } else {
+      EXPECT_EQ(result, 0);
+      ASSERT_EQ(script().registryBlocks.size(), 1u);
+      EXPECT_EQ(script().registryBlocks[0].keyPath, c.path);
+    }
+  }
+}
+
 TEST(RegistryBlockReader, BinaryDigitsAndRootNames) {
   std::vector<uint8_t> bytes;
   EXPECT_TRUE(ConvertBinaryDigits("0100000101000010", &bytes));

@@ -14,6 +14,7 @@
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
 #include "platform/memory/memory_profile.h"
+#include "platform/memory/memory_registry.h"
 #include "script/parser.h"
 #include "shell/exit_phase.h"
 #include "shell/run_sequence.h"
@@ -123,7 +124,7 @@ class RunTest : public ::testing::Test {
  protected:
   static constexpr const char* kScriptPath = "C:\\SETUP\\SETUP.CFG";
 
-  RunTest() : ctx(Ports{&files, &machine, &process, &ui, nullptr, &profile}) {
+  RunTest() : ctx(Ports{&files, &machine, &process, &ui, nullptr, &profile, &registry}) {
     files.AddDirectory("C:\\SETUP");
     files.AddDirectory("C:\\WINDOWS\\SYSTEM");
     files.AddDirectory("C:\\WINDOWS\\TEMP");
@@ -184,6 +185,7 @@ class RunTest : public ::testing::Test {
   MemoryProcess process;
   RunUserInterface ui;
   MemoryProfile profile{files, machine};
+  MemoryRegistry registry;
   SetupContext ctx;
   std::unique_ptr<InstallRun> run;
 };

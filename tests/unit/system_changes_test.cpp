@@ -429,6 +429,7 @@ class SystemChangeFaults : public ::testing::Test {
         FaultFileSystem files(memory);
         MemoryMachine machine;
         MemoryProfile profile(files, machine);
+        MemoryRegistry registry;
         ScriptedUserInterface ui;
         ScriptState state;
         state.variables.defaultDir = "C:\\APP";
@@ -436,7 +437,7 @@ class SystemChangeFaults : public ::testing::Test {
         Journal journal{true, "C:\\APP\\install.log", ""};
 
         files.FailCall(n, persistence);
-        change(ChangeContext{files, machine, profile, ui, journal, state, true});
+        change(ChangeContext{files, machine, profile, registry, ui, journal, state, true});
         bool failed = files.Failed();
         files.StopFailing();
 

@@ -129,6 +129,37 @@ TEST_F(VariablesTest, TextsAreCutAtTheirCapacity) {
   EXPECT_EQ(many.size(), kTextValueCapacity);
 }
 
+TEST_F(VariablesTest, AtEveryDollarTheLeadingListIsTriedAndTheTextScannedAgain) {
+  struct Case {
+    const char* text;
+    const char* expanded;
+  } cases[] = {
+      {"$DEFAULTDIR$\\$ASK1$", "D:\\My App\\one"},
+      {"costs $5, $ASK2$ $", "costs $5, two $"},
+      {"$$ASK3$$", "$three$"},
+      {"$LEFT$$RIGHT$ $NOSUCH$", "LR $NOSUCH$"},
+      {"$DEFAULTDIR8$ $WINHELPDIR$", "$DEFAULTDIR8$ C:\\WINDOWS\\help"},  // its own list, not ExpandVariables'
+      {"[$ASK4$]", "[D:\\My App\\four]"},  // a name the value brings in, even one earlier in the list
+      {"$SYS2$$ASK1$", "one"},
+  };
+  v.ask[3] = "$DEFAULTDIR$\\four";
+  for (const Case& c : cases) {
+    std::string text = c.text;
+    ExpandLeadingVariableAtEveryDollar(v, &text, 1023);
+    EXPECT_EQ(text, c.expanded) << c.text;
+  }
+
+  // A value that brings its own name back ends at the capacity.
+  v.ask[0] = "a$ASK1$";
+  std::string text = "$ASK1$";
+  ExpandLeadingVariableAtEveryDollar(v, &text, 50);
+  EXPECT_EQ(text, std::string(45, 'a') + "$ASK1");
+  v.ask[0] = "$ASK1$";
+  text = "<$ASK1$>";
+  ExpandLeadingVariableAtEveryDollar(v, &text, 50);
+  EXPECT_EQ(text, "<$ASK1$>");
+}
+
 TEST_F(VariablesTest, TextValueUsesTheFullReplacement) {
   TextValue value("notepad $DEFAULTDIR$\\readme.txt $ASK2$");
   ExpandVariables(v, &value);

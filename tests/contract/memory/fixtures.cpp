@@ -9,6 +9,7 @@
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
 #include "platform/memory/memory_profile.h"
+#include "platform/memory/memory_registry.h"
 #include "platform/text.h"
 
 namespace quorril::testing {
@@ -48,12 +49,16 @@ class MemoryPortFixture : public PortFixture {
     files_.AddFile(machine_.executablePath, "MZ");
     files_.SetCurrentDirectory("C:\\");
     process_.hook = [this](const std::string& commandLine) { return Act(commandLine); };
+    bool created = false;
+    registry_.CreateKey(RegistryRootKey::kCurrentUser, kRegistryScratch, &created);
   }
   FileSystem& files() override { return files_; }
   Machine& machine() override { return machine_; }
   Process& process() override { return process_; }
   Profile& profile() override { return profile_; }
+  Registry& registry() override { return registry_; }
   std::string Scratch() override { return kScratch; }
+  std::string RegistryScratch() override { return kRegistryScratch; }
   void PutFile(const std::string& path, const std::string& contents) override { files_.AddFile(path, contents); }
   bool IsWin32() const override { return false; }
 
@@ -82,10 +87,12 @@ class MemoryPortFixture : public PortFixture {
   }
 
   static constexpr const char* kScratch = "C:\\SCRATCH";
+  static constexpr const char* kRegistryScratch = "Software\\QuorrilContract\\fake";
   MemoryFileSystem files_;
   MemoryMachine machine_;
   MemoryProcess process_;
   MemoryProfile profile_{files_, machine_};
+  MemoryRegistry registry_;
 };
 
 }  // namespace

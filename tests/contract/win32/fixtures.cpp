@@ -1,7 +1,10 @@
 // Contract fixtures over the Win32 adapters. Each fixture makes its own
 // scratch directory in the temporary directory and removes it, with all it
 // holds (read-only files included), when it goes; the current directory is
-// put back first so that the scratch tree can be removed.
+// put back first so that the scratch tree can be removed. The registry
+// scratch key is made the same way, as a key of its own below
+// HKEY_CURRENT_USER\Software\QuorrilContract, and removed with its subtree
+// (the QuorrilContract key too, once no other fixture's key is in it).
 #include "contract/fixtures.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +14,12 @@
 #include "platform/win32/win32_machine.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_profile.h"
+#include "platform/win32/win32_registry.h"
 
 namespace quorril::testing {
 namespace {
+
+constexpr const char* kRegistryParent = "Software\\QuorrilContract";
 
 // Deletes a directory tree with plain Win32 calls, clearing attributes
 // that would stop the deletion.
@@ -46,14 +52,15 @@ class Win32PortFixture : public PortFixture {
     n = GetTempPathA(sizeof buffer, buffer);
     std::string temp = n > 0 && n < sizeof buffer ? std::string(buffer) : std::string("C:\\");
     if (temp.back() != '\\') temp += '\\';
-    // A name of its own per fixture, so that a directory left by an aborted
-    // run never disturbs the next.
+    // A name of its own per fixture, so that a directory or key left by an
+    // aborted run never disturbs the next.
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 1000; ++attempt) {
-      std::string candidate =
-          temp + "qct" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+      std::string unique = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+      std::string candidate = temp + "qct" + unique;
       if (CreateDirectoryA(candidate.c_str(), nullptr)) {
         scratch_ = candidate;
+        MakeRegistryScratch(std::string(kRegistryParent) + "\\" + unique);
         return;
       }
       if (GetLastError() != ERROR_ALREADY_EXISTS) break;
@@ -64,13 +71,20 @@ class Win32PortFixture : public PortFixture {
   ~Win32PortFixture() override {
     if (!savedDirectory_.empty()) SetCurrentDirectoryA(savedDirectory_.c_str());
     if (!scratch_.empty()) RemoveTree(scratch_);
+    if (!registryScratch_.empty()) {
+      RegDeleteTreeA(HKEY_CURRENT_USER, registryScratch_.c_str());
+      RegDeleteKeyA(HKEY_CURRENT_USER, registryScratch_.c_str());
+      RegDeleteKeyA(HKEY_CURRENT_USER, kRegistryParent);  // fails while other keys are in it
+    }
   }
 
   FileSystem& files() override { return files_; }
   Machine& machine() override { return machine_; }
   Process& process() override { return process_; }
   Profile& profile() override { return profile_; }
+  Registry& registry() override { return registry_; }
   std::string Scratch() override { return scratch_; }
+  std::string RegistryScratch() override { return registryScratch_; }
 
   void PutFile(const std::string& path, const std::string& contents) override {
     // Missing directories on the way are created, as the fake does.
@@ -87,12 +101,26 @@ class Win32PortFixture : public PortFixture {
   bool IsWin32() const override { return true; }
 
  private:
+  void MakeRegistryScratch(const std::string& path) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());  // left by an aborted run of the same process id
+    win32::UniqueKey key;
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, key.Receive(),
+                        &disposition) != ERROR_SUCCESS) {
+      ADD_FAILURE() << "cannot create the registry key HKEY_CURRENT_USER\\" << path;
+      return;
+    }
+    registryScratch_ = path;
+  }
+
   std::string savedDirectory_;
   std::string scratch_;
+  std::string registryScratch_;
   Win32FileSystem files_;
   Win32Machine machine_;
   Win32Process process_;
   Win32Profile profile_;
+  Win32Registry registry_;
 };
 
 }  // namespace

@@ -314,7 +314,10 @@ class Checker {
       std::copy(data.begin(), data.end(), reinterpret_cast<char*>(&value));
       seen = std::to_string(value);
     } else {
-      typeName = type == REG_BINARY ? "REG_BINARY" : "type " + std::to_string(type);
+      // The other types by name, their bytes in hexadecimal.
+      static const char* const kByteTypes[] = {"REG_NONE",  "REG_SZ",   "REG_EXPAND_SZ", "REG_BINARY",
+                                               "REG_DWORD", "REG_DWORD_BIG_ENDIAN", "REG_LINK", "REG_MULTI_SZ"};
+      typeName = type < sizeof kByteTypes / sizeof kByteTypes[0] ? kByteTypes[type] : "type " + std::to_string(type);
       seen = Hex(data);
     }
     std::string wanted = w[3];
