@@ -68,6 +68,15 @@ class Undoer {
         lastSteps.push_back(i);
         continue;
       }
+      // The registry keys of one block stand deepest first: they go in
+      // their journal order, the run of them at once.
+      if (entry.kind == JournalKind::kRegKey) {
+        size_t first = i;
+        while (first > 0 && entries_[first - 1].kind == JournalKind::kRegKey) --first;
+        for (size_t k = first; k <= i; ++k) records.push_back(Record(entries_[k], Undo(entries_[k], destinations_[k])));
+        i = first;
+        continue;
+      }
       // A section made anew can go only once its keys have gone, and they
       // stand after it in the journal.
       if (entry.kind == JournalKind::kIniFile && entry.fields.size() == 2) {

@@ -369,7 +369,7 @@ TEST_F(SystemChangesRun, AnIniFileNamedWithAPathBelowTheCurrentDirectoryIsNoNewF
   record.value = "2";
   record.fileName = "SUB/X.INI";
   quorril::Journal log{true, "C:\\APP\\install.log", ""};
-  ApplyIniFile(ChangeContext{files, machine, profile, ui, log, state, true}, record);
+  ApplyIniFile(ChangeContext{files, machine, profile, registry, ui, log, state, true}, record);
   EXPECT_EQ(File("C:\\APP\\install.log"), "INIFILE: \"S\", \"k\", \"2\", \"SUB/X.INI\", \"1\"\r\n");
 }
 

@@ -10,6 +10,7 @@
 #include "run_test_support.h"
 #include "shell/system_changes.h"
 #include "uninstall/journal_reader.h"
+#include "uninstall/port_services.h"
 #include "uninstall/undo.h"
 #include "uninstall/uninstall_run.h"
 
@@ -280,15 +281,41 @@ TEST_F(UninstallRun, TwoInstallationsInOneJournalAreBothUndoneLastFirst) {
   EXPECT_EQ(after, before) << Results(records, true);
 }
 
-TEST_F(UninstallRun, RegistryComponentsAndProgramItemsGoThroughTheServicesLastFirst) {
+TEST_F(UninstallRun, ProgramItemsRegistryKeysAndComponentsGoLastFirstTheKeysDeepestFirst) {
   files.AddDirectory("C:\\APP");
   files.AddFile("C:\\APP\\install.log",
                 "DEFAULTDIR: \"C:\\APP\"\r\nRegServer: \"C:\\APP\\X.OCX\"\r\nREGKEY: \"HKEY_CURRENT_USER\", \"Software\\A\\B\"\r\n"
                 "REGKEY: \"HKEY_CURRENT_USER\", \"Software\\A\"\r\nWINITEM: \"Group\", \"Item\"\r\n");
   Uninstall();
-  EXPECT_EQ(services.calls, (std::vector<std::string>{"item Group/Item", "regkey HKEY_CURRENT_USER\\Software\\A",
-                                                      "regkey HKEY_CURRENT_USER\\Software\\A\\B",
+  EXPECT_EQ(services.calls, (std::vector<std::string>{"item Group/Item", "regkey HKEY_CURRENT_USER\\Software\\A\\B",
+                                                      "regkey HKEY_CURRENT_USER\\Software\\A",
                                                       "unregister C:\\APP\\X.OCX"}));
+}
+
+TEST_F(UninstallRun, RegistryKeysTheInstallationMadeGoDeepestFirstAndNoOtherKey) {
+  bool created;
+  ASSERT_TRUE(registry.CreateKey(RegistryRootKey::kLocalMachine, "Software\\Vendor", &created));
+  InstallScript({"UNINSTALL: YES", "DEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR", "BEGINREGISTRY",
+                 R"(KEY NEW "HKEY_LOCAL_MACHINE\Software\Vendor\App\Settings")", R"(VALUE STRING NEW "Dir" "C:\APP")",
+                 "ENDREGISTRY"});
+  ASSERT_TRUE(registry.KeyExists(RegistryRootKey::kLocalMachine, "Software\\Vendor\\App\\Settings"));
+  // The user's own key below the installation's keeps App.
+  ASSERT_TRUE(registry.CreateKey(RegistryRootKey::kCurrentUser, "Software\\Mine\\Own", &created));
+  files.AddFile("C:\\EXTRA\\extra.log", "REGKEY: \"HKEY_CURRENT_USER\", \"Software\\Mine\"\r\nREGKEY: \"HKEY_CURRENT_USER\", \"Software\"\r\n"
+                "REGKEY: \"HKEY_NOWHERE\", \"A\\B\"\r\n");
+  PortUndoServices ports(registry);
+  std::string journal;
+  ASSERT_TRUE(files.ReadWholeFile("C:\\APP\\install.log", &journal));
+  UndoContext undo{files, machine, profile, ports, "C:\\APP\\install.log"};
+  EXPECT_EQ(Results(UndoJournal(undo, ParseJournal(journal))), "");
+  EXPECT_FALSE(registry.KeyExists(RegistryRootKey::kLocalMachine, "Software\\Vendor\\App"));
+  EXPECT_TRUE(registry.KeyExists(RegistryRootKey::kLocalMachine, "Software\\Vendor"));
+  std::string extra;
+  ASSERT_TRUE(files.ReadWholeFile("C:\\EXTRA\\extra.log", &extra));
+  UndoContext other{files, machine, profile, ports, "C:\\EXTRA\\extra.log"};
+  EXPECT_EQ(Results(UndoJournal(other, ParseJournal(extra))),
+            "1 kept: it still has subkeys\n2 refused: it is a root or first-level key\n3 refused: it names no root key\n");
+  EXPECT_TRUE(registry.KeyExists(RegistryRootKey::kCurrentUser, "Software\\Mine\\Own"));
 }
 
 // ---- the uninstaller's run --------------------------------------------------------------

@@ -7,7 +7,9 @@
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_machine.h"
 #include "platform/win32/win32_profile.h"
+#include "platform/win32/win32_registry.h"
 #include "ui/win32/win32_user_interface.h"
+#include "uninstall/port_services.h"
 #include "uninstall/uninstall_run.h"
 
 namespace {
@@ -25,25 +27,6 @@ std::string ArgumentsOf(const char* commandLine) {
   }
   return std::string(p);
 }
-
-// Registry keys, components and program items are not taken back yet.
-class KeepingServices : public quorril::UndoServices {
- public:
-  bool AskDeleteSharedFile(const std::string&) override { return false; }
-  quorril::UndoResult UnregisterComponent(const std::string&, std::string* why) override { return Keep(why); }
-  quorril::UndoResult DeleteRegistryKey(const std::string&, const std::string&, std::string* why) override {
-    return Keep(why);
-  }
-  quorril::UndoResult DeleteProgramItem(const std::string&, const std::string&, std::string* why) override {
-    return Keep(why);
-  }
-
- private:
-  static quorril::UndoResult Keep(std::string* why) {
-    *why = "this uninstaller does not take it back";
-    return quorril::UndoResult::kKept;
-  }
-};
 
 }  // namespace
 
@@ -64,7 +47,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   quorril::Win32Machine machine;
   quorril::Win32Profile profile;
   quorril::Win32UserInterface ui(instance);
-  KeepingServices services;
+  quorril::Win32Registry registry;
+  quorril::PortUndoServices services(registry);
 
   quorril::UninstallOptions options;
   std::string error;
