@@ -119,7 +119,8 @@ class Undoer {
     const std::vector<std::string>& f = entry.fields;
     switch (entry.kind) {
       case JournalKind::kEmpty: return Nothing("");
-      case JournalKind::kDamaged: return Nothing("a damaged line: " + entry.problem);
+      // Whatever it stood for is left, and the run says so.
+      case JournalKind::kDamaged: return Kept("a damaged line: " + entry.problem);
       case JournalKind::kBeginPrompt:
       case JournalKind::kEndPrompt:
       case JournalKind::kTitlePrompt: return Nothing("a text");

@@ -24,8 +24,8 @@
 //   AUTOEXEC,   line is removed; only when that line still stands as written
 //   CONFIG
 //   RegServer, REGKEY, WINITEM   through the UndoServices
-// The prompts and empty lines need nothing; a damaged line is kept in the
-// report and skipped. The uninstaller beside the journal, the journal and
+// The prompts and empty lines need nothing; a damaged line is reported as
+// kept and nothing is done for it. The uninstaller beside the journal, the journal and
 // its directory come last.
 #pragma once
 

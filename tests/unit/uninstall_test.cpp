@@ -281,6 +281,20 @@ TEST_F(UninstallRun, TwoInstallationsInOneJournalAreBothUndoneLastFirst) {
   EXPECT_EQ(after, before) << Results(records, true);
 }
 
+TEST_F(UninstallRun, AJournalCutInTheMiddleOfALineUndoesTheRestAndSaysWhatItLeft) {
+  Source("A.TXT", "a");
+  Source("B.TXT", "b");
+  InstallScript({"UNINSTALL: YES", "DEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR", "FILE: \"A.TXT\"", "FILE: \"B.TXT\""});
+  std::string journal;
+  ASSERT_TRUE(files.ReadWholeFile("C:\\APP\\install.log", &journal));
+  journal.resize(journal.size() - 8);  // "FILE: "C:\APP\B.T"
+  files.AddFile("C:\\APP\\install.log", journal);
+  std::vector<UndoRecord> records = Uninstall();
+  EXPECT_EQ(Results(records).substr(0, 41), "8 kept: a damaged line: its field is not ") << Results(records);
+  EXPECT_FALSE(files.Exists("C:\\APP\\A.TXT"));
+  EXPECT_TRUE(files.Exists("C:\\APP\\B.TXT")) << "never guessed at";
+}
+
 TEST_F(UninstallRun, ProgramItemsRegistryKeysAndComponentsGoLastFirstTheKeysDeepestFirst) {
   files.AddDirectory("C:\\APP");
   files.AddFile("C:\\APP\\install.log",
