@@ -28,6 +28,7 @@
 #undef GetShortPathName
 #undef MoveFile
 #undef RemoveDirectory
+#undef ReplaceFile
 #undef SetCurrentDirectory
 
 namespace quorril::win32 {

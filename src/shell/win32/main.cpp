@@ -15,6 +15,7 @@
 #include "shell/script_screens.h"
 #include "shell/setup_context.h"
 #include "shell/startup.h"
+#include "shell/system_changes.h"
 #include "ui/win32/win32_user_interface.h"
 
 namespace {
