@@ -10,7 +10,9 @@
 WINE64=${WINE64:-/usr/lib/wine/wine64}
 [ -x "$WINE64" ] || WINE64=$(command -v wine64 || true)
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+# No Mono or Gecko installer; no menu entries on the host for the Start-menu
+# shortcuts that the tests make (winemenubuilder would write them below $HOME).
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winemenubuilder.exe=d"}
 
 wine_base_prefix() {
   local base=${QUORRIL_WINE_BASE:-${TMPDIR:-/tmp}/quorril-wine-base.$$}

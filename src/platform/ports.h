@@ -2,15 +2,17 @@
 // machine, gathered for the shell and the tools that assemble a run.
 //
 // Every port is a header of its own with its contract (file_system.h,
-// machine.h, process.h, user_interface.h, screen_surface.h, profile.h), a
-// Win32 adapter in win32/ and an in-memory fake in memory/. Lower layers
-// never take this struct: each function takes the ports it uses.
+// machine.h, process.h, user_interface.h, screen_surface.h, profile.h,
+// program_manager.h), a Win32 adapter in win32/ and an in-memory fake in
+// memory/. Lower layers never take this struct: each function takes the
+// ports it uses.
 #pragma once
 
 #include "platform/file_system.h"
 #include "platform/machine.h"
 #include "platform/process.h"
 #include "platform/profile.h"
+#include "platform/program_manager.h"
 #include "platform/screen_surface.h"
 #include "platform/user_interface.h"
 
@@ -27,6 +29,8 @@ struct Ports {
   ScreenSurface* screens = nullptr;
   // The INI files of the system changes and the uninstaller.
   Profile* profile = nullptr;
+  // The shell's program groups and items.
+  ProgramManager* programManager = nullptr;
 };
 
 }  // namespace quorril

@@ -54,6 +54,7 @@ class SetupContext {
   bool HasScreens() const { return ports_.screens != nullptr; }
   ScreenSurface& screens() { return *ports_.screens; }
   Profile& profile() { return *ports_.profile; }
+  ProgramManager& programManager() { return *ports_.programManager; }
 
   // Shows a message box, owned by the main window once it exists.
   int ShowMessage(const std::string& text, std::optional<std::string> caption, uint32_t style) {

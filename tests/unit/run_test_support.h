@@ -14,6 +14,7 @@
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
 #include "platform/memory/memory_profile.h"
+#include "platform/memory/memory_program_manager.h"
 #include "script/parser.h"
 #include "shell/exit_phase.h"
 #include "shell/run_sequence.h"
@@ -123,7 +124,7 @@ class RunTest : public ::testing::Test {
  protected:
   static constexpr const char* kScriptPath = "C:\\SETUP\\SETUP.CFG";
 
-  RunTest() : ctx(Ports{&files, &machine, &process, &ui, nullptr, &profile}) {
+  RunTest() : ctx(WithProgramManager(Ports{&files, &machine, &process, &ui, nullptr, &profile}, &programManager)) {
     files.AddDirectory("C:\\SETUP");
     files.AddDirectory("C:\\WINDOWS\\SYSTEM");
     files.AddDirectory("C:\\WINDOWS\\TEMP");
@@ -174,6 +175,11 @@ class RunTest : public ::testing::Test {
     for (const std::string& line : lines) s += line + "\r\n";
     return s;
   }
+  static Ports WithProgramManager(Ports ports, ProgramManager* programManager) {
+    ports.programManager = programManager;
+    return ports;
+  }
+
   static constexpr const char* kHeader =
       "UNINSTALLBEGINPROMPT: \"Do you want this application removed from your system?\"\r\n"
       "UNINSTALLENDPROMPT: \"This application has been successfully removed from your system.\"\r\n"
@@ -184,6 +190,7 @@ class RunTest : public ::testing::Test {
   MemoryProcess process;
   RunUserInterface ui;
   MemoryProfile profile{files, machine};
+  MemoryProgramManager programManager;
   SetupContext ctx;
   std::unique_ptr<InstallRun> run;
 };

@@ -10,6 +10,7 @@
 #include "platform/win32/win32_machine.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_profile.h"
+#include "platform/win32/win32_program_manager.h"
 #include "shell/exit_phase.h"
 #include "shell/run_sequence.h"
 #include "shell/script_screens.h"
@@ -64,7 +65,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   quorril::Win32Process process;
   quorril::Win32UserInterface ui(instance);
   quorril::Win32Profile profile;
-  quorril::SetupContext ctx(quorril::Ports{&files, &machine, &process, &ui, &ui, &profile});
+  quorril::Win32ProgramManager programManager;
+  quorril::Ports ports{&files, &machine, &process, &ui, &ui, &profile};
+  ports.programManager = &programManager;
+  quorril::SetupContext ctx(ports);
 
   // The screens are shown on the adapter's screen surface; the system
   // changes go through the same ports. The run outlives the main window's

@@ -6,9 +6,12 @@
 // command interpreter "cmd /c echo TEXT > FILE" writes FILE at once.
 #include "contract/fixtures.h"
 
+#include <algorithm>
+
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
 #include "platform/memory/memory_profile.h"
+#include "platform/memory/memory_program_manager.h"
 #include "platform/text.h"
 
 namespace quorril::testing {
@@ -53,9 +56,18 @@ class MemoryPortFixture : public PortFixture {
   Machine& machine() override { return machine_; }
   Process& process() override { return process_; }
   Profile& profile() override { return profile_; }
+  ProgramManager& programManager() override { return programManager_; }
   std::string Scratch() override { return kScratch; }
   void PutFile(const std::string& path, const std::string& contents) override { files_.AddFile(path, contents); }
   bool IsWin32() const override { return false; }
+
+  std::string ScratchGroup(const std::string& name) override { return "Quorril Contract " + name; }
+  bool HasGroup(const std::string& group) override { return programManager_.FindGroup(group) != nullptr; }
+  std::vector<std::string> Items(const std::string& group) override {
+    std::vector<std::string> captions = programManager_.Captions(group);
+    std::sort(captions.begin(), captions.end());
+    return captions;
+  }
 
  private:
   bool Act(const std::string& commandLine) {
@@ -86,6 +98,7 @@ class MemoryPortFixture : public PortFixture {
   MemoryMachine machine_;
   MemoryProcess process_;
   MemoryProfile profile_{files_, machine_};
+  MemoryProgramManager programManager_{&files_};
 };
 
 }  // namespace

@@ -2,15 +2,25 @@
 // scratch directory in the temporary directory and removes it, with all it
 // holds (read-only files included), when it goes; the current directory is
 // put back first so that the scratch tree can be removed.
+//
+// Program groups are made by the shell that serves "PROGMAN": under Wine,
+// explorer, which keeps a group as a folder of the user's Start menu
+// (%APPDATA%\Microsoft\Windows\Start Menu\Programs\<group>) and an item as a
+// shortcut "<caption>.lnk" in it. The fixture removes the folders of its
+// scratch groups when it goes.
 #include "contract/fixtures.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_machine.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_profile.h"
+#include "platform/win32/win32_program_manager.h"
 
 namespace quorril::testing {
 namespace {
@@ -64,12 +74,18 @@ class Win32PortFixture : public PortFixture {
   ~Win32PortFixture() override {
     if (!savedDirectory_.empty()) SetCurrentDirectoryA(savedDirectory_.c_str());
     if (!scratch_.empty()) RemoveTree(scratch_);
+    programManager_.End();
+    for (const std::string& group : groups_) {
+      std::string folder = GroupFolder(group);
+      if (!folder.empty()) RemoveTree(folder);
+    }
   }
 
   FileSystem& files() override { return files_; }
   Machine& machine() override { return machine_; }
   Process& process() override { return process_; }
   Profile& profile() override { return profile_; }
+  ProgramManager& programManager() override { return programManager_; }
   std::string Scratch() override { return scratch_; }
 
   void PutFile(const std::string& path, const std::string& contents) override {
@@ -86,13 +102,48 @@ class Win32PortFixture : public PortFixture {
 
   bool IsWin32() const override { return true; }
 
+  std::string ScratchGroup(const std::string& name) override {
+    std::string group = "Quorril Contract " + std::to_string(GetCurrentProcessId()) + " " + name;
+    groups_.push_back(group);
+    return group;
+  }
+
+  bool HasGroup(const std::string& group) override {
+    DWORD attributes = GetFileAttributesA(GroupFolder(group).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  std::vector<std::string> Items(const std::string& group) override {
+    std::vector<std::string> captions;
+    WIN32_FIND_DATAA data;
+    win32::UniqueFind find(FindFirstFileA((GroupFolder(group) + "\\*.lnk").c_str(), &data));
+    if (find) {
+      do {
+        std::string name = data.cFileName;
+        captions.push_back(name.substr(0, name.size() - 4));
+      } while (FindNextFileA(find.Get(), &data));
+    }
+    std::sort(captions.begin(), captions.end());
+    return captions;
+  }
+
  private:
+  // The folder of the user's Start menu that holds a group; "" when the
+  // Start menu cannot be found.
+  static std::string GroupFolder(const std::string& group) {
+    char programs[MAX_PATH + 1] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs))) return "";
+    return std::string(programs) + "\\" + group;
+  }
+
   std::string savedDirectory_;
   std::string scratch_;
   Win32FileSystem files_;
   Win32Machine machine_;
   Win32Process process_;
   Win32Profile profile_;
+  Win32ProgramManager programManager_;
+  std::vector<std::string> groups_;
 };
 
 }  // namespace
