@@ -14,6 +14,10 @@
 
 namespace quorril::testing {
 
+// Component libraries of the self-registration cases: DllRegisterServer
+// returns 0, returns an error status, or is missing.
+enum class TestComponent { kRegisters, kFails, kWithoutEntry };
+
 class PortFixture {
  public:
   virtual ~PortFixture() = default;
@@ -27,6 +31,8 @@ class PortFixture {
   virtual std::string Scratch() = 0;
   // Creates a file with the given bytes outside the port under test.
   virtual void PutFile(const std::string& path, const std::string& contents) = 0;
+  // Puts a component library of this kind at `path`, outside the port under test.
+  virtual void PutComponent(const std::string& path, TestComponent kind) = 0;
   virtual bool IsWin32() const = 0;
 
   // A program group name of the test's own, which no other group has; the
@@ -41,5 +47,9 @@ class PortFixture {
 };
 
 std::unique_ptr<PortFixture> MakePortFixture();
+
+// The Win32 tests only: the full path of a test library built in the folder
+// "components" beside the test program (component_registers.dll, ...).
+std::string TestComponentPath(const std::string& name);
 
 }  // namespace quorril::testing

@@ -1,5 +1,5 @@
 // Starting programs: CreateProcessA and a wait for RunAndWait, WinExec for
-// Start.
+// Start; the self-registration of components.
 #include "platform/win32/win32_process.h"
 
 #include <vector>
@@ -47,6 +47,17 @@ bool Win32Process::RestartWindows(bool enablePrivilege) {
       return false;
   }
   return ExitWindowsEx(EWX_REBOOT, 0) != FALSE;
+}
+
+bool Win32Process::RegisterComponent(const std::string& path) {
+  if (win32::HasNul(path)) return false;
+  win32::UniqueModule module(LoadLibraryA(path.c_str()));
+  if (!module) return false;
+  // STDAPI: on i686 a wrong calling convention would corrupt the stack.
+  using RegisterServerFunction = HRESULT(STDAPICALLTYPE*)();
+  FARPROC entry = GetProcAddress(module.Get(), "DllRegisterServer");
+  if (!entry) return false;
+  return reinterpret_cast<RegisterServerFunction>(reinterpret_cast<void*>(entry))() == 0;
 }
 
 }  // namespace quorril

@@ -3,7 +3,10 @@
 // The fake machine's executable exists in the fake file system, and the fake
 // process acts out the few programs that the contract suites start: a
 // program starts when its file exists (".exe" may be left out), and the
-// command interpreter "cmd /c echo TEXT > FILE" writes FILE at once.
+// command interpreter "cmd /c echo TEXT > FILE" writes FILE at once. A
+// component is a file that names its kind; only "component:registers"
+// registers. The fake Program Manager looks for the programs of its items
+// in the fake file system.
 #include "contract/fixtures.h"
 
 #include <algorithm>
@@ -51,6 +54,10 @@ class MemoryPortFixture : public PortFixture {
     files_.AddFile(machine_.executablePath, "MZ");
     files_.SetCurrentDirectory("C:\\");
     process_.hook = [this](const std::string& commandLine) { return Act(commandLine); };
+    process_.componentHook = [this](const std::string& path) {
+      std::string contents;
+      return files_.ReadWholeFile(path, &contents) && contents == kRegisters;
+    };
   }
   FileSystem& files() override { return files_; }
   Machine& machine() override { return machine_; }
@@ -59,6 +66,11 @@ class MemoryPortFixture : public PortFixture {
   ProgramManager& programManager() override { return programManager_; }
   std::string Scratch() override { return kScratch; }
   void PutFile(const std::string& path, const std::string& contents) override { files_.AddFile(path, contents); }
+  void PutComponent(const std::string& path, TestComponent kind) override {
+    files_.AddFile(path, kind == TestComponent::kRegisters ? kRegisters
+                         : kind == TestComponent::kFails   ? "component:fails"
+                                                           : "component:without-entry");
+  }
   bool IsWin32() const override { return false; }
 
   std::string ScratchGroup(const std::string& name) override { return "Quorril Contract " + name; }
@@ -94,6 +106,7 @@ class MemoryPortFixture : public PortFixture {
   }
 
   static constexpr const char* kScratch = "C:\\SCRATCH";
+  static constexpr const char* kRegisters = "component:registers";
   MemoryFileSystem files_;
   MemoryMachine machine_;
   MemoryProcess process_;

@@ -47,6 +47,17 @@ void RemoveTree(const std::string& directory) {
   RemoveDirectoryA(directory.c_str());
 }
 
+}  // namespace
+
+std::string TestComponentPath(const std::string& name) {
+  char executable[MAX_PATH + 1] = {};
+  DWORD n = GetModuleFileNameA(nullptr, executable, sizeof executable);
+  std::string path(executable, n < sizeof executable ? n : 0);
+  return path.substr(0, path.rfind('\\') + 1) + "components\\" + name;
+}
+
+namespace {
+
 class Win32PortFixture : public PortFixture {
  public:
   Win32PortFixture() {
@@ -98,6 +109,15 @@ class Win32PortFixture : public PortFixture {
     if (!file || !WriteFile(file.Get(), contents.data(), DWORD(contents.size()), &written, nullptr) ||
         written != contents.size())
       ADD_FAILURE() << "cannot write " << path << " (error " << GetLastError() << ")";
+  }
+
+  void PutComponent(const std::string& path, TestComponent kind) override {
+    const char* name = kind == TestComponent::kRegisters ? "component_registers.dll"
+                       : kind == TestComponent::kFails   ? "component_fails.dll"
+                                                         : "component_without_entry.dll";
+    std::string from = TestComponentPath(name);
+    if (!CopyFileA(from.c_str(), path.c_str(), FALSE))
+      ADD_FAILURE() << "cannot copy " << from << " to " << path << " (error " << GetLastError() << ")";
   }
 
   bool IsWin32() const override { return true; }
