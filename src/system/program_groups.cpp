@@ -10,6 +10,15 @@
 namespace quorril {
 namespace {
 
+// One argument of a command as the shell's syntax carries it: a comma or a
+// parenthesis would end the argument early, so a text holding one goes
+// between double quotes; a double quote cannot stand inside them, so a text
+// holding one goes as it is, like every other.
+std::string ShellArgument(const std::string& text) {
+  if (text.find_first_of(",()") == std::string::npos || text.find('"') != std::string::npos) return text;
+  return "\"" + text + "\"";
+}
+
 std::string AddItemCommand(const ScriptVariables& variables, const WinItemRecord& record) {
   std::string command = record.command, caption = record.title, iconFile = record.iconFile,
               directory = record.workingDirectory;
@@ -18,21 +27,21 @@ std::string AddItemCommand(const ScriptVariables& variables, const WinItemRecord
   ExpandVariables(variables, &iconFile);
   ExpandVariables(variables, &directory);
 
-  std::string text = "[AddItem(" + command;
+  std::string text = "[AddItem(" + ShellArgument(command);
   if (!caption.empty()) {
-    text += ", " + caption;
+    text += ", " + ShellArgument(caption);
     // The two -1 ask for the default icon position; the working directory
     // is the seventh argument, after them.
     std::string emptyBefore = ", , , -1, -1,";
     if (!iconFile.empty()) {
-      text += ", " + iconFile;
+      text += ", " + ShellArgument(iconFile);
       emptyBefore = ", , -1, -1,";
       if (!record.iconIndex.empty()) {
-        text += ", " + record.iconIndex;
+        text += ", " + ShellArgument(record.iconIndex);
         emptyBefore = ", -1, -1,";
       }
     }
-    if (!directory.empty()) text += emptyBefore + directory;
+    if (!directory.empty()) text += emptyBefore + ShellArgument(directory);
   }
   return text + ")]";
 }
@@ -54,11 +63,11 @@ std::vector<ProgramGroupStep> ProgramGroupSteps(const ScriptVariables& variables
     std::string group = record.group;
     ExpandLeadingVariable(variables, &group);
     if (record.mode == WinItemMode::kRemove && record.command.empty()) {
-      send("[DeleteGroup(" + group + ")]");
+      send("[DeleteGroup(" + ShellArgument(group) + ")]");
       continue;
     }
     if (current.empty() || !EqualsNoCase(current, group)) {
-      send("[CreateGroup(" + group + ")]");
+      send("[CreateGroup(" + ShellArgument(group) + ")]");
       current = group;
     }
     if (record.command.empty()) {
@@ -66,10 +75,10 @@ std::vector<ProgramGroupStep> ProgramGroupSteps(const ScriptVariables& variables
       continue;
     }
     if (record.mode == WinItemMode::kRemove) {
-      send("[DeleteItem(" + record.title + ")]");
+      send("[DeleteItem(" + ShellArgument(record.title) + ")]");
       continue;
     }
-    if (record.mode == WinItemMode::kReplace) send("[ReplaceItem(" + record.title + ")]");
+    if (record.mode == WinItemMode::kReplace) send("[ReplaceItem(" + ShellArgument(record.title) + ")]");
     send(AddItemCommand(variables, record));
     journal(group, record.title);
   }

@@ -19,7 +19,10 @@
 //
 // A variable at the start of the group name is replaced; every variable of
 // the command line, the caption, the icon file and the working directory;
-// the icon index goes as written.
+// the icon index goes as written. An argument that holds a comma or a
+// parenthesis goes between double quotes, which the shell's syntax accepts,
+// so that it stays one argument; every other argument goes as it is (a
+// text holding a double quote too, which no quotes can carry).
 //
 // Journal line for each added or replaced item, and for a line without a
 // command line that is no remove line (a group-only line):

@@ -3,6 +3,7 @@
 // the message for a component that does not register.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ const ComponentCase kComponentCases[] = {
     {"a leading variable other than the destination", R"(REGSERVER: "$WINSYSDIR$\x.dll")",
      R"(C:\WINDOWS\SYSTEM\x.dll)"},
 };
+
+void PrintTo(const ComponentCase& c, std::ostream* os) { *os << c.what; }
 
 class ComponentTable : public SystemChangesRun, public ::testing::WithParamInterface<ComponentCase> {};
 

@@ -3,6 +3,7 @@
 // and items it keeps, and the journal.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -87,7 +88,30 @@ const WinItemCase kWinItemCases[] = {
      {"[CreateGroup(One)]", "[AddItem(a.exe, A)]", "[CreateGroup(Two)]", "[AddItem(b.exe, B)]", "[CreateGroup(One)]",
       "[AddItem(c.exe, C)]"},
      {R"(WINITEM: "One", "A")", R"(WINITEM: "Two", "B")", R"(WINITEM: "One", "C")"}},
+    // A comma or a parenthesis would split the shell's argument list: such
+    // an argument goes between double quotes, any other as it is.
+    {"a caption with a comma or a parenthesis is quoted",
+     {R"*(WINITEM: "Tools", "app.exe", "App, (beta)")*"},
+     {"[CreateGroup(Tools)]", R"*([AddItem(app.exe, "App, (beta)")])*"},
+     {R"*(WINITEM: "Tools", "App, (beta)")*"}},
+    {"a command line, icon file and working directory with them are quoted",
+     {R"*(WINITEM: "Tools", "C:\Program Files (x86)\app.exe", "App", "C:\A,B\", "C:\I(1)\app.ico", 1)*"},
+     {"[CreateGroup(Tools)]",
+      R"*([AddItem("C:\Program Files (x86)\app.exe", App, "C:\I(1)\app.ico", 1, -1, -1,"C:\A,B\")])*"},
+     {R"(WINITEM: "Tools", "App")"}},
+    {"groups and the captions to replace or delete are quoted alike",
+     {R"*(WINITEM: "Tools (new)", "a.exe", "A (1)", replace)*", R"*(WINITEM: "Tools (new)", "x", "B,2", remove)*",
+      R"*(WINITEM: "Old (1)", remove)*"},
+     {R"*([CreateGroup("Tools (new)")])*", R"*([ReplaceItem("A (1)")])*", R"*([AddItem(a.exe, "A (1)")])*",
+      R"*([DeleteItem("B,2")])*", R"*([DeleteGroup("Old (1)")])*"},
+     {R"*(WINITEM: "Tools (new)", "A (1)")*"}},
+    {"a text with a double quote cannot be quoted and goes as it is",
+     {R"*(WINITEM: "Tools", "a.exe", "Say ""hi"", (x)")*"},
+     {"[CreateGroup(Tools)]", R"*([AddItem(a.exe, Say "hi", (x))])*"},
+     {R"*(WINITEM: "Tools", "Say "hi", (x)")*"}},
 };
+
+void PrintTo(const WinItemCase& c, std::ostream* os) { *os << c.what; }
 
 class WinItemTable : public SystemChangesRun, public ::testing::WithParamInterface<WinItemCase> {};
 
@@ -119,6 +143,11 @@ TEST_F(SystemChangesRun, TheShellKeepsTheGroupsAndItemsOfTheScript) {
   EXPECT_FALSE(programManager.FindGroup("Old Tools"));
   EXPECT_EQ(journal, (Texts{R"(WINITEM: "Tools", "App")", R"(WINITEM: "Tools", "Old")", R"(WINITEM: "Tools", "Gone")",
                             R"(WINITEM: "Old Tools", "X")", R"(WINITEM: "Tools", "Old")"}));
+}
+
+TEST_F(SystemChangesRun, ACaptionWithACommaAndParenthesesMakesOneItemOfThatCaption) {
+  Install({R"*(WINITEM: "Tools (2)", "$DEFAULTDIR$\tool.exe", "Tool, (beta)")*"});
+  EXPECT_EQ(programManager.Captions("Tools (2)"), (Texts{"Tool, (beta)"}));
 }
 
 TEST_F(SystemChangesRun, WithoutAShellTheJournalLinesAreWrittenAllTheSame) {
