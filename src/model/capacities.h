@@ -39,6 +39,7 @@ constexpr size_t kRenameOldName = 998;     // the old name of a RENAME line
 constexpr size_t kRenameNewName = 1000;    // its new name
 constexpr size_t kItemText = 498;          // group, title, working directory, icon of a WINITEM line
 constexpr size_t kItemCommand = 998;       // the command of a WINITEM line
+constexpr size_t kItemIconIndex = 1000;    // the icon index word of a WINITEM line
 constexpr size_t kIniName = 498;           // file, section and entry of an INIFILE line
 constexpr size_t kIniValue = 998;          // the value of an INIFILE line
 constexpr size_t kAddTextFile = 498;       // the target file of an ADDTEXT line

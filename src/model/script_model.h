@@ -107,7 +107,8 @@ struct FileEntry {
 
 struct WinItemRecord {
   std::string group, command, title, workingDirectory, iconFile;
-  uint16_t iconIndex = 0;
+  // The word after the icon file as written; empty when the line has none.
+  std::string iconIndex;
   bool error = false;
   WinItemMode mode = WinItemMode::kAdd;
 };

@@ -3,8 +3,9 @@
 //
 // Every port is a header of its own with its contract (file_system.h,
 // machine.h, process.h, user_interface.h, screen_surface.h, profile.h,
-// registry.h), a Win32 adapter in win32/ and an in-memory fake in memory/. Lower layers
-// never take this struct: each function takes the ports it uses.
+// registry.h, program_manager.h), a Win32 adapter in win32/ and an
+// in-memory fake in memory/. Lower layers never take this struct: each
+// function takes the ports it uses.
 #pragma once
 
 #include "platform/file_system.h"
@@ -12,6 +13,7 @@
 #include "platform/process.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
+#include "platform/program_manager.h"
 #include "platform/screen_surface.h"
 #include "platform/user_interface.h"
 
@@ -30,6 +32,8 @@ struct Ports {
   Profile* profile = nullptr;
   // The keys and values of the registry blocks and the uninstaller.
   Registry* registry = nullptr;
+  // The shell's program groups and items.
+  ProgramManager* programManager = nullptr;
 };
 
 }  // namespace quorril

@@ -1,4 +1,5 @@
-// The process port: starting other programs.
+// The process port: starting other programs, and calling the
+// self-registration of component libraries.
 //
 // Contract, for every implementation (Win32 adapter, in-memory fake):
 //  - RunAndWait() starts a command line (CreateProcessA, no application
@@ -12,6 +13,12 @@
 //    with `enablePrivilege` it first enables the shutdown privilege of the
 //    process and does not restart when that fails. False when no restart
 //    was started.
+//  - RegisterComponent() loads a component library (an in-process server
+//    or control) from its full path, calls its exported DllRegisterServer
+//    entry without arguments, and unloads it. True when the entry returned
+//    0; false when the library cannot be loaded (no such file, no library,
+//    a library it needs is missing), has no such entry, or the entry
+//    returned anything else. The caller reports the failure.
 #pragma once
 
 #include <string>
@@ -26,6 +33,7 @@ class Process {
   virtual bool RunAndWait(const std::string& commandLine) = 0;
   virtual bool Start(const std::string& commandLine, int showState) = 0;
   virtual bool RestartWindows(bool enablePrivilege) = 0;
+  virtual bool RegisterComponent(const std::string& path) = 0;
 };
 
 }  // namespace quorril

@@ -429,7 +429,7 @@ LineResult WinItem(ParseRun& run) {
       record.iconFile = Cut(text, capacity::kItemText);
     }
   }
-  if (!t.AtEnd()) record.iconIndex = uint16_t(ParseInt(t.ReadWord()));
+  if (!t.AtEnd()) record.iconIndex = Cut(t.ReadWord(), capacity::kItemIconIndex);
   run.script.winItems.push_back(std::move(record));
   return LineResult::kOk;
 }

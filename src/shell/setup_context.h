@@ -55,6 +55,7 @@ class SetupContext {
   ScreenSurface& screens() { return *ports_.screens; }
   Profile& profile() { return *ports_.profile; }
   Registry& registry() { return *ports_.registry; }
+  ProgramManager& programManager() { return *ports_.programManager; }
 
   // Shows a message box, owned by the main window once it exists.
   int ShowMessage(const std::string& text, std::optional<std::string> caption, uint32_t style) {

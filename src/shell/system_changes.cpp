@@ -3,8 +3,10 @@
 
 #include "shell/setup_context.h"
 #include "system/add_text.h"
+#include "system/component_registration.h"
 #include "system/ini_file.h"
 #include "system/registry_block.h"
+#include "system/program_groups.h"
 #include "system/startup_files.h"
 
 namespace quorril {
@@ -27,7 +29,9 @@ int EngineSystemChanges::ChangeIniFiles(SetupContext& ctx) {
   return 0;
 }
 
-bool EngineSystemChanges::RegisterComponent(SetupContext&, const std::string&) { return false; }
+bool EngineSystemChanges::RegisterComponent(SetupContext& ctx, const std::string& path) {
+  return quorril::RegisterComponent(ctx.process(), ctx.ui(), ctx.script, path);
+}
 
 int EngineSystemChanges::AddTexts(SetupContext& ctx) {
   ChangeContext changes = ChangeContextOf(ctx);
@@ -39,6 +43,8 @@ void EngineSystemChanges::WriteRegistryBlocks(SetupContext& ctx) {
   RunRegistryPhase(ChangeContextOf(ctx), ctx.script.model->registryBlocks);
 }
 
-void EngineSystemChanges::MakeProgramGroups(SetupContext&) {}
+void EngineSystemChanges::MakeProgramGroups(SetupContext& ctx) {
+  ApplyWinItems(ctx.programManager(), ctx.files(), ctx.journal, ctx.script.variables, ctx.script.model->winItems);
+}
 
 }  // namespace quorril

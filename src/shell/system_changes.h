@@ -1,6 +1,7 @@
 // The engine's system changes, plugged into the install run: the start-up
-// files, the INI files, the ADDTEXT lines and the registry blocks of the
-// script, carried out through the run's ports and journalled in its journal.
+// files, the INI files, the REGSERVER components, the ADDTEXT lines, the
+// registry blocks and the Program Manager groups of the script, carried out
+// through the run's ports and journalled in its journal.
 #pragma once
 
 #include <string>

@@ -1,7 +1,9 @@
 // Process port contract: a program that cannot be started is reported as
-// false; RunAndWait returns only after the program has ended. Run against
-// the in-memory fake natively (its fixture acts the programs out) and
-// against Win32 under Wine (with the real command interpreter).
+// false; RunAndWait returns only after the program has ended; a component
+// registers only when its DllRegisterServer reports success. Run against
+// the in-memory fake natively (its fixture acts the programs and components
+// out) and against Win32 under Wine (with the real command interpreter and
+// component libraries built with the tests).
 #include <gtest/gtest.h>
 
 #include "contract/fixtures.h"
@@ -41,6 +43,30 @@ TEST_F(ProcessContract, RunAndWaitReturnsAfterTheProgramHasEnded) {
 
 TEST_F(ProcessContract, StartStartsAProgramWithoutWaiting) {
   EXPECT_TRUE(process().Start("cmd /c exit", kShowHide));
+}
+
+TEST_F(ProcessContract, AComponentRegistersOnlyWhenItsEntryReportsSuccess) {
+  struct Case {
+    const char* what;
+    const char* name;
+    int kind;  // a TestComponent, or -1 for a text file, -2 for no file
+    bool registered;
+  };
+  const Case cases[] = {
+      {"the entry returns 0", "ok.dll", int(TestComponent::kRegisters), true},
+      {"the entry returns an error status", "fails.ocx", int(TestComponent::kFails), false},
+      {"the library has no DllRegisterServer", "none.dll", int(TestComponent::kWithoutEntry), false},
+      {"the file is no library", "text.dll", -1, false},
+      {"there is no such file", "missing.dll", -2, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string path = S(c.name);
+    if (c.kind >= 0) fx_->PutComponent(path, TestComponent(c.kind));
+    if (c.kind == -1) fx_->PutFile(path, "not a library");
+    EXPECT_EQ(process().RegisterComponent(path), c.registered);
+    EXPECT_EQ(process().RegisterComponent(path), c.registered) << "a second time alike";
+  }
 }
 
 }  // namespace

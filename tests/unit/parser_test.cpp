@@ -411,23 +411,28 @@ TEST_F(ParserTest, WinItemModesWorkingDirectoryAndIcon) {
   EXPECT_EQ(Parse({"WINITEM \"Tools\" \"$DEFAULTDIR$\\app.exe\" \"App\"",
                    "WINITEM \"Tools\", \"app.exe\", \"App\", \"C:\\APP\\\", \"app.ico\", 2, REPLACE",
                    "WINITEM \"Tools\" \"x.exe\" \"X\" \"x.ico\" 1 ,  remove ",
-                   "WINITEM \"Tools\" \"x.exe\" \"X, replace\""}),
+                   "WINITEM \"Tools\" \"x.exe\" \"X, replace\"",
+                   "WINITEM \"Tools\" \"y.exe\" \"Y\" \"y.ico\" 02x, Replace"}),
             0);
-  ASSERT_EQ(script().winItems.size(), 4u);
+  ASSERT_EQ(script().winItems.size(), 5u);
   EXPECT_EQ(script().winItems[0].mode, WinItemMode::kAdd);
   EXPECT_EQ(script().winItems[0].command, "$DEFAULTDIR$\\app.exe");
   const WinItemRecord& replaced = script().winItems[1];
   EXPECT_EQ(replaced.mode, WinItemMode::kReplace);
   EXPECT_EQ(replaced.workingDirectory, "C:\\APP\\");
   EXPECT_EQ(replaced.iconFile, "app.ico");
-  EXPECT_EQ(replaced.iconIndex, 2);
+  EXPECT_EQ(replaced.iconIndex, "2");
   const WinItemRecord& removed = script().winItems[2];
   EXPECT_EQ(removed.mode, WinItemMode::kRemove);
   EXPECT_EQ(removed.workingDirectory, "");
   EXPECT_EQ(removed.iconFile, "x.ico");
-  EXPECT_EQ(removed.iconIndex, 1);
+  EXPECT_EQ(removed.iconIndex, "1");
   EXPECT_EQ(script().winItems[3].mode, WinItemMode::kAdd);
   EXPECT_EQ(script().winItems[3].title, "X, replace");
+  EXPECT_EQ(script().winItems[0].iconIndex, "") << "no icon index";
+  EXPECT_EQ(script().winItems[4].mode, WinItemMode::kReplace);
+  EXPECT_EQ(script().winItems[4].iconFile, "y.ico");
+  EXPECT_EQ(script().winItems[4].iconIndex, "02x") << "the icon index is the word as written";
 }
 
 TEST_F(ParserTest, IniFileLines) {

@@ -15,6 +15,7 @@
 #include "platform/memory/memory_machine.h"
 #include "platform/memory/memory_profile.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_program_manager.h"
 #include "script/parser.h"
 #include "shell/exit_phase.h"
 #include "shell/run_sequence.h"
@@ -124,7 +125,7 @@ class RunTest : public ::testing::Test {
  protected:
   static constexpr const char* kScriptPath = "C:\\SETUP\\SETUP.CFG";
 
-  RunTest() : ctx(Ports{&files, &machine, &process, &ui, nullptr, &profile, &registry}) {
+  RunTest() : ctx(Ports{&files, &machine, &process, &ui, nullptr, &profile, &registry, &programManager}) {
     files.AddDirectory("C:\\SETUP");
     files.AddDirectory("C:\\WINDOWS\\SYSTEM");
     files.AddDirectory("C:\\WINDOWS\\TEMP");
@@ -175,6 +176,7 @@ class RunTest : public ::testing::Test {
     for (const std::string& line : lines) s += line + "\r\n";
     return s;
   }
+
   static constexpr const char* kHeader =
       "UNINSTALLBEGINPROMPT: \"Do you want this application removed from your system?\"\r\n"
       "UNINSTALLENDPROMPT: \"This application has been successfully removed from your system.\"\r\n"
@@ -186,6 +188,7 @@ class RunTest : public ::testing::Test {
   RunUserInterface ui;
   MemoryProfile profile{files, machine};
   MemoryRegistry registry;
+  MemoryProgramManager programManager;
   SetupContext ctx;
   std::unique_ptr<InstallRun> run;
 };

@@ -8,26 +8,13 @@
 
 #include "platform/memory/fault_file_system.h"
 #include "platform/memory/memory_profile.h"
-#include "run_test_support.h"
-#include "shell/system_changes.h"
 #include "system/add_text.h"
 #include "system/ini_file.h"
 #include "system/startup_files.h"
+#include "system_changes_test_support.h"
 
 namespace quorril::testing {
 namespace {
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    out.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return out;
-}
 
 // Text with "\n" line ends as text mode stores it.
 std::string Crlf(const std::string& text) {
@@ -38,32 +25,6 @@ std::string Crlf(const std::string& text) {
   }
   return out;
 }
-
-class SystemChangesRun : public RunTest {
- protected:
-  // Installs a script with the destination C:\APP, the journal on, and
-  // these lines; the journal lines after its header.
-  std::vector<std::string> Install(const std::vector<std::string>& lines) {
-    std::vector<std::string> all = {"UNINSTALL: YES", "DEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR"};
-    all.insert(all.end(), lines.begin(), lines.end());
-    std::string text;
-    for (const std::string& line : all) text += line + "\r\n";
-    files.AddFile(kScriptPath, text);
-    CreateInstallScript(ctx.script, files, machine);
-    EXPECT_EQ(ParseScript(ctx.ForScript(), kScriptPath), 0) << ctx.script.parser.lastError.lineText;
-    RunTest::Install(nullptr, &changes);
-    std::vector<std::string> journal = SplitLines(Journal());
-    for (size_t i = 0; i < journal.size(); ++i)
-      if (journal[i].rfind("UNINSTALLTITLEPROMPT: ", 0) == 0)
-        return std::vector<std::string>(journal.begin() + long(i) + 1, journal.end());
-    return journal;
-  }
-  std::string File(const std::string& path) const {
-    std::string s;
-    return files.ReadWholeFile(path, &s) ? s : "<none>";
-  }
-  EngineSystemChanges changes;
-};
 
 // ---- ADDTEXT --------------------------------------------------------------------------
 

@@ -4,8 +4,9 @@
 // MemoryMachine answers with the facts a test sets (by default Windows 4.0
 // on DOS 7.0, 16384 KB, 256 colours at 800x600, a 486, C:\WINDOWS, COMSPEC
 // C:\WINDOWS\COMMAND.COM).
-// MemoryProcess records the command lines it is asked to start and can run
-// a test's hook in their place. ScriptedUserInterface records every message
+// MemoryProcess records the command lines it is asked to start and the
+// components it is asked to register, and can run a test's hook in their
+// place. ScriptedUserInterface records every message
 // box, window and banner, and answers message boxes from a queue (OK, or
 // the first button, when the queue is empty).
 #pragma once
@@ -99,6 +100,14 @@ class MemoryProcess : public Process {
   bool RestartWindows(bool enablePrivilege) override {
     restarts.push_back(enablePrivilege);
     return true;
+  }
+  // The paths of the components asked to register, in order.
+  std::vector<std::string> components;
+  // When set, decides whether a component registers; without it every one does.
+  std::function<bool(const std::string&)> componentHook;
+  bool RegisterComponent(const std::string& path) override {
+    components.push_back(path);
+    return componentHook ? componentHook(path) : true;
   }
 };
 

@@ -9,6 +9,7 @@
 //   UniqueFind          HANDLE from FindFirstFileA (INVALID_HANDLE_VALUE), FindClose
 //   UniqueKey           HKEY from RegOpenKeyExA / RegCreateKeyExA (null), RegCloseKey
 //   UniqueDc            HDC from CreateDCA / CreateICA (null), DeleteDC
+//   UniqueModule        HMODULE from LoadLibraryA / LoadLibraryExA (null), FreeLibrary
 // and, in ui/win32/gdi.h, GdiObject<HFONT>, <HBRUSH>, ... (null), DeleteObject.
 //
 // This header also brings in <windows.h> and removes its generic-text macros
@@ -104,10 +105,17 @@ struct DcHandleTraits {
   static void Close(Type h) { ::DeleteDC(h); }
 };
 
+struct ModuleHandleTraits {
+  using Type = HMODULE;
+  static Type None() { return nullptr; }
+  static void Close(Type h) { ::FreeLibrary(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
 using UniqueKey = UniqueHandle<KeyHandleTraits>;
 using UniqueDc = UniqueHandle<DcHandleTraits>;
+using UniqueModule = UniqueHandle<ModuleHandleTraits>;
 
 }  // namespace quorril::win32

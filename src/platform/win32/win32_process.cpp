@@ -1,5 +1,5 @@
 // Starting programs: CreateProcessA and a wait for RunAndWait, WinExec for
-// Start.
+// Start; the self-registration of components.
 #include "platform/win32/win32_process.h"
 
 #include <vector>
@@ -47,6 +47,39 @@ bool Win32Process::RestartWindows(bool enablePrivilege) {
       return false;
   }
   return ExitWindowsEx(EWX_REBOOT, 0) != FALSE;
+}
+
+namespace {
+
+// Loads a component by its full path. What it imports is looked for beside
+// it and in the system directory only, where the system can limit the
+// search that way (it has AddDllDirectory, and with it the
+// LOAD_LIBRARY_SEARCH_ flags); elsewhere the search begins beside the
+// component instead of beside the program. Never beside the program: a
+// setup program runs from wherever it was downloaded to.
+HMODULE LoadComponent(const std::string& path) {
+  std::string full;
+  if (!win32::ReadSystemText(
+          [&path](char* buffer, DWORD size) { return GetFullPathNameA(path.c_str(), size, buffer, nullptr); }, &full))
+    return nullptr;
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  bool searchFlags = kernel && GetProcAddress(kernel, "AddDllDirectory");
+  DWORD flags =
+      searchFlags ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32 : LOAD_WITH_ALTERED_SEARCH_PATH;
+  return LoadLibraryExA(full.c_str(), nullptr, flags);
+}
+
+}  // namespace
+
+bool Win32Process::RegisterComponent(const std::string& path) {
+  if (win32::HasNul(path)) return false;
+  win32::UniqueModule module(LoadComponent(path));
+  if (!module) return false;
+  // STDAPI: on i686 a wrong calling convention would corrupt the stack.
+  using RegisterServerFunction = HRESULT(STDAPICALLTYPE*)();
+  FARPROC entry = GetProcAddress(module.Get(), "DllRegisterServer");
+  if (!entry) return false;
+  return reinterpret_cast<RegisterServerFunction>(reinterpret_cast<void*>(entry))() == 0;
 }
 
 }  // namespace quorril

@@ -11,6 +11,7 @@
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_program_manager.h"
 #include "shell/exit_phase.h"
 #include "shell/run_sequence.h"
 #include "shell/script_screens.h"
@@ -66,7 +67,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   quorril::Win32UserInterface ui(instance);
   quorril::Win32Profile profile;
   quorril::Win32Registry registry;
-  quorril::SetupContext ctx(quorril::Ports{&files, &machine, &process, &ui, &ui, &profile, &registry});
+  quorril::Win32ProgramManager programManager;
+  quorril::SetupContext ctx(
+      quorril::Ports{&files, &machine, &process, &ui, &ui, &profile, &registry, &programManager});
 
   // The screens are shown on the adapter's screen surface; the system
   // changes go through the same ports. The run outlives the main window's

@@ -3,13 +3,19 @@
 // The fake machine's executable exists in the fake file system, and the fake
 // process acts out the few programs that the contract suites start: a
 // program starts when its file exists (".exe" may be left out), and the
-// command interpreter "cmd /c echo TEXT > FILE" writes FILE at once.
+// command interpreter "cmd /c echo TEXT > FILE" writes FILE at once. A
+// component is a file that names its kind; only "component:registers"
+// registers. The fake Program Manager looks for the programs of its items
+// in the fake file system.
 #include "contract/fixtures.h"
+
+#include <algorithm>
 
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
 #include "platform/memory/memory_profile.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_program_manager.h"
 #include "platform/text.h"
 
 namespace quorril::testing {
@@ -51,16 +57,34 @@ class MemoryPortFixture : public PortFixture {
     process_.hook = [this](const std::string& commandLine) { return Act(commandLine); };
     bool created = false;
     registry_.CreateKey(RegistryRootKey::kCurrentUser, kRegistryScratch, &created);
+    process_.componentHook = [this](const std::string& path) {
+      std::string contents;
+      return files_.ReadWholeFile(path, &contents) && contents == kRegisters;
+    };
   }
   FileSystem& files() override { return files_; }
   Machine& machine() override { return machine_; }
   Process& process() override { return process_; }
   Profile& profile() override { return profile_; }
   Registry& registry() override { return registry_; }
+  ProgramManager& programManager() override { return programManager_; }
   std::string Scratch() override { return kScratch; }
   std::string RegistryScratch() override { return kRegistryScratch; }
   void PutFile(const std::string& path, const std::string& contents) override { files_.AddFile(path, contents); }
+  void PutComponent(const std::string& path, TestComponent kind) override {
+    files_.AddFile(path, kind == TestComponent::kRegisters ? kRegisters
+                         : kind == TestComponent::kFails   ? "component:fails"
+                                                           : "component:without-entry");
+  }
   bool IsWin32() const override { return false; }
+
+  std::string ScratchGroup(const std::string& name) override { return "Quorril Contract " + name; }
+  bool HasGroup(const std::string& group) override { return programManager_.FindGroup(group) != nullptr; }
+  std::vector<std::string> Items(const std::string& group) override {
+    std::vector<std::string> captions = programManager_.Captions(group);
+    std::sort(captions.begin(), captions.end());
+    return captions;
+  }
 
  private:
   bool Act(const std::string& commandLine) {
@@ -88,11 +112,13 @@ class MemoryPortFixture : public PortFixture {
 
   static constexpr const char* kScratch = "C:\\SCRATCH";
   static constexpr const char* kRegistryScratch = "Software\\QuorrilContract\\fake";
+  static constexpr const char* kRegisters = "component:registers";
   MemoryFileSystem files_;
   MemoryMachine machine_;
   MemoryProcess process_;
   MemoryProfile profile_{files_, machine_};
   MemoryRegistry registry_;
+  MemoryProgramManager programManager_{&files_};
 };
 
 }  // namespace

@@ -5,15 +5,25 @@
 // scratch key is made the same way, as a key of its own below
 // HKEY_CURRENT_USER\Software\QuorrilContract, and removed with its subtree
 // (the QuorrilContract key too, once no other fixture's key is in it).
+//
+// Program groups are made by the shell that serves "PROGMAN": under Wine,
+// explorer, which keeps a group as a folder of the user's Start menu
+// (%APPDATA%\Microsoft\Windows\Start Menu\Programs\<group>) and an item as a
+// shortcut "<caption>.lnk" in it. The fixture removes the folders of its
+// scratch groups when it goes.
 #include "contract/fixtures.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_machine.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_profile.h"
+#include "platform/win32/win32_program_manager.h"
 #include "platform/win32/win32_registry.h"
 
 namespace quorril::testing {
@@ -42,6 +52,17 @@ void RemoveTree(const std::string& directory) {
   SetFileAttributesA(directory.c_str(), FILE_ATTRIBUTE_NORMAL);
   RemoveDirectoryA(directory.c_str());
 }
+
+}  // namespace
+
+std::string TestComponentPath(const std::string& name) {
+  char executable[MAX_PATH + 1] = {};
+  DWORD n = GetModuleFileNameA(nullptr, executable, sizeof executable);
+  std::string path(executable, n < sizeof executable ? n : 0);
+  return path.substr(0, path.rfind('\\') + 1) + "components\\" + name;
+}
+
+namespace {
 
 class Win32PortFixture : public PortFixture {
  public:
@@ -76,6 +97,11 @@ class Win32PortFixture : public PortFixture {
       RegDeleteKeyA(HKEY_CURRENT_USER, registryScratch_.c_str());
       RegDeleteKeyA(HKEY_CURRENT_USER, kRegistryParent);  // fails while other keys are in it
     }
+    programManager_.End();
+    for (const std::string& group : groups_) {
+      std::string folder = GroupFolder(group);
+      if (!folder.empty()) RemoveTree(folder);
+    }
   }
 
   FileSystem& files() override { return files_; }
@@ -83,6 +109,7 @@ class Win32PortFixture : public PortFixture {
   Process& process() override { return process_; }
   Profile& profile() override { return profile_; }
   Registry& registry() override { return registry_; }
+  ProgramManager& programManager() override { return programManager_; }
   std::string Scratch() override { return scratch_; }
   std::string RegistryScratch() override { return registryScratch_; }
 
@@ -98,7 +125,41 @@ class Win32PortFixture : public PortFixture {
       ADD_FAILURE() << "cannot write " << path << " (error " << GetLastError() << ")";
   }
 
+  void PutComponent(const std::string& path, TestComponent kind) override {
+    const char* name = kind == TestComponent::kRegisters ? "component_registers.dll"
+                       : kind == TestComponent::kFails   ? "component_fails.dll"
+                                                         : "component_without_entry.dll";
+    std::string from = TestComponentPath(name);
+    if (!CopyFileA(from.c_str(), path.c_str(), FALSE))
+      ADD_FAILURE() << "cannot copy " << from << " to " << path << " (error " << GetLastError() << ")";
+  }
+
   bool IsWin32() const override { return true; }
+
+  std::string ScratchGroup(const std::string& name) override {
+    std::string group = "Quorril Contract " + std::to_string(GetCurrentProcessId()) + " " + name;
+    groups_.push_back(group);
+    return group;
+  }
+
+  bool HasGroup(const std::string& group) override {
+    DWORD attributes = GetFileAttributesA(GroupFolder(group).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  std::vector<std::string> Items(const std::string& group) override {
+    std::vector<std::string> captions;
+    WIN32_FIND_DATAA data;
+    win32::UniqueFind find(FindFirstFileA((GroupFolder(group) + "\\*.lnk").c_str(), &data));
+    if (find) {
+      do {
+        std::string name = data.cFileName;
+        captions.push_back(name.substr(0, name.size() - 4));
+      } while (FindNextFileA(find.Get(), &data));
+    }
+    std::sort(captions.begin(), captions.end());
+    return captions;
+  }
 
  private:
   void MakeRegistryScratch(const std::string& path) {
@@ -113,6 +174,14 @@ class Win32PortFixture : public PortFixture {
     registryScratch_ = path;
   }
 
+  // The folder of the user's Start menu that holds a group; "" when the
+  // Start menu cannot be found.
+  static std::string GroupFolder(const std::string& group) {
+    char programs[MAX_PATH + 1] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs))) return "";
+    return std::string(programs) + "\\" + group;
+  }
+
   std::string savedDirectory_;
   std::string scratch_;
   std::string registryScratch_;
@@ -121,6 +190,8 @@ class Win32PortFixture : public PortFixture {
   Win32Process process_;
   Win32Profile profile_;
   Win32Registry registry_;
+  Win32ProgramManager programManager_;
+  std::vector<std::string> groups_;
 };
 
 }  // namespace

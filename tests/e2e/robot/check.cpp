@@ -235,10 +235,17 @@ class Checker {
       std::string wanted = content.substr(7);
       for (char& c : wanted) c = char(std::tolower(static_cast<unsigned char>(c)));
       if (wanted != sha) problem = "its SHA-256 differs";
+    } else if (content.rfind("contains:", 0) == 0) {
+      // Without regard to ASCII case, as Windows paths are compared.
+      std::string wanted = content.substr(9), folded = data;
+      for (char& c : wanted) c = char(std::tolower(static_cast<unsigned char>(c)));
+      for (char& c : folded) c = char(std::tolower(static_cast<unsigned char>(c)));
+      if (folded.find(wanted) == std::string::npos) problem = "it does not hold " + Quote(content.substr(9));
     } else if (content.find_first_not_of("0123456789") == std::string::npos) {
       if (std::to_string(data.size()) != content) problem = "its size is not " + content;
     } else {
-      problem = "unknown contents " + Quote(content) + " (use *, =ITEM, text=ITEM, sha256:HEX or a size)";
+      problem =
+          "unknown contents " + Quote(content) + " (use *, =ITEM, text=ITEM, contains:TEXT, sha256:HEX or a size)";
     }
     if (problem.empty() && w[2] != "*" && w[2] != date) problem = "its date is not " + w[2];
     if (problem.empty() && w[3] != "*" && w[3] != time) problem = "its time is not " + w[3];
