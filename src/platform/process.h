@@ -19,6 +19,7 @@
 //    0; false when the library cannot be loaded (no such file, no library,
 //    a library it needs is missing), has no such entry, or the entry
 //    returned anything else. The caller reports the failure.
+//  - UnregisterComponent() does the same with DllUnregisterServer.
 #pragma once
 
 #include <string>
@@ -34,6 +35,7 @@ class Process {
   virtual bool Start(const std::string& commandLine, int showState) = 0;
   virtual bool RestartWindows(bool enablePrivilege) = 0;
   virtual bool RegisterComponent(const std::string& path) = 0;
+  virtual bool UnregisterComponent(const std::string& path) = 0;
 };
 
 }  // namespace quorril

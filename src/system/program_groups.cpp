@@ -8,16 +8,13 @@
 #include "system/change_context.h"
 
 namespace quorril {
-namespace {
 
-// One argument of a command as the shell's syntax carries it: a comma or a
-// parenthesis would end the argument early, so a text holding one goes
-// between double quotes; a double quote cannot stand inside them, so a text
-// holding one goes as it is, like every other.
 std::string ShellArgument(const std::string& text) {
   if (text.find_first_of(",()") == std::string::npos || text.find('"') != std::string::npos) return text;
   return "\"" + text + "\"";
 }
+
+namespace {
 
 std::string AddItemCommand(const ScriptVariables& variables, const WinItemRecord& record) {
   std::string command = record.command, caption = record.title, iconFile = record.iconFile,

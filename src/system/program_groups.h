@@ -50,6 +50,12 @@ struct ProgramGroupStep {
   std::string text;
 };
 
+// One argument of a command as the shell's syntax carries it: a comma or a
+// parenthesis would end the argument early, so a text holding one goes
+// between double quotes; a double quote cannot stand inside them, so a text
+// holding one goes as it is, like every other.
+std::string ShellArgument(const std::string& text);
+
 // The commands and journal lines of the WINITEM records, in order.
 std::vector<ProgramGroupStep> ProgramGroupSteps(const ScriptVariables& variables,
                                                 const std::vector<WinItemRecord>& items);

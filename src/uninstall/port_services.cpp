@@ -3,8 +3,11 @@
 
 #include <vector>
 
+#include "platform/process.h"
+#include "platform/program_manager.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "system/program_groups.h"
 
 namespace quorril {
 namespace {
@@ -29,8 +32,9 @@ bool RootByName(const std::string& name, RegistryRootKey* root) {
 
 }  // namespace
 
-UndoResult PortUndoServices::UnregisterComponent(const std::string&, std::string* why) {
-  *why = "this uninstaller does not take it back";
+UndoResult PortUndoServices::UnregisterComponent(const std::string& path, std::string* why) {
+  if (process_.UnregisterComponent(path)) return UndoResult::kUndone;
+  *why = "it did not unregister itself";
   return UndoResult::kKept;
 }
 
@@ -60,8 +64,22 @@ UndoResult PortUndoServices::DeleteRegistryKey(const std::string& rootName, cons
   return UndoResult::kUndone;
 }
 
-UndoResult PortUndoServices::DeleteProgramItem(const std::string&, const std::string&, std::string* why) {
-  *why = "this uninstaller does not take it back";
+UndoResult PortUndoServices::DeleteProgramItem(const std::string& group, const std::string& caption,
+                                               std::string* why) {
+  if (caption.empty()) {
+    *why = "a group may hold items of other programs";
+    return UndoResult::kKept;
+  }
+  if (!shell_.Begin()) {
+    *why = "the shell does not answer";
+    return UndoResult::kFailed;
+  }
+  // The group the installation made the item in is made the current one.
+  bool done = shell_.Execute("[CreateGroup(" + ShellArgument(group) + ")]") &&
+              shell_.Execute("[DeleteItem(" + ShellArgument(caption) + ")]");
+  shell_.End();
+  if (done) return UndoResult::kUndone;
+  *why = "the shell has no such item";
   return UndoResult::kKept;
 }
 

@@ -1,7 +1,13 @@
 // The uninstaller's services over the engine's ports: registry keys through
-// the registry port. A REGKEY line for a root or a first-level key (such as
-// "Software") is refused; a key is deleted with its values only when no
-// subkey is left below it.
+// the registry port, components through the process port, program items
+// through the Program Manager port.
+//
+// A REGKEY line for a root or a first-level key (such as "Software") is
+// refused; a key is deleted with its values only when no subkey is left
+// below it. A component unregisters itself (DllUnregisterServer, loaded as
+// the engine loads it) before its file is deleted. An item is deleted from
+// its group; a group itself is never deleted, since the shell cannot tell
+// whether it holds items of other programs.
 #pragma once
 
 #include <string>
@@ -10,11 +16,14 @@
 
 namespace quorril {
 
+class Process;
+class ProgramManager;
 class Registry;
 
 class PortUndoServices : public UndoServices {
  public:
-  explicit PortUndoServices(Registry& registry) : registry_(registry) {}
+  PortUndoServices(Registry& registry, Process& process, ProgramManager& shell)
+      : registry_(registry), process_(process), shell_(shell) {}
   bool AskDeleteSharedFile(const std::string&) override { return false; }
   UndoResult UnregisterComponent(const std::string& path, std::string* why) override;
   UndoResult DeleteRegistryKey(const std::string& root, const std::string& subkey, std::string* why) override;
@@ -22,6 +31,8 @@ class PortUndoServices : public UndoServices {
 
  private:
   Registry& registry_;
+  Process& process_;
+  ProgramManager& shell_;
 };
 
 }  // namespace quorril

@@ -317,7 +317,7 @@ TEST_F(UninstallRun, RegistryKeysTheInstallationMadeGoDeepestFirstAndNoOtherKey)
   ASSERT_TRUE(registry.CreateKey(RegistryRootKey::kCurrentUser, "Software\\Mine\\Own", &created));
   files.AddFile("C:\\EXTRA\\extra.log", "REGKEY: \"HKEY_CURRENT_USER\", \"Software\\Mine\"\r\nREGKEY: \"HKEY_CURRENT_USER\", \"Software\"\r\n"
                 "REGKEY: \"HKEY_NOWHERE\", \"A\\B\"\r\n");
-  PortUndoServices ports(registry);
+  PortUndoServices ports(registry, process, programManager);
   std::string journal;
   ASSERT_TRUE(files.ReadWholeFile("C:\\APP\\install.log", &journal));
   UndoContext undo{files, machine, profile, ports, "C:\\APP\\install.log"};
@@ -330,6 +330,23 @@ TEST_F(UninstallRun, RegistryKeysTheInstallationMadeGoDeepestFirstAndNoOtherKey)
   EXPECT_EQ(Results(UndoJournal(other, ParseJournal(extra))),
             "1 kept: it still has subkeys\n2 refused: it is a root or first-level key\n3 refused: it names no root key\n");
   EXPECT_TRUE(registry.KeyExists(RegistryRootKey::kCurrentUser, "Software\\Mine\\Own"));
+}
+
+TEST_F(UninstallRun, ProgramItemsAndComponentsAreTakenBackThroughTheShellAndTheComponent) {
+  Source("APP.EXE", "MZ");
+  Source("CTL.OCX", "MZ");
+  InstallScript({"UNINSTALL: YES", "DEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR", "FILE: \"APP.EXE\"", "FILE: \"CTL.OCX\"",
+                 "REGSERVER: \"CTL.OCX\"", R"x(WINITEM: "Tools", "$DEFAULTDIR$\APP.EXE", "App, (beta)")x"});
+  ASSERT_EQ(programManager.Captions("Tools"), (std::vector<std::string>{"App, (beta)"}));
+  PortUndoServices ports(registry, process, programManager);
+  std::string journal;
+  ASSERT_TRUE(files.ReadWholeFile("C:\\APP\\install.log", &journal));
+  UndoContext undo{files, machine, profile, ports, "C:\\APP\\install.log"};
+  EXPECT_EQ(Results(UndoJournal(undo, ParseJournal(journal))), "");
+  EXPECT_TRUE(programManager.Captions("Tools").empty());
+  EXPECT_NE(programManager.FindGroup("Tools"), nullptr) << "a group is never deleted";
+  EXPECT_EQ(process.unregistered, (std::vector<std::string>{"C:\\APP\\CTL.OCX"}));
+  EXPECT_FALSE(files.Exists("C:\\APP"));
 }
 
 // ---- the uninstaller's run --------------------------------------------------------------

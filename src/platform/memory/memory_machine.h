@@ -109,6 +109,13 @@ class MemoryProcess : public Process {
     components.push_back(path);
     return componentHook ? componentHook(path) : true;
   }
+  // The paths of the components asked to unregister, in order; the hook
+  // decides as for registering.
+  std::vector<std::string> unregistered;
+  bool UnregisterComponent(const std::string& path) override {
+    unregistered.push_back(path);
+    return componentHook ? componentHook(path) : true;
+  }
 };
 
 class ScriptedUserInterface : public UserInterface {

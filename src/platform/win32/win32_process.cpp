@@ -71,15 +71,26 @@ HMODULE LoadComponent(const std::string& path) {
 
 }  // namespace
 
-bool Win32Process::RegisterComponent(const std::string& path) {
+namespace {
+
+// Loads a component and calls one of its self-registration entries.
+bool CallServerEntry(const std::string& path, const char* name) {
   if (win32::HasNul(path)) return false;
   win32::UniqueModule module(LoadComponent(path));
   if (!module) return false;
   // STDAPI: on i686 a wrong calling convention would corrupt the stack.
-  using RegisterServerFunction = HRESULT(STDAPICALLTYPE*)();
-  FARPROC entry = GetProcAddress(module.Get(), "DllRegisterServer");
+  using ServerFunction = HRESULT(STDAPICALLTYPE*)();
+  FARPROC entry = GetProcAddress(module.Get(), name);
   if (!entry) return false;
-  return reinterpret_cast<RegisterServerFunction>(reinterpret_cast<void*>(entry))() == 0;
+  return reinterpret_cast<ServerFunction>(reinterpret_cast<void*>(entry))() == 0;
+}
+
+}  // namespace
+
+bool Win32Process::RegisterComponent(const std::string& path) { return CallServerEntry(path, "DllRegisterServer"); }
+
+bool Win32Process::UnregisterComponent(const std::string& path) {
+  return CallServerEntry(path, "DllUnregisterServer");
 }
 
 }  // namespace quorril

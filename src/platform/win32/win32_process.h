@@ -20,6 +20,7 @@ class Win32Process : public Process {
   bool Start(const std::string& commandLine, int showState) override;
   bool RestartWindows(bool enablePrivilege) override;
   bool RegisterComponent(const std::string& path) override;
+  bool UnregisterComponent(const std::string& path) override;
 };
 
 }  // namespace quorril

@@ -6,7 +6,9 @@
 
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_machine.h"
+#include "platform/win32/win32_process.h"
 #include "platform/win32/win32_profile.h"
+#include "platform/win32/win32_program_manager.h"
 #include "platform/win32/win32_registry.h"
 #include "ui/win32/win32_user_interface.h"
 #include "uninstall/port_services.h"
@@ -48,7 +50,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   quorril::Win32Profile profile;
   quorril::Win32UserInterface ui(instance);
   quorril::Win32Registry registry;
-  quorril::PortUndoServices services(registry);
+  quorril::Win32Process process;
+  quorril::Win32ProgramManager shell;
+  quorril::PortUndoServices services(registry, process, shell);
 
   quorril::UninstallOptions options;
   std::string error;
