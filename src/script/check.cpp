@@ -71,6 +71,23 @@ std::string ChangeLines(const ScriptState& state) {
                         (ini.add ? " adds \"" : " = \"") + value + "\"",
          ini.mode == ChangeMode::kAsk);
   }
+  for (const std::string& component : state.settings.components) line("REGSERVER", expanded(component), false);
+  for (const RegistryBlock& block : script.registryBlocks) {
+    static const char* const kActions[] = {"", "NEW", "DELETE", "RENAME", "QUERY"};
+    size_t action = size_t(block.action);
+    std::string text = std::string(action < 5 ? kActions[action] : "?") + " " + block.rootName + "\\" + block.keyPath;
+    if (block.action == RegistryKeyAction::kRename) text += " to " + block.newKeyName;
+    line("registry", text + ", " + Plural(int64_t(block.values.size()), "value", "values"), false);
+  }
+  for (const WinItemRecord& item : script.winItems) {
+    std::string text = "\"" + expanded(item.group) + "\"";
+    if (!item.title.empty()) text += " \"" + expanded(item.title) + "\"";
+    if (item.mode == WinItemMode::kRemove)
+      text += item.title.empty() ? " removed" : " removed from the group";
+    else
+      text += (item.mode == WinItemMode::kReplace ? " replaced by " : " starts ") + expanded(item.command);
+    line("program item", text, false);
+  }
   for (const AddTextRecord& add : script.addTexts) {
     std::string where = expanded(add.position);
     int32_t number = ParseInt(where);

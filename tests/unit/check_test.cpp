@@ -128,6 +128,7 @@ TEST(CheckOutput, SuccessPrintsASummary) {
             "  system changes: 1 registry block, 0 INI entries, 0 ADDTEXT lines, 0 program items, 0 components, "
             "AUTOEXEC.BAT\n"
             "  AUTOEXEC.BAT: PATH gets C:\\DEMO\n"
+            "  registry: NEW HKEY_CURRENT_USER\\Software\\Demo, 0 values\n"
             "  deferred blocks: 1 (replayed with the preset choices and the default answers)\n");
 }
 
@@ -151,6 +152,22 @@ TEST(CheckOutput, TheSummaryNamesEveryChangeToStartupIniAndTextFiles) {
             "  INIFILE: APP.INI [S] Dir = \"C:\\APP\"\n"
             "  ADDTEXT: C:\\AUTOEXEC.BAT, line -1: inserts \"rem x\"\n"
             "  ADDTEXT: A.TXT, the line \"old*\": replaced by \"new\"\n");
+}
+
+TEST(CheckOutput, TheSummaryNamesRegistryKeysProgramItemsAndComponents) {
+  CheckResult result = Check(
+      "DEFAULTDIR \"C:\\APP\" NOASKDRIVE NOASKDIR\nREGSERVER: \"CTL.OCX\"\nBEGINREGISTRY\n"
+      "KEY NEW \"HKEY_CURRENT_USER\\Software\\App\"\nVALUE STRING NEW \"Dir\" \"$DEFAULTDIR$\"\nENDREGISTRY\n"
+      "WINITEM: \"Tools\", \"$DEFAULTDIR$\\APP.EXE\", \"App\"\nWINITEM: \"Old\", remove\n");
+  ASSERT_EQ(result.exitCode, kCheckOk) << result.output;
+  size_t from = result.output.find("  REGSERVER: ");
+  size_t to = result.output.find("  deferred blocks");
+  ASSERT_NE(from, std::string::npos) << result.output;
+  EXPECT_EQ(result.output.substr(from, to - from),
+            "  REGSERVER: CTL.OCX\n"
+            "  registry: NEW HKEY_CURRENT_USER\\Software\\App, 1 value\n"
+            "  program item: \"Tools\" \"App\" starts C:\\APP\\APP.EXE\n"
+            "  program item: \"Old\" removed\n");
 }
 
 TEST(CheckOutput, SecondPassUsesThePresetChoicesAndTheDefaultAnswers) {
