@@ -9,24 +9,30 @@
 
 namespace quorril {
 
-TextRead ReadTextFile(FileSystem& files, const std::string& path, TextFile* file) {
-  file->lines.clear();
-  file->trailer.clear();
-  std::vector<TextLine>* lines = &file->lines;
+TextRead ReadWholeFile(FileSystem& files, const std::string& path, std::string* bytes) {
+  bytes->clear();
   std::unique_ptr<FileHandle> in = files.Open(path, OpenMode::kRead);
   if (!in) {
     uint32_t error = files.LastError();
     bool missing = error == kErrorFileNotFound || error == kErrorPathNotFound;
     return missing ? TextRead::kMissing : TextRead::kFailed;
   }
-  std::string bytes;
   char buffer[16384];
   for (;;) {
     int32_t got = in->Read(buffer, sizeof buffer);
     if (got < 0) return TextRead::kFailed;
-    if (got == 0) break;
-    bytes.append(buffer, size_t(got));
+    if (got == 0) return TextRead::kRead;
+    bytes->append(buffer, size_t(got));
   }
+}
+
+TextRead ReadTextFile(FileSystem& files, const std::string& path, TextFile* file) {
+  file->lines.clear();
+  file->trailer.clear();
+  std::vector<TextLine>* lines = &file->lines;
+  std::string bytes;
+  TextRead read = ReadWholeFile(files, path, &bytes);
+  if (read != TextRead::kRead) return read;
   size_t endOfText = bytes.find('\x1a');
   if (endOfText != std::string::npos) {
     file->trailer = bytes.substr(endOfText);

@@ -35,6 +35,10 @@ struct TextFile {
 
 enum class TextRead { kRead, kMissing, kFailed };
 
+// Reads the whole file into *bytes. kMissing when there is no such file,
+// kFailed when it exists but cannot be read whole.
+TextRead ReadWholeFile(FileSystem& files, const std::string& path, std::string* bytes);
+
 // Reads `path` into *lines. kMissing when there is no such file (nothing
 // read), kFailed when it exists but cannot be read whole.
 TextRead ReadTextFile(FileSystem& files, const std::string& path, TextFile* file);

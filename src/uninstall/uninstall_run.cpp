@@ -8,6 +8,7 @@
 #include "platform/text.h"
 #include "platform/user_interface.h"
 #include "platform/windows_path.h"
+#include "system/text_file.h"
 
 namespace quorril {
 namespace {
@@ -38,18 +39,6 @@ class AskingServices : public UndoServices {
   const UninstallOptions& options_;
   const std::string& title_;
 };
-
-bool ReadWhole(FileSystem& files, const std::string& path, std::string* bytes) {
-  std::unique_ptr<FileHandle> in = files.Open(path, OpenMode::kRead);
-  if (!in) return false;
-  char buffer[16384];
-  for (;;) {
-    int32_t got = in->Read(buffer, sizeof buffer);
-    if (got < 0) return false;
-    if (got == 0) return true;
-    bytes->append(buffer, size_t(got));
-  }
-}
 
 void WriteLog(FileSystem& files, const std::string& path, const std::vector<UndoRecord>& records,
               const std::string& prelude) {
@@ -113,7 +102,7 @@ int RunUninstall(const UninstallPorts& ports, const UninstallOptions& options, c
   if (!IsAbsolutePath(journalPath)) journalPath = JoinPath(files.GetCurrentDirectory(), journalPath);
 
   std::string bytes;
-  if (!ReadWhole(files, journalPath, &bytes)) {
+  if (ReadWholeFile(files, journalPath, &bytes) != TextRead::kRead) {
     if (!options.silent)
       ShowMessageBox(ports.ui, "The installation log " + journalPath + " cannot be read, so nothing can be removed.",
                      std::string(kDefaultTitlePrompt), kMbOk | kMbIconError, false);

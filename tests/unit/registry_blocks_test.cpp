@@ -11,9 +11,8 @@
 #include <vector>
 
 #include "platform/memory/memory_registry.h"
-#include "run_test_support.h"
-#include "shell/system_changes.h"
 #include "system/registry_block.h"
+#include "system_changes_test_support.h"
 
 namespace quorril::testing {
 namespace {
@@ -45,37 +44,13 @@ std::string Shown(const RegistryValue& value) {
   return text;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> out;
-  for (size_t start = 0; start < text.size();) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    out.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return out;
-}
-
-class RegistryRun : public RunTest {
+class RegistryRun : public SystemChangesRun {
  protected:
-  // Installs a script with the destination C:\APP, the journal on, and
-  // these lines; the journal lines after its header.
+  // Installs through the system-change fixture; the installation must go
+  // through.
   std::vector<std::string> Install(const std::vector<std::string>& lines) {
-    std::vector<std::string> all = {"UNINSTALL: YES", "DEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR"};
-    all.insert(all.end(), lines.begin(), lines.end());
-    std::string text;
-    for (const std::string& line : all) text += line + "\r\n";
-    files.AddFile(kScriptPath, text);
-    CreateInstallScript(ctx.script, files, machine);
-    EXPECT_EQ(ParseScript(ctx.ForScript(), kScriptPath), 0) << ctx.script.parser.lastError.lineText;
-    EXPECT_EQ(RunTest::Install(nullptr, &changes), 0);
-    return JournalAfterHeader();
-  }
-  std::vector<std::string> JournalAfterHeader() const {
-    std::vector<std::string> journal = SplitLines(Journal());
-    for (size_t i = 0; i < journal.size(); ++i)
-      if (journal[i].rfind("UNINSTALLTITLEPROMPT: ", 0) == 0)
-        return std::vector<std::string>(journal.begin() + long(i) + 1, journal.end());
+    std::vector<std::string> journal = SystemChangesRun::Install(lines);
+    EXPECT_EQ(installResult, 0);
     return journal;
   }
   void Key(RegistryRootKey root, const std::string& path) {
@@ -87,8 +62,6 @@ class RegistryRun : public RunTest {
     RegistryValue value;
     return registry.QueryValue(root, path, name, &value) ? Shown(value) : "missing";
   }
-
-  EngineSystemChanges changes;
 };
 
 // ---- keys ------------------------------------------------------------------------------

@@ -36,13 +36,18 @@ class SystemChangesRun : public RunTest {
     files.AddFile(kScriptPath, text);
     CreateInstallScript(ctx.script, files, machine);
     EXPECT_EQ(ParseScript(ctx.ForScript(), kScriptPath), 0) << ctx.script.parser.lastError.lineText;
-    RunTest::Install(nullptr, &changes);
+    installResult = RunTest::Install(nullptr, &changes);
+    return JournalAfterHeader();
+  }
+  // The journal's lines after its UNINSTALL...PROMPT header.
+  std::vector<std::string> JournalAfterHeader() const {
     std::vector<std::string> journal = SplitLines(Journal());
     for (size_t i = 0; i < journal.size(); ++i)
       if (journal[i].rfind("UNINSTALLTITLEPROMPT: ", 0) == 0)
         return std::vector<std::string>(journal.begin() + long(i) + 1, journal.end());
     return journal;
   }
+  int installResult = -1;
   std::string File(const std::string& path) const {
     std::string s;
     return files.ReadWholeFile(path, &s) ? s : "<none>";

@@ -2,7 +2,7 @@
 // SetupContext over them, runs start-up, the message loop while the main
 // window lives (the install run answers its messages), the exit phase with
 // the uninstaller hand-over, and the clean-up at exit.
-#include "platform/win32/handles.h"  // <windows.h> without the macros that clash with the ports
+#include "platform/win32/program_start.h"  // <windows.h> without the macros that clash with the ports
 
 #include <string>
 
@@ -20,42 +20,9 @@
 #include "shell/system_changes.h"
 #include "ui/win32/win32_user_interface.h"
 
-namespace {
-
-// The command line without the program name (quoted or not) and the blanks
-// after it.
-std::string ArgumentsOf(const char* commandLine) {
-  const char* p = commandLine ? commandLine : "";
-  while (*p == ' ' || *p == '\t') ++p;
-  if (*p == '"') {
-    ++p;
-    while (*p && *p != '"') ++p;
-    if (*p == '"') ++p;
-  } else {
-    while (*p && *p != ' ' && *p != '\t') ++p;
-  }
-  while (*p == ' ' || *p == '\t') ++p;
-  return std::string(p);
-}
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  // Before anything else: libraries are looked for in the system directory
-  // only, so that a DLL placed beside a downloaded setup program (or in the
-  // current directory) is never loaded into it. Systems without
-  // SetDefaultDllDirectories at least take the current directory out of
-  // the search.
-  {
-    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    FARPROC entry = kernel ? GetProcAddress(kernel, "SetDefaultDllDirectories") : nullptr;
-    if (entry)
-      reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(entry))(
-          LOAD_LIBRARY_SEARCH_SYSTEM32);
-    else
-      SetDllDirectoryA("");
-  }
+  // Before anything else: libraries come from the system directory only.
+  quorril::win32::LimitLibrarySearchToSystem();
 
   // A drive without a disk answers with an error instead of a system dialog,
   // from the first look at the script on.
@@ -77,7 +44,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   quorril::ScriptScreens screens(ui);
   quorril::EngineSystemChanges changes;
   quorril::InstallRun run(ctx, &screens, &changes);
-  if (quorril::Startup(ctx, ArgumentsOf(GetCommandLineA()), machine.ExecutablePath())) {
+  if (quorril::Startup(ctx, quorril::win32::CommandLineArguments(), machine.ExecutablePath())) {
     ui.RunMessageLoop(&run);
     if (run.PhaseRan()) {
       quorril::RunExitPhase(ctx, run.RebootRequest());
