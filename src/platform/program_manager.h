@@ -24,6 +24,11 @@
 //    its place; DeleteItem(caption) removes an item of the current group;
 //    DeleteGroup(name) removes a group with its items. Removing what is not
 //    there fails.
+//  - Request() asks the shell for a text: the item "Groups" lists the
+//    groups, one name a line; the item named like a group describes it in
+//    a first line and each of its items in a line of its own. Lines end in
+//    CR LF. False when the shell gives no answer for the item (a group
+//    that is not there, or a shell that answers "Groups" only, as Wine's).
 //  - No call throws or shows anything.
 #pragma once
 
@@ -38,6 +43,8 @@ class ProgramManager {
   virtual bool Begin() = 0;
   // Sends one command text; true when the shell executed it.
   virtual bool Execute(const std::string& command) = 0;
+  // Asks for the text of an item of the topic "PROGMAN"; true with it.
+  virtual bool Request(const std::string& item, std::string* text) = 0;
   // Releases what Begin() set up.
   virtual void End() = 0;
 };

@@ -6,8 +6,9 @@
 // refused; a key is deleted with its values only when no subkey is left
 // below it. A component unregisters itself (DllUnregisterServer, loaded as
 // the engine loads it) before its file is deleted. An item is deleted from
-// its group; a group itself is never deleted, since the shell cannot tell
-// whether it holds items of other programs.
+// its group. A group-only line (an empty caption) deletes the group when
+// the shell says it holds no item; a shell that cannot say (Wine's) keeps
+// it, for it may hold items of other programs.
 #pragma once
 
 #include <string>
@@ -30,6 +31,9 @@ class PortUndoServices : public UndoServices {
   UndoResult DeleteProgramItem(const std::string& group, const std::string& caption, std::string* why) override;
 
  private:
+  bool GroupMayBeThere(const std::string& group);
+  UndoResult DeleteEmptyGroup(const std::string& group, std::string* why);
+
   Registry& registry_;
   Process& process_;
   ProgramManager& shell_;

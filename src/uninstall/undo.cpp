@@ -1,6 +1,7 @@
 // Undoing an installation from its journal (see undo.h).
 #include "uninstall/undo.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "platform/file_system.h"
@@ -59,13 +60,59 @@ class Undoer {
   std::vector<UndoRecord> Run() {
     // No directory the uninstaller may remove is its current one.
     ctx_.files.SetCurrentDirectory(ctx_.machine.WindowsDirectory());
+    Plan plan = MakePlan();
+    size_t total = plan.first.size() + 1 + plan.last.size() + plan.above.size(), done = 0;
     std::vector<UndoRecord> records;
-    std::vector<size_t> sections, lastSteps;
+    auto work = [&](const std::vector<size_t>& steps) {
+      for (size_t i : steps) {
+        const JournalEntry& entry = entries_[i];
+        if (!stopped_ && ctx_.progress && !ctx_.progress(done, total)) stopped_ = true;
+        ++done;
+        records.push_back(Record(entry, stopped_ ? Kept("the removal was stopped") : Undo(entry, destinations_[i])));
+      }
+    };
+    work(plan.first);
+    // The journal goes once everything else has gone; where something
+    // failed it stays, so that another run can take up what is left.
+    bool failed = false;
+    for (const UndoRecord& record : records) failed = failed || record.result == UndoResult::kFailed;
+    if (!stopped_ && ctx_.progress && !ctx_.progress(done, total)) stopped_ = true;
+    ++done;
+    if (!failed && !stopped_ && ctx_.removeJournal) {
+      journalGone_ = ctx_.files.DeleteFile(ctx_.journalPath);
+      Outcome outcome =
+          journalGone_ ? Done() : Failed("it cannot be deleted (error " + FormatInt(ctx_.files.LastError()) + ")");
+      records.push_back(UndoRecord{0, ctx_.journalPath, outcome.result, outcome.why});
+    }
+    work(plan.last);
+    // The folders above the journal's directory were made for it; they go
+    // when it has gone, and only then.
+    journalDirectoryGone_ = IsDeferred(journalDirectory_) ||
+                            ctx_.files.GetAttributes(journalDirectory_) == kInvalidAttributes;
+    work(plan.above);
+    return records;
+  }
+
+ private:
+  // The order of the work: the lines that go first, the journal, then the
+  // journal's directory and the uninstaller beside it, then the folders
+  // above that directory, deepest first.
+  struct Plan {
+    std::vector<size_t> first, last, above;
+  };
+
+  Plan MakePlan() const {
+    Plan plan;
+    std::vector<size_t> sections;
     for (size_t i = entries_.size(); i-- > 0;) {
       const JournalEntry& entry = entries_[i];
       if (entry.kind == JournalKind::kEmpty) continue;
       if (IsLastStep(entry)) {
-        lastSteps.push_back(i);
+        plan.last.push_back(i);
+        continue;
+      }
+      if (IsAboveJournal(entry)) {
+        plan.above.push_back(i);
         continue;
       }
       // The registry keys of one block stand deepest first: they go in
@@ -73,7 +120,7 @@ class Undoer {
       if (entry.kind == JournalKind::kRegKey) {
         size_t first = i;
         while (first > 0 && entries_[first - 1].kind == JournalKind::kRegKey) --first;
-        for (size_t k = first; k <= i; ++k) records.push_back(Record(entries_[k], Undo(entries_[k], destinations_[k])));
+        for (size_t k = first; k <= i; ++k) plan.first.push_back(k);
         i = first;
         continue;
       }
@@ -83,36 +130,46 @@ class Undoer {
         sections.push_back(i);
         continue;
       }
-      records.push_back(Record(entry, Undo(entry, destinations_[i])));
+      plan.first.push_back(i);
     }
-    for (size_t i : sections) records.push_back(Record(entries_[i], Undo(entries_[i], destinations_[i])));
-    // The journal goes once everything else has gone; where something
-    // failed it stays, so that another run can take up what is left.
-    bool failed = false;
-    for (const UndoRecord& record : records) failed = failed || record.result == UndoResult::kFailed;
-    if (!failed && ctx_.removeJournal) {
-      Outcome outcome = ctx_.files.DeleteFile(ctx_.journalPath)
-                            ? Done()
-                            : Failed("it cannot be deleted (error " + FormatInt(ctx_.files.LastError()) + ")");
-      records.push_back(UndoRecord{0, ctx_.journalPath, outcome.result, outcome.why});
-    }
-    for (size_t i : lastSteps) records.push_back(Record(entries_[i], Undo(entries_[i], destinations_[i])));
-    return records;
+    plan.first.insert(plan.first.end(), sections.begin(), sections.end());
+    std::stable_sort(plan.above.begin(), plan.above.end(), [this](size_t a, size_t b) {
+      return entries_[a].fields[0].size() > entries_[b].fields[0].size();
+    });
+    return plan;
   }
 
- private:
   static UndoRecord Record(const JournalEntry& entry, Outcome outcome) {
     return UndoRecord{entry.lineNumber, entry.text, outcome.result, std::move(outcome.why)};
   }
 
   // The journal's own directory and the uninstaller beside the journal go
-  // after everything else (the caller removes the journal in between).
+  // after everything else (the journal goes just before them).
   bool IsLastStep(const JournalEntry& entry) const {
     if (entry.kind == JournalKind::kDefaultDir || entry.kind == JournalKind::kDirectory)
       return SamePath(entry.fields[0], journalDirectory_);
     if (entry.kind == JournalKind::kFile)
       return SamePath(entry.fields[0], JoinPath(journalDirectory_, "unstall.exe"));
     return false;
+  }
+
+  bool IsAboveJournal(const JournalEntry& entry) const {
+    return (entry.kind == JournalKind::kDefaultDir || entry.kind == JournalKind::kDirectory) &&
+           IsBelow(journalDirectory_, entry.fields[0]);
+  }
+
+  bool IsDeferred(const std::string& path) const {
+    for (const std::string& later : deferred_)
+      if (SamePath(later, path)) return true;
+    return false;
+  }
+
+  Outcome Defer(const std::string& path, std::string why) {
+    if (!IsDeferred(path)) {
+      deferred_.push_back(path);
+      ctx_.afterExit->push_back(path);
+    }
+    return {UndoResult::kAtExit, std::move(why)};
   }
 
   Outcome Undo(const JournalEntry& entry, const std::string& destination) {
@@ -126,8 +183,8 @@ class Undoer {
       case JournalKind::kTitlePrompt: return Nothing("a text");
       case JournalKind::kFile: return UndoFile(f[0]);
       case JournalKind::kRename: return UndoRename(f[0], f[1]);
-      case JournalKind::kDefaultDir:
-      case JournalKind::kDirectory: return UndoDirectory(f[0]);
+      case JournalKind::kDefaultDir: return UndoDirectory(f[0], true);
+      case JournalKind::kDirectory: return UndoDirectory(f[0], false);
       case JournalKind::kIniFile: return UndoIniFile(f);
       case JournalKind::kAddText: {
         std::string file = IsAbsolutePath(f[1]) ? f[1] : JoinPath(destination, f[1]);
@@ -160,6 +217,12 @@ class Undoer {
     std::string unsafe = UnsafePathReason(path);
     if (!unsafe.empty()) return Refused(unsafe);
     FileSystem& files = ctx_.files;
+    if (!ctx_.runningPath.empty() && SamePath(path, ctx_.runningPath) &&
+        files.GetAttributes(path) != kInvalidAttributes) {
+      // It cannot go while it runs, nor before the journal it serves.
+      if (!ctx_.afterExit || !journalGone_) return Kept("it is the running uninstaller");
+      return Defer(path, "it is the running uninstaller: it goes once it has ended");
+    }
     uint32_t attributes = files.GetAttributes(path);
     if (attributes == kInvalidAttributes) return Nothing("it is not there");
     if (attributes & kAttrDirectory) return Refused("it is a directory");
@@ -191,22 +254,32 @@ class Undoer {
     return Done();
   }
 
-  Outcome UndoDirectory(const std::string& path) {
+  // A DIRECTORY line names a directory the installation made; a DEFAULTDIR
+  // line the destination, which may have been there before: what it holds
+  // besides is not the installation's, and leaving it is no loss.
+  Outcome UndoDirectory(const std::string& path, bool destination) {
     std::string unsafe = UnsafePathReason(path);
     if (!unsafe.empty()) return Refused(unsafe);
     std::string directory = path.size() == 3 ? path.substr(0, 2) : WithoutTrailingBackslash(path);
     if (directory.size() <= 2) return Refused("it is a drive root");
     if (SamePath(directory, ctx_.machine.WindowsDirectory()) || SamePath(directory, ctx_.machine.SystemDirectory()))
       return Refused("it is a directory of the system");
-    if (IsBelow(journalDirectory_, directory)) return Refused("it holds the journal's own directory");
+    if (IsBelow(journalDirectory_, directory) && !journalDirectoryGone_)
+      return Refused("it holds the journal's own directory");
     FileSystem& files = ctx_.files;
     uint32_t attributes = files.GetAttributes(directory);
     if (attributes == kInvalidAttributes) return Nothing("it is not there");
     if (!(attributes & kAttrDirectory)) return Refused("it is no directory");
     std::vector<FindEntry> found;
+    bool holdsAnything = false;
     if (files.Find(JoinPath(directory, "*.*"), &found))
-      for (const FindEntry& e : found)
-        if (e.name != "." && e.name != "..") return Kept("it is not empty");
+      for (const FindEntry& e : found) {
+        if (e.name == "." || e.name == "..") continue;
+        if (!IsDeferred(JoinPath(directory, e.name)))
+          return destination ? Nothing("it is not empty") : Kept("it is not empty");
+        holdsAnything = true;
+      }
+    if (holdsAnything) return Defer(directory, "it holds only the running uninstaller: it goes once that has ended");
     if (!files.RemoveDirectory(directory))
       return Failed("it cannot be removed (error " + FormatInt(files.LastError()) + ")");
     return Done();
@@ -279,6 +352,10 @@ class Undoer {
   std::vector<std::string> destinations_;
   std::string journalDirectory_;
   std::string bootDrive_;
+  std::vector<std::string> deferred_;  // what goes once the uninstaller has ended
+  bool stopped_ = false;               // the progress callback said stop
+  bool journalGone_ = false;
+  bool journalDirectoryGone_ = false;
 };
 
 }  // namespace
@@ -291,6 +368,7 @@ const char* UndoResultName(UndoResult result) {
     case UndoResult::kRefused: return "refused";
     case UndoResult::kSkipped: return "skipped";
     case UndoResult::kAtRestart: return "at restart";
+    case UndoResult::kAtExit: return "after the uninstaller";
   }
   return "";
 }

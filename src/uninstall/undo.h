@@ -25,11 +25,18 @@
 //   CONFIG
 //   RegServer, REGKEY, WINITEM   through the UndoServices
 // The prompts and empty lines need nothing; a damaged line is reported as
-// kept and nothing is done for it. The uninstaller beside the journal, the journal and
-// its directory come last.
+// kept and nothing is done for it. The journal, the uninstaller beside it,
+// the journal's directory and the folders the journal names above it come
+// last; those folders only once the journal's directory has gone.
+//
+// The running uninstaller cannot delete its own file: when the journal
+// names it, it is left for after the run (UndoContext::afterExit), and so
+// is every directory that holds nothing but what is left for then.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +55,7 @@ enum class UndoResult {
   kRefused,  // the line names something the uninstaller must not touch
   kSkipped,  // a damaged line, or one that needs nothing done
   kAtRestart,  // a file in use: it is deleted when the system starts again
+  kAtExit,     // the running uninstaller, or a folder holding only it: removed once it has ended
 };
 
 const char* UndoResultName(UndoResult result);
@@ -80,6 +88,17 @@ struct UndoContext {
   // The journal is deleted after every other line, before its directory,
   // unless something failed (it then stays for another run).
   bool removeJournal = true;
+  // The uninstaller's own file, when it runs from a file the journal may
+  // name; empty otherwise.
+  std::string runningPath = {};
+  // Receives what must be removed once the uninstaller has ended, in the
+  // order to remove it (the file, then its directories deepest first).
+  // Without it the running uninstaller's file is kept.
+  std::vector<std::string>* afterExit = nullptr;
+  // Called before each line with the lines done so far and their number;
+  // false stops the work there: the lines not reached are kept, and the
+  // journal stays.
+  std::function<bool(size_t done, size_t total)> progress = nullptr;
 };
 
 // Why a path may not be touched, or empty when it may.

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/machine.h"
+#include "platform/process.h"
 #include "platform/text.h"
 #include "platform/user_interface.h"
 #include "platform/windows_path.h"
@@ -68,7 +70,82 @@ std::string NextWord(const std::string& text, size_t* at) {
   return word;
 }
 
+// A free name "~unstNNN.bat" in the temporary directory; empty when none.
+std::string FreeBatchName(FileSystem& files) {
+  std::string directory;
+  if (!files.GetTempDirectory(&directory) || directory.empty()) return std::string();
+  for (int n = 0; n < 1000; ++n) {
+    std::string path = JoinPath(directory, "~unst" + std::string(n < 10 ? "00" : n < 100 ? "0" : "") +
+                                               FormatInt(n) + ".bat");
+    if (files.GetAttributes(path) == kInvalidAttributes) return path;
+  }
+  return std::string();
+}
+
+// Writes and starts the batch file that removes `paths` once this program
+// has ended. False when it cannot.
+bool RemoveAfterExit(const UninstallPorts& ports, const std::vector<std::string>& paths) {
+  std::string interpreter;
+  if (!ports.machine.EnvironmentVariable("COMSPEC", &interpreter) || interpreter.empty()) return false;
+  std::string batch = FreeBatchName(ports.files);
+  if (batch.empty()) return false;
+  std::string text = AfterExitBatchText(paths, batch);
+  {
+    std::unique_ptr<FileHandle> out = ports.files.Open(batch, OpenMode::kCreate);
+    if (!out || out->Write(text.data(), uint32_t(text.size())) != int32_t(text.size())) {
+      out.reset();
+      ports.files.DeleteFile(batch);
+      return false;
+    }
+  }
+  if (ports.process.Start("\"" + interpreter + "\" /C \"" + batch + "\"", kShowHide)) return true;
+  ports.files.DeleteFile(batch);
+  return false;
+}
+
+// The progress window of a run that shows one: the line at work and the
+// share done; its Cancel stops the work.
+class ProgressWindow {
+ public:
+  ProgressWindow(UserInterface& ui, bool shown, const std::string& title) : ui_(ui), shown_(shown) {
+    if (shown_) ui_.CreateProgressDialog(1, DialogTexts{});
+    if (shown_) ui_.SetProgressTexts(title, "");
+  }
+  ~ProgressWindow() { Close(); }
+  void Close() {
+    if (shown_) ui_.DestroyProgressDialog();
+    shown_ = false;
+  }
+  bool Step(size_t done, size_t total) {
+    if (!shown_) return true;
+    ui_.ShowProgress(int32_t(total == 0 ? 100 : done * 100 / total));
+    return !ui_.PumpMessages();
+  }
+
+ private:
+  UserInterface& ui_;
+  bool shown_;
+};
+
 }  // namespace
+
+std::string AfterExitBatchText(const std::vector<std::string>& paths, const std::string& batchPath) {
+  std::string text = "@ECHO OFF\r\nSET N=0\r\n";
+  bool first = true;
+  for (const std::string& path : paths) {
+    std::string quoted = "\"" + path + "\"";
+    if (first) {
+      // The program may still be ending: its file is tried again for a while.
+      text += ":again\r\nDEL " + quoted + "\r\nIF NOT EXIST " + quoted +
+              " GOTO gone\r\nSET /A N=N+1\r\nIF %N% GEQ 60 GOTO gone\r\nPING -n 2 127.0.0.1 >NUL\r\n"
+              "GOTO again\r\n:gone\r\n";
+      first = false;
+    } else {
+      text += "RMDIR " + quoted + "\r\n";
+    }
+  }
+  return text + "DEL \"" + batchPath + "\"\r\n";
+}
 
 bool ParseUninstallArguments(const std::string& arguments, UninstallOptions* options, std::string* error) {
   size_t at = 0;
@@ -125,8 +202,20 @@ int RunUninstall(const UninstallPorts& ports, const UninstallOptions& options, c
   }
 
   AskingServices services(ports, options, title);
+  std::vector<std::string> afterExit;
+  ProgressWindow progress(ports.ui, !options.verySilent, title);
   UndoContext ctx{files, ports.machine, ports.profile, services, journalPath};
+  ctx.runningPath = executablePath;
+  ctx.afterExit = &afterExit;
+  ctx.progress = [&progress](size_t done, size_t total) { return progress.Step(done, total); };
   std::vector<UndoRecord> records = UndoJournal(ctx, entries);
+  progress.Close();
+  if (!afterExit.empty() && !RemoveAfterExit(ports, afterExit))
+    for (UndoRecord& r : records)
+      if (r.result == UndoResult::kAtExit) {
+        r.result = UndoResult::kKept;
+        r.why = "it could not be left for removal after the uninstaller";
+      }
 
   int left = 0, atRestart = 0;
   for (const UndoRecord& r : records) {

@@ -10,17 +10,27 @@
 // undone, kept, refused or failed, and why. Switches are case-insensitive;
 // a path with blanks goes between double quotes.
 //
+// Without /VERYSILENT a progress window shows the work; its Cancel stops
+// it (what was not reached stays, and so does the journal).
+//
+// When the uninstaller runs from a file the journal names (the copy in the
+// destination), that file and the directories holding nothing else are
+// removed by a batch file in the temporary directory, started hidden as the
+// run ends, which waits for the uninstaller to end and then deletes itself.
+//
 // Exit codes: 0 everything undone; 1 the user declined, or something was
 // kept, refused or failed (the log says what); 2 the journal is missing or
 // unreadable, or the command line is wrong.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "uninstall/undo.h"
 
 namespace quorril {
 
+class Process;
 class UserInterface;
 
 enum : int { kUninstallDone = 0, kUninstallIncomplete = 1, kUninstallNoJournal = 2 };
@@ -41,8 +51,14 @@ struct UninstallPorts {
   Machine& machine;
   Profile& profile;
   UserInterface& ui;
+  Process& process;
   UndoServices& services;  // its AskDeleteSharedFile is not used: the run asks itself
 };
+
+// The batch file that removes `paths` (files first, then directories, each
+// only when empty) once the uninstaller has ended, and then itself: it
+// tries the first file for about a minute, while the program ends.
+std::string AfterExitBatchText(const std::vector<std::string>& paths, const std::string& batchPath);
 
 // The texts the run shows when the journal names none.
 inline constexpr const char kDefaultBeginPrompt[] = "Do you want this application removed from your system?";

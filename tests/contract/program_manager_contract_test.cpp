@@ -54,6 +54,25 @@ TEST_F(ProgramManagerContract, GroupsAndItemsAreMadeAndRemoved) {
   EXPECT_FALSE(Run("[DeleteGroup(" + group + ")]"));
 }
 
+TEST_F(ProgramManagerContract, TheGroupsAreListedAndAGroupIsDescribedOrNotAnsweredAtAll) {
+  std::string group = fx_->ScratchGroup("Listed");
+  std::string app = Program("app.exe"), tool = Program("tool.exe");
+  ASSERT_TRUE(Run("[CreateGroup(" + group + ")][AddItem(" + app + ", App)][AddItem(" + tool + ", Tool)]"));
+  std::string text;
+  ASSERT_TRUE(shell().Request("Groups", &text));
+  EXPECT_NE(("\r\n" + text).find("\r\n" + group + "\r\n"), std::string::npos) << text;
+  // A shell that describes a group gives a line for it and one per item.
+  if (shell().Request(group, &text)) {
+    size_t lines = 0;
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++lines;
+    EXPECT_EQ(lines, 3u) << text;
+  }
+  EXPECT_FALSE(shell().Request(fx_->ScratchGroup("Never made"), &text) && text.find("Never made") != std::string::npos);
+  EXPECT_TRUE(Run("[DeleteGroup(" + group + ")]"));
+  ASSERT_TRUE(shell().Request("Groups", &text));
+  EXPECT_EQ(("\r\n" + text).find("\r\n" + group + "\r\n"), std::string::npos) << text;
+}
+
 TEST_F(ProgramManagerContract, ReplaceItemRemovesTheItemForTheNextOneAdded) {
   std::string group = fx_->ScratchGroup("Replace");
   std::string app = Program("app.exe"), other = Program("other.exe");

@@ -3,6 +3,7 @@
 // the engine and uninstalling until the machine is as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -246,8 +247,9 @@ TEST_F(UninstallRun, AnEditedJournalCannotTurnTheUninstallerAgainstTheMachine) {
     SCOPED_TRACE(c.line);
     files.AddFile("C:\\APP\\install.log", std::string("DEFAULTDIR: \"C:\\APP\"\r\n") + c.line + "\r\n");
     std::vector<UndoRecord> records = Uninstall();
-    ASSERT_FALSE(records.empty());
-    const UndoRecord& record = records.front();
+    auto line2 = std::find_if(records.begin(), records.end(), [](const UndoRecord& r) { return r.lineNumber == 2; });
+    ASSERT_NE(line2, records.end());
+    const UndoRecord& record = *line2;
     EXPECT_EQ(record.result, UndoResult::kRefused);
     EXPECT_EQ(record.why, c.why);
   }
@@ -256,13 +258,23 @@ TEST_F(UninstallRun, AnEditedJournalCannotTurnTheUninstallerAgainstTheMachine) {
   EXPECT_TRUE(services.calls.empty());
 }
 
-TEST_F(UninstallRun, ADirectoryAboveTheJournalsOwnIsNeverRemovedEvenEmpty) {
-  files.AddDirectory("C:\\TOP\\APP");
-  files.AddFile("C:\\TOP\\APP\\install.log", "DIRECTORY: \"C:\\TOP\"\r\nDIRECTORY: \"C:\\TOP\\APP\"\r\nDEFAULTDIR: \"C:\\TOP\\APP\"\r\n");
+TEST_F(UninstallRun, ADirectoryAboveTheJournalsOwnGoesOnlyOnceTheJournalsOwnHasGone) {
+  const std::string journal =
+      "DIRECTORY: \"C:\\TOP\"\r\nDIRECTORY: \"C:\\TOP\\APP\"\r\nDEFAULTDIR: \"C:\\TOP\\APP\"\r\n";
+  // The user's own file keeps the destination, so the folder above stays
+  // even where it would be empty without it.
+  files.AddFile("C:\\TOP\\APP\\MINE.TXT", "mine");
+  files.AddFile("C:\\TOP\\APP\\install.log", journal);
   std::vector<UndoRecord> records = Uninstall("C:\\TOP\\APP\\install.log");
-  EXPECT_TRUE(files.Exists("C:\\TOP"));
+  EXPECT_TRUE(files.Exists("C:\\TOP\\APP\\MINE.TXT"));
   EXPECT_NE(Results(records).find("1 refused: it holds the journal's own directory"), std::string::npos)
       << Results(records);
+  // Without it, the destination and the folder made for it both go.
+  files.DeleteFile("C:\\TOP\\APP\\MINE.TXT");
+  files.AddFile("C:\\TOP\\APP\\install.log", journal);
+  records = Uninstall("C:\\TOP\\APP\\install.log");
+  EXPECT_FALSE(files.Exists("C:\\TOP")) << Results(records, true);
+  EXPECT_EQ(Results(records), "");
 }
 
 TEST_F(UninstallRun, TwoInstallationsInOneJournalAreBothUndoneLastFirst) {
@@ -349,6 +361,35 @@ TEST_F(UninstallRun, ProgramItemsAndComponentsAreTakenBackThroughTheShellAndTheC
   EXPECT_FALSE(files.Exists("C:\\APP"));
 }
 
+TEST_F(UninstallRun, AGroupOnlyLineDeletesTheGroupOnlyWhenTheShellSaysItIsEmpty) {
+  PortUndoServices ports(registry, process, programManager);
+  ASSERT_TRUE(programManager.Begin());
+  ASSERT_TRUE(programManager.Execute("[CreateGroup(Empty)][CreateGroup(Shared)][AddItem(OTHER.EXE, Other)]"));
+  programManager.End();
+  files.AddDirectory("C:\\APP");
+  const std::string journal =
+      "WINITEM: \"Empty\", \"\"\r\nWINITEM: \"Shared\", \"\"\r\nWINITEM: \"Gone\", \"\"\r\n";
+  files.AddFile("C:\\APP\\install.log", journal);
+  UndoContext undo{files, machine, profile, ports, "C:\\APP\\install.log"};
+  // A shell that cannot describe a group (Wine's) keeps every group.
+  programManager.describesGroups = false;
+  EXPECT_EQ(Results(UndoJournal(undo, ParseJournal(journal))),
+            "2 kept: the shell cannot tell whether the group is empty\n"
+            "1 kept: the shell cannot tell whether the group is empty\n");
+  EXPECT_NE(programManager.FindGroup("Empty"), nullptr);
+  programManager.describesGroups = true;
+  files.AddFile("C:\\APP\\install.log", journal);
+  EXPECT_EQ(Results(UndoJournal(undo, ParseJournal(journal)), true),
+            "3 skipped: its group is not there\n2 kept: the group holds items\n1 undone: \n0 undone: \n");
+  EXPECT_EQ(programManager.FindGroup("Empty"), nullptr);
+  EXPECT_EQ(programManager.Captions("Shared"), (std::vector<std::string>{"Other"}));
+  // An item line of a group that has gone does not make the group anew.
+  files.AddFile("C:\\APP\\install.log", "WINITEM: \"Empty\", \"App\"\r\n");
+  EXPECT_EQ(Results(UndoJournal(undo, ParseJournal("WINITEM: \"Empty\", \"App\"\r\n")), true),
+            "1 skipped: its group is not there\n0 undone: \n");
+  EXPECT_EQ(programManager.FindGroup("Empty"), nullptr);
+}
+
 // ---- the uninstaller's run --------------------------------------------------------------
 
 TEST(UninstallArguments, SwitchesInAnyCaseAndOneJournal) {
@@ -384,10 +425,29 @@ TEST(UninstallArguments, SwitchesInAnyCaseAndOneJournal) {
 
 class UninstallerRun : public UninstallRun {
  protected:
-  int Run(UninstallOptions options) {
-    UninstallPorts ports{files, machine, profile, ui, services};
-    return RunUninstall(ports, options, "C:\\APP\\unstall.exe");
+  int Run(UninstallOptions options, const std::string& executable = "C:\\APP\\unstall.exe") {
+    UninstallPorts ports{files, machine, profile, ui, process, services};
+    return RunUninstall(ports, options, executable);
   }
+  // Runs the batch files the uninstaller starts, as the command interpreter
+  // would once the uninstaller has ended: each DEL and RMDIR line in turn.
+  void ActOutStartedBatchFiles() {
+    process.hook = [this](const std::string& command) {
+      size_t at = command.find(" /C \"");
+      if (at == std::string::npos) return false;
+      std::string bytes;
+      if (!files.ReadWholeFile(command.substr(at + 5, command.size() - at - 6), &bytes)) return false;
+      batches.push_back(bytes);
+      for (size_t start = 0, end; start < bytes.size(); start = end + 2) {
+        end = bytes.find("\r\n", start);
+        std::string line = bytes.substr(start, end - start);
+        if (line.compare(0, 5, "DEL \"") == 0) files.DeleteFile(line.substr(5, line.size() - 6));
+        if (line.compare(0, 7, "RMDIR \"") == 0) files.RemoveDirectory(line.substr(7, line.size() - 8));
+      }
+      return true;
+    };
+  }
+  std::vector<std::string> batches;
   void Installed() {
     Source("A.TXT", "a");
     Source("CTL.DLL", "dll");
@@ -449,6 +509,66 @@ TEST_F(UninstallerRun, SilentlyItAsksNothingKeepsSharedFilesAndLogsEveryLine) {
             std::string::npos)
       << log;
   EXPECT_NE(log.find("journal: undone: C:\\APP\\install.log"), std::string::npos) << log;
+}
+
+TEST_F(UninstallerRun, RunFromTheDestinationItLeavesItselfToABatchFileThatFinishesTheJob) {
+  Source("A.TXT", "a");
+  Source("unstall.exe", "MZ");
+  std::map<std::string, std::string> before = Machine();
+  InstallScript({"UNINSTALL: YES", "DEFAULTDIR: \"C:\\APPS\\APP\" NOASKDRIVE NOASKDIR", "FILE: \"A.TXT\"",
+                 "FILE: \"unstall.exe\""});
+  ActOutStartedBatchFiles();
+  UninstallOptions options;
+  options.silent = true;
+  options.logPath = "C:\\un.log";
+  EXPECT_EQ(Run(options, "C:\\APPS\\APP\\unstall.exe"), kUninstallDone);
+  ASSERT_EQ(process.started.size(), 1u);
+  EXPECT_EQ(process.started[0].commandLine, "\"C:\\WINDOWS\\COMMAND.COM\" /C \"C:\\WINDOWS\\TEMP\\~unst000.bat\"");
+  EXPECT_EQ(process.started[0].showState, kShowHide);
+  std::string log;
+  ASSERT_TRUE(files.ReadWholeFile("C:\\un.log", &log));
+  EXPECT_NE(log.find("after the uninstaller: FILE: \"C:\\APPS\\APP\\unstall.exe\""), std::string::npos) << log;
+  std::map<std::string, std::string> after = Machine();
+  for (const char* expected : {"C:\\SETUP\\SETUP.CFG", "C:\\UN.LOG"})
+    EXPECT_EQ(after.erase(expected), 1u) << expected;
+  EXPECT_EQ(after, before) << "nothing is left, the batch file included";
+}
+
+TEST_F(UninstallerRun, WhenNoBatchFileCanTakeOverItsFileStaysAndTheRunSaysSo) {
+  Source("unstall.exe", "MZ");
+  InstallScript({"UNINSTALL: YES", "DEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR", "FILE: \"unstall.exe\""});
+  process.hook = [](const std::string&) { return false; };
+  ui.boxes.clear();
+  ui.answers = {kIdYes, kIdOk};
+  EXPECT_EQ(Run({}), kUninstallIncomplete);
+  EXPECT_TRUE(files.Exists("C:\\APP\\unstall.exe"));
+  EXPECT_FALSE(files.Exists("C:\\WINDOWS\\TEMP\\~unst000.bat")) << "the batch file that could not start is gone";
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_NE(ui.boxes[1].text.find("items were left in place"), std::string::npos) << ui.boxes[1].text;
+}
+
+TEST_F(UninstallerRun, TheProgressWindowsCancelStopsTheWorkAndKeepsTheJournal) {
+  Source("A.TXT", "a");
+  Source("B.TXT", "b");
+  InstallScript({"UNINSTALL: YES", "DEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR", "FILE: \"A.TXT\"",
+                 "FILE: \"B.TXT\""});
+  ui.log.clear();
+  ui.pumps = 0;
+  ui.answers = {kIdYes, kIdOk};
+  ui.cancelAtPump = 2;
+  EXPECT_EQ(Run({}), kUninstallIncomplete);
+  EXPECT_FALSE(files.Exists("C:\\APP\\B.TXT")) << "the last file went before the Cancel";
+  EXPECT_TRUE(files.Exists("C:\\APP\\A.TXT"));
+  EXPECT_TRUE(files.Exists("C:\\APP\\install.log")) << "another run can finish the job";
+  EXPECT_EQ(ui.Logged("progress"), (std::vector<std::string>{"progress:1", "progress-end"}));
+  ASSERT_EQ(ui.log.size(), 4u);
+  EXPECT_EQ(ui.log[2], "progress-end") << "the window has gone before the end message";
+  UninstallOptions verySilent;
+  verySilent.silent = verySilent.verySilent = true;
+  ui.log.clear();
+  ui.cancelAtPump = 1;
+  EXPECT_EQ(Run(verySilent), kUninstallDone) << "no window, nothing to cancel";
+  EXPECT_TRUE(ui.log.empty());
 }
 
 TEST_F(UninstallerRun, AMissingJournalIsToldAndEndsWithTwo) {

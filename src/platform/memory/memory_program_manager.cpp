@@ -74,6 +74,20 @@ bool MemoryProgramManager::Execute(const std::string& command) {
   return true;
 }
 
+bool MemoryProgramManager::Request(const std::string& item, std::string* text) {
+  if (!begun_ || !answering) return false;
+  text->clear();
+  if (EqualsNoCase(item, "Groups")) {
+    for (const Group& group : groups_) *text += group.name + "\r\n";
+    return true;
+  }
+  const Group* group = FindGroup(item);
+  if (!group || !describesGroups) return false;
+  *text = "\"" + group->name + "\"," + group->name + ".GRP," + std::to_string(group->items.size()) + "\r\n";
+  for (const Item& i : group->items) *text += "\"" + i.caption + "\",\"" + i.commandLine + "\"\r\n";
+  return true;
+}
+
 bool MemoryProgramManager::Parse(const std::string& text, std::vector<Command>* out) {
   size_t i = 0;
   auto skipBlanks = [&] {

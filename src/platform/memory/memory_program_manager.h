@@ -22,6 +22,10 @@
 // without regard to ASCII case. Removing what is not there, an item
 // without a current group and an unknown command fail.
 //
+// Request("Groups") lists the group names; Request(group) answers, while
+// `describesGroups` is set, a line "<name>",<name>.GRP,<count> and one line
+// "<caption>","<command line>" per item.
+//
 // With a file system, an item whose program (the whole first argument)
 // names a path that is not a file there is refused, as Wine's shell
 // refuses it; a program named without "\" is taken as found.
@@ -54,11 +58,14 @@ class MemoryProgramManager : public ProgramManager {
   bool answering = true;
   // Every text given to Execute(), in order, executed or not.
   std::vector<std::string> commands;
+  // False: Request() answers "Groups" only, as Wine's shell does.
+  bool describesGroups = true;
   int begins = 0;
   int ends = 0;
 
   bool Begin() override;
   bool Execute(const std::string& command) override;
+  bool Request(const std::string& item, std::string* text) override;
   void End() override;
 
   const std::vector<Group>& Groups() const { return groups_; }

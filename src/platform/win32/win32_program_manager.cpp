@@ -5,6 +5,7 @@
 
 #include <ddeml.h>  // after <windows.h>, whose types it uses
 
+#include <string>
 #include <vector>
 
 #include "platform/win32/system_text.h"
@@ -81,6 +82,28 @@ bool Win32ProgramManager::Execute(const std::string& command) {
   HDDEDATA done = DdeClientTransaction(data.data(), DWORD(data.size()), conversation.Get(), nullptr, CF_TEXT,
                                        XTYP_EXECUTE, kTimeoutMilliseconds, &result);
   return done != nullptr;
+}
+
+bool Win32ProgramManager::Request(const std::string& item, std::string* text) {
+  if (instance_ == 0 || win32::HasNul(item)) return false;
+  DWORD instance = DWORD(instance_);
+  StringHandle service(instance, "PROGMAN");
+  StringHandle name(instance, item.c_str());
+  if (!service.Get() || !name.Get()) return false;
+  Conversation conversation(DdeConnect(instance, service.Get(), service.Get(), nullptr));
+  if (!conversation.Get()) return false;
+  HDDEDATA data = DdeClientTransaction(nullptr, 0, conversation.Get(), name.Get(), CF_TEXT, XTYP_REQUEST,
+                                       kTimeoutMilliseconds, nullptr);
+  if (!data) return false;
+  DWORD size = 0;
+  const char* bytes = reinterpret_cast<const char*>(DdeAccessData(data, &size));
+  if (bytes) {
+    text->assign(bytes, size);
+    text->resize(std::char_traits<char>::length(text->c_str()));
+    DdeUnaccessData(data);
+  }
+  DdeFreeDataHandle(data);
+  return bytes != nullptr;
 }
 
 }  // namespace quorril

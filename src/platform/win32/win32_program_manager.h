@@ -7,7 +7,9 @@
 // "PROGMAN" (code page CP_WINANSI), connects with it as both service and
 // topic, sends the text with its terminating zero as one XTYP_EXECUTE
 // transaction in the CF_TEXT format with a time-out of 10 seconds, and
-// disconnects; the string handle is freed on every path. The instance
+// disconnects; the string handle is freed on every path. Request() connects
+// the same way and sends one XTYP_REQUEST transaction for the item in the
+// CF_TEXT format, and takes the text up to its first zero. The instance
 // belongs to the thread that called Begin(), which must also send the
 // commands; DDEML pumps that thread's messages while it waits.
 #pragma once
@@ -27,6 +29,7 @@ class Win32ProgramManager : public ProgramManager {
 
   bool Begin() override;
   bool Execute(const std::string& command) override;
+  bool Request(const std::string& item, std::string* text) override;
   void End() override;
 
  private:

@@ -153,7 +153,7 @@ bool ParseCondition(const std::vector<std::string>& w, size_t* i, Rule* rule, st
 const std::set<std::string>& ActionVerbs() {
   static const std::set<std::string> verbs = {"type",        "check", "uncheck", "press", "click",
                                               "close",       "leave", "disk",    "sleep", "expect-text",
-                                              "expect-window", "say", "log"};
+                                              "expect-window", "say", "log", "hold"};
   return verbs;
 }
 
@@ -314,7 +314,10 @@ struct Options {
 class Answerer {
  public:
   Answerer(const Options& options, std::vector<Rule> rules) : options_(options), rules_(std::move(rules)) {}
-  ~Answerer() { EndLeftovers(); }
+  ~Answerer() {
+    EndLeftovers();
+    for (HANDLE file : held_) CloseHandle(file);
+  }
 
   bool Run() {
     if (!Start()) return false;
@@ -392,7 +395,9 @@ class Answerer {
     while (grew) {
       grew = false;
       for (const auto& [pid, about] : running)
-        if (!tree_.count(pid) && tree_.count(about.first)) {
+        // Wine's desktop shell is started by the first program that needs
+        // it and serves the whole session: it is never the program's own.
+        if (!tree_.count(pid) && tree_.count(about.first) && _stricmp(about.second.c_str(), "explorer.exe") != 0) {
           tree_[pid] = true;
           grew = true;
           Say("process " + std::to_string(pid) + " " + Quote(about.second) + " started by process " +
@@ -592,6 +597,16 @@ class Answerer {
       return Fail("no window of class " + Quote(w[1]) + " with caption " + Quote(w[2]) +
                   (maximized ? " is shown maximized" : " is shown"));
     }
+    if (verb == "hold") {
+      // Opened without sharing and kept open until the robot ends: the
+      // file is in use for every other program.
+      if (w.size() != 2) return Fail("usage: hold WINDOWS-PATH");
+      HANDLE file = CreateFileA(w[1].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (file == INVALID_HANDLE_VALUE)
+        return Fail("cannot hold " + Quote(w[1]) + " (error " + std::to_string(GetLastError()) + ")");
+      held_.push_back(file);
+      return true;
+    }
     if (verb == "disk") {
       if (w.size() < 3 || w[1].size() != 2 || w[1][1] != ':') return Fail("usage: disk LETTER: NAME");
       auto disk = options_.disks.find(w[2]);
@@ -623,6 +638,7 @@ class Answerer {
   HANDLE process_ = nullptr;
   std::map<DWORD, bool> tree_;  // pid -> still running
   std::map<HWND, Known> known_;
+  std::vector<HANDLE> held_;  // the files of 'hold'
   int goneAnswered_ = 0;
   int poll_ = 0;
   int shots_ = 0;
