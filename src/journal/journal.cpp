@@ -21,7 +21,10 @@ int AppendJournal(FileSystem& files, Journal& journal, const std::string& text) 
   std::unique_ptr<FileHandle> file;
   if (!journal.path.empty()) file = files.Open(journal.path, OpenMode::kAppend);
   if (!file) {
+    // A text without its own line end gets one: written later in front of
+    // the next text, it would otherwise run into it and both be unreadable.
     journal.pending += text;
+    if (text.empty() || text.back() != '\n') journal.pending += '\n';
     return 0;
   }
   std::string bytes;
@@ -32,7 +35,7 @@ int AppendJournal(FileSystem& files, Journal& journal, const std::string& text) 
     // Not all of it reached the file (a full disk): keep everything for the
     // next attempt. A line may then stand twice, but none is lost.
     journal.pending += text;
-    journal.pending += '\n';
+    if (text.empty() || text.back() != '\n') journal.pending += '\n';
     return 0;
   }
   journal.pending.clear();

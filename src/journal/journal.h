@@ -8,11 +8,13 @@
 // text becomes CR LF.
 //
 // Texts that arrive before the journal can be opened (no destination yet,
-// or its directory not created yet) wait in the pending area, unchanged and
-// without an added line end, and are written in front of the next text that
-// reaches the file. Such texts therefore carry their own line ends (the
+// or its directory not created yet, or the file cannot be opened or
+// written) wait in the pending area and are written in front of the next
+// text that reaches the file. Texts that carry their own line ends (the
 // DEFAULTDIR line written before its directory exists, every block of
-// DIRECTORY lines); written directly, they are followed by an empty line.
+// DIRECTORY lines) wait unchanged; written directly, they are followed by
+// an empty line. Any other text waits with a line end added, so that it
+// never runs into the next.
 // The pending area has no fixed capacity: nothing that waits is lost.
 //
 // The journal is on when the script says UNINSTALL: YES; the run sequence

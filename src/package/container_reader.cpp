@@ -50,7 +50,11 @@ ContainerStatus ContainerReader::Open(const std::string& path) {
   volume_ = archive_.Open(path);
   if (!volume_) return Fail(ContainerStatus::kCannotOpen);
   uint8_t raw[kVolumeHeaderSize];
-  if (ReadVolume(raw, kVolumeHeaderSize) != int32_t(kVolumeHeaderSize)) return Fail(ContainerStatus::kNotContainer);
+  // A read that fails says nothing of what the file is: it is no reason
+  // to take a container for a plain file.
+  int32_t got = ReadVolume(raw, kVolumeHeaderSize);
+  if (got < 0) return Fail(ContainerStatus::kReadError);
+  if (got != int32_t(kVolumeHeaderSize)) return Fail(ContainerStatus::kNotContainer);
   ParseVolumeHeader(raw, &firstVolume_);
   if (!firstVolume_.IsFirstVolume()) return Fail(ContainerStatus::kNotContainer);
   volumeHeader_ = firstVolume_;

@@ -251,11 +251,21 @@ bool PlainCopy::Copy(TargetWriter& output) {
     copy_.host.ReportFailure(CopyFailure::kNoMemory, std::string());
     return false;
   }
-  for (;;) {
+  for (bool first = true;; first = false) {
     int32_t got = copy_.archive.Read(*input_, buffer.get(), kCopyBlockSize);
     if (got < 0) {
       copy_.host.ReportFailure(CopyFailure::kReadDisk, std::string());
       return false;
+    }
+    // A container comes here only when it could not be opened as one a
+    // moment ago: its volume is never installed in place of its members.
+    if (first && got >= int32_t(kVolumeHeaderSize)) {
+      VolumeHeader header;
+      ParseVolumeHeader(reinterpret_cast<const uint8_t*>(buffer.get()), &header);
+      if (header.IsFirstVolume()) {
+        copy_.host.ReportFailure(CopyFailure::kReadDisk, std::string());
+        return false;
+      }
     }
     if (got > 0 && !output.Write(buffer.get(), uint32_t(got))) return false;
     if (got < kCopyBlockSize) return true;

@@ -6,12 +6,14 @@
 #include <new>
 
 #include "journal/journal.h"
+#include "platform/windows_path.h"
 
 namespace quorril {
 
 namespace {
 
 constexpr uint32_t kBlockSize = 65536;
+constexpr const char kTemporaryName[] = "~Zemko.tmp";
 
 }  // namespace
 
@@ -25,7 +27,14 @@ bool TargetWriter::Create() {
     copy_.host.ReportFailure(CopyFailure::kNoMemory, std::string());
     return false;
   }
-  output_ = copy_.files.Open(target_, OpenMode::kCreate);
+  // A file that stands under the target's name is replaced only once the
+  // new one is whole: until then the new bytes go to a temporary beside it.
+  uint32_t existing = copy_.files.GetAttributes(target_);
+  // (A read-only file cannot be replaced: opening it fails as before.)
+  written_ = existing != kInvalidAttributes && !(existing & (kAttrDirectory | kAttrReadOnly))
+                 ? JoinPath(DirectoryPart(target_), kTemporaryName)
+                 : target_;
+  output_ = copy_.files.Open(written_, OpenMode::kCreate);
   if (!output_) {
     copy_.host.ReportFailure(CopyFailure::kCreateFile, target_);
     return false;
@@ -78,6 +87,11 @@ bool TargetWriter::Finish(DosDateTime when, uint32_t attributes) {
   }
   output_->SetModifiedAndAttributes(when, attributes);
   output_.reset();
+  if (written_ != target_ && !copy_.files.ReplaceFile(written_, target_)) {
+    copy_.files.DeleteFile(written_);
+    copy_.host.ReportFailure(CopyFailure::kWriteDisk, std::string());
+    return false;
+  }
   AppendJournal(copy_.files, copy_.journal, "FILE: \"" + target_ + "\"");
   return true;
 }
@@ -85,7 +99,7 @@ bool TargetWriter::Finish(DosDateTime when, uint32_t attributes) {
 void TargetWriter::Abandon() {
   if (!output_) return;
   output_.reset();
-  copy_.files.DeleteFile(target_);
+  copy_.files.DeleteFile(written_);
 }
 
 int MakeDirectoryPath(FileSystem& files, Journal& journal, const std::string& path) {
@@ -99,8 +113,13 @@ int MakeDirectoryPath(FileSystem& files, Journal& journal, const std::string& pa
     if (prefix.size() == 2 && prefix[1] == ':') prefix += '\\';
     if (prefix.size() < 4) continue;  // the root
     if (files.SetCurrentDirectory(prefix)) continue;
-    if (!files.CreateDirectory(prefix) || !files.SetCurrentDirectory(prefix)) return kMakeDirectoryFailed;
-    collected += "DIRECTORY: \"" + prefix + "\"\n";
+    bool created = files.CreateDirectory(prefix);
+    if (created) collected += "DIRECTORY: \"" + prefix + "\"\n";
+    if (!created || !files.SetCurrentDirectory(prefix)) {
+      // The levels made before the failure stay, and the journal says so.
+      if (!collected.empty()) AppendJournal(files, journal, collected);
+      return kMakeDirectoryFailed;
+    }
   }
   if (!collected.empty()) AppendJournal(files, journal, collected);
   return kMakeDirectoryOk;

@@ -6,7 +6,10 @@
 // dated and given its attributes through the handle that wrote it (so that
 // closing it cannot move the date again), closed, and journalled with its
 // "FILE: " line. A target that cannot be completed is deleted again: no
-// half-written file is left and none is journalled. Failures are reported
+// half-written file is left and none is journalled. Where a file already
+// stands under the target's name, the new bytes go to "~Zemko.tmp" beside
+// it, which replaces it in one step once whole: a failure leaves the old
+// file as it was. Failures are reported
 // to the host (copy_host.h); the writer shows nothing itself.
 //
 // Progress: once created, the host shows the target's path; every byte
@@ -52,6 +55,7 @@ class TargetWriter {
  private:
   const CopyContext copy_;
   const std::string target_;
+  std::string written_;  // the target, or the temporary that replaces it
   std::unique_ptr<FileHandle> output_;
   // Writes cost about as much for 4 KB as for 64 KB, so small blocks are
   // gathered here.
@@ -68,7 +72,7 @@ enum : int { kMakeDirectoryOk = 0, kMakeDirectoryFailed = 2 };
 // journals one DIRECTORY line per directory it created, parents first, as
 // one text. Returns kMakeDirectoryOk when every level exists or was created;
 // kMakeDirectoryFailed when a level can be neither entered nor created (the
-// lines collected so far are then not journalled; the caller reports it).
+// levels created before it stay, and are journalled; the caller reports it).
 // The last level reached stays the current directory.
 int MakeDirectoryPath(FileSystem& files, Journal& journal, const std::string& path);
 

@@ -88,8 +88,14 @@ void Unshrinker::ReportReader() {
 }
 
 int Unshrinker::Run() {
-  // A source that cannot be opened is left to the plain copy, which reports it.
-  if (reader_.Open(source_) != ContainerStatus::kOk) return kUnshrinkNotContainer;
+  // A source that cannot be opened, or is no container, is left to the
+  // plain copy, which reports it; one that cannot be read is not copied.
+  ContainerStatus opened = reader_.Open(source_);
+  if (opened == ContainerStatus::kReadError) {
+    ReportReader();
+    return kUnshrinkStopped;
+  }
+  if (opened != ContainerStatus::kOk) return kUnshrinkNotContainer;
   const std::string destinationDirectory = DirectoryPart(target_);
 
   workArea_.reset(new (std::nothrow) uint8_t[kExplodeWorkAreaSize]());

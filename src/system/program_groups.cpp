@@ -85,10 +85,14 @@ std::vector<ProgramGroupStep> ProgramGroupSteps(const ScriptVariables& variables
 void ApplyWinItems(ProgramManager& shell, FileSystem& files, Journal& journal, const ScriptVariables& variables,
                    const std::vector<WinItemRecord>& items) {
   if (!shell.Begin()) return;
+  // An item is journalled only when the shell made it: the uninstaller
+  // would otherwise delete an item of the same caption that another
+  // program put there.
+  bool done = false;
   for (const ProgramGroupStep& step : ProgramGroupSteps(variables, items)) {
     if (step.kind == ProgramGroupStep::Kind::kCommand)
-      shell.Execute(step.text);
-    else
+      done = shell.Execute(step.text);
+    else if (done)
       AppendJournal(files, journal, step.text);
   }
   shell.End();

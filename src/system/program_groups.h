@@ -28,8 +28,10 @@
 // command line that is no remove line (a group-only line):
 //   WINITEM: "<group>", "<caption>"   the group as replaced, the caption as
 //                                     the script writes it
-// Failed commands are not reported, and do not keep the journal lines from
-// being written.
+// Failed commands are not reported; a journal line is written only when the
+// command before it (the AddItem, or the CreateGroup of a group-only line)
+// was carried out, so that the journal never names an item the shell did
+// not make.
 #pragma once
 
 #include <string>
@@ -61,8 +63,8 @@ std::vector<ProgramGroupStep> ProgramGroupSteps(const ScriptVariables& variables
                                                 const std::vector<WinItemRecord>& items);
 
 // The phase: sets up the shell's client side (when it cannot be, nothing is
-// sent and nothing journalled), sends every command, writes every journal
-// line, and releases the client side.
+// sent and nothing journalled), sends every command, writes the journal line
+// of every command that was carried out, and releases the client side.
 void ApplyWinItems(ProgramManager& shell, FileSystem& files, Journal& journal, const ScriptVariables& variables,
                    const std::vector<WinItemRecord>& items);
 

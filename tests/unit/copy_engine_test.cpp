@@ -217,8 +217,8 @@ TEST_F(ContainerReaderTest, OneHandMadeInputForEachStatus) {
   EXPECT_EQ(Walk(Volume("DATA.002", 2) + Member("A", 0), false), ContainerStatus::kNoVolume);
 
   disk.FailReadsOf("C:\\SRC\\DATA.Z");
-  EXPECT_EQ(Walk(Volume("", 1) + Member("A", 1) + "a"), ContainerStatus::kNotContainer)
-      << "a volume that cannot be read has no header";
+  EXPECT_EQ(Walk(Volume("", 1) + Member("A", 1) + "a"), ContainerStatus::kReadError)
+      << "a volume that cannot be read is not taken for a plain file";
 }
 
 TEST_F(ContainerReaderTest, DataRunsOnIntoTheNextVolumeAndMayRunOutInTheLast) {

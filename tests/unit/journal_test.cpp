@@ -60,19 +60,20 @@ TEST_F(JournalTest, InstallingTwiceAppendsToTheFirstInstallationsJournal) {
   EXPECT_EQ(Log(), "DEFAULTDIR: \"C:\\APP\"\r\nFILE: \"C:\\APP\\A\"\r\nFILE: \"C:\\APP\\B\"\r\n");
 }
 
-TEST_F(JournalTest, TextsWaitUnchangedUntilTheJournalCanBeOpened) {
+TEST_F(JournalTest, TextsWaitUntilTheJournalCanBeOpenedEachOnALineOfItsOwn) {
   // No destination yet.
   EXPECT_EQ(AppendJournal(files, journal, "one\n"), 0);
   // A destination whose directory does not exist yet.
   journal.path = "C:\\APP\\install.log";
   EXPECT_EQ(AppendJournal(files, journal, "two"), 0);
-  EXPECT_EQ(journal.pending, "one\ntwo");
+  EXPECT_EQ(journal.pending, "one\ntwo\n");
   EXPECT_FALSE(files.Exists("C:\\APP\\install.log"));
   files.AddDirectory("C:\\APP");
   EXPECT_EQ(AppendJournal(files, journal, "three"), 1);
   EXPECT_EQ(journal.pending, "");
-  // Texts without their own line end run into the next one.
-  EXPECT_EQ(Log(), "one\r\ntwothree\r\n");
+  // A text without its own line end does not run into the next one: the
+  // uninstaller could read neither.
+  EXPECT_EQ(Log(), "one\r\ntwo\r\nthree\r\n");
 }
 
 TEST_F(JournalTest, ThePendingAreaLosesNothingHoweverMuchWaits) {
@@ -93,10 +94,10 @@ TEST_F(JournalTest, AJournalThatCannotBeOpenedKeepsTheTextsWaiting) {
   files.AddFile("C:\\APP\\install.log", "", kAttrReadOnly);
   journal.path = "C:\\APP\\install.log";
   EXPECT_EQ(AppendJournal(files, journal, "FILE: \"X\""), 0);
-  EXPECT_EQ(journal.pending, "FILE: \"X\"");
+  EXPECT_EQ(journal.pending, "FILE: \"X\"\n");
   files.SetAttributes("C:\\APP\\install.log", kAttrNormal);
   EXPECT_EQ(AppendJournal(files, journal, "FILE: \"Y\""), 1);
-  EXPECT_EQ(Log(), "FILE: \"X\"FILE: \"Y\"\r\n");
+  EXPECT_EQ(Log(), "FILE: \"X\"\r\nFILE: \"Y\"\r\n");
 }
 
 // ---- MakeDirectoryPath ---------------------------------------------------------------
@@ -164,7 +165,7 @@ TEST_F(JournalTest, ATrailingBackslashNamesTheSameDirectory) {
   EXPECT_EQ(Log(), "DIRECTORY: \"C:\\APP\\NEW\"\r\n\r\n");
 }
 
-TEST_F(JournalTest, ALevelThatCannotBeCreatedShowsInvalidDirectoryAndJournalsNothing) {
+TEST_F(JournalTest, ALevelThatCannotBeCreatedShowsInvalidDirectoryAndJournalsTheLevelsMadeBeforeIt) {
   // Reported by the copy code, shown as the run shows it: never owned.
   ScriptedUserInterface ui;
   testing::RecordingCopyHost host(ui);
@@ -177,7 +178,7 @@ TEST_F(JournalTest, ALevelThatCannotBeCreatedShowsInvalidDirectoryAndJournalsNot
 
   // A level that is a file can be neither entered nor created.
   EXPECT_EQ(MakeTargetDirectory(copy, "C:\\APP\\FILE\\BELOW"), kMakeDirectoryFailed);
-  // A level created before the one that fails stays, but is not journalled.
+  // A level created before the one that fails stays, and is journalled.
   host.prompts.Set(PromptId::kBadDir, "That directory will not do.");
   EXPECT_EQ(MakeTargetDirectory(copy, "C:\\APP\\NEW\\BAD|NAME"), kMakeDirectoryFailed);
   EXPECT_TRUE(files.Exists("C:\\APP\\NEW"));
@@ -190,7 +191,7 @@ TEST_F(JournalTest, ALevelThatCannotBeCreatedShowsInvalidDirectoryAndJournalsNot
     EXPECT_EQ(box.style, uint32_t(kMbOk | kMbIconWarning));
     EXPECT_FALSE(box.owned);
   }
-  EXPECT_EQ(Log(), "");
+  EXPECT_EQ(Log(), "DIRECTORY: \"C:\\APP\\NEW\"\r\n\r\n");
   EXPECT_EQ(journal.pending, "");
 }
 

@@ -59,7 +59,8 @@ void FaultFileSystem::FailReadsOf(const std::string& path) { unreadable_.push_ba
 bool FaultFileSystem::Fault() {
   ++calls_;
   faultError_ = 0;
-  bool fail = failAt_ > 0 && (calls_ == failAt_ || (persistence_ == Persistence::kFromThenOn && calls_ > failAt_));
+  bool fail = shared_ ? shared_->Fault()
+                      : failAt_ > 0 && (calls_ == failAt_ || (persistence_ == Persistence::kFromThenOn && calls_ > failAt_));
   if (fail) {
     ++failures_;
     faultError_ = kErrorAccessDenied;

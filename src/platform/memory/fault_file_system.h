@@ -13,6 +13,9 @@
 //    left and returns that count (a short write); with nothing left it
 //    returns `full` (0 or -1). UnfillDisk() lifts the limit.
 //  - FailReadsOf(path): reads through handles opened on `path` return -1.
+//  - Given a FaultSchedule, it counts its calls there instead, with the
+//    other ports of a run (platform/memory/fault_ports.h), and the
+//    schedule decides which fail.
 // A failing call returns what the port's contract gives for a failure
 // (false, -1, null, kInvalidAttributes, DriveType::kNoRootDir), and
 // LastError() then tells kErrorAccessDenied (kErrorDiskFull for writes).
@@ -25,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/fault_ports.h"
 #include "platform/memory/memory_file_system.h"
 
 namespace quorril {
@@ -34,7 +38,8 @@ class FaultFileSystem : public FileSystem {
   enum class Persistence { kOnce, kFromThenOn };
   static constexpr int64_t kUnlimited = -1;
 
-  explicit FaultFileSystem(MemoryFileSystem& inner) : inner_(inner) {}
+  explicit FaultFileSystem(MemoryFileSystem& inner, FaultSchedule* shared = nullptr)
+      : inner_(inner), shared_(shared) {}
 
   void FailCall(int64_t n, Persistence persistence = Persistence::kOnce);
   void StopFailing() { failAt_ = 0; }
@@ -80,6 +85,7 @@ class FaultFileSystem : public FileSystem {
   uint32_t Room(const std::string& path, uint32_t count);
 
   MemoryFileSystem& inner_;
+  FaultSchedule* shared_;
   int64_t calls_ = 0;
   int64_t failAt_ = 0;
   Persistence persistence_ = Persistence::kOnce;
