@@ -89,12 +89,7 @@ INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPA
   }
   if (!self) return FALSE;
 
-  INT_PTR result = FALSE;
-  try {
-    result = self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    result = FALSE;
-  }
+  INT_PTR result = self->HandleMessage(message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrA(window, DWLP_USER, 0);
     self->handle_ = nullptr;

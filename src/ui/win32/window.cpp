@@ -50,12 +50,7 @@ LRESULT CALLBACK Window::Procedure(HWND window, UINT message, WPARAM wParam, LPA
   }
   if (!self) return DefWindowProcA(window, message, wParam, lParam);
 
-  LRESULT result = 0;
-  try {
-    result = self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    result = DefWindowProcA(window, message, wParam, lParam);
-  }
+  LRESULT result = self->HandleMessage(message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     self->handle_ = nullptr;
