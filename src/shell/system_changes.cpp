@@ -64,6 +64,9 @@ void EngineSystemChanges::ListInstallation(SetupContext& ctx, int64_t installedB
     const WinItemRecord& first = ctx.script.model->winItems.front();
     program.iconFile = first.iconFile;
     ExpandVariables(variables, &program.iconFile);
+    // The list of programs has no working directory: a relative icon lies in the destination.
+    if (!program.iconFile.empty() && !IsAbsolutePath(program.iconFile))
+      program.iconFile = JoinPath(variables.defaultDir, program.iconFile);
     program.iconIndex = first.iconIndex;
   }
   program.installedBytes = installedBytes;

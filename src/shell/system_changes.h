@@ -24,7 +24,9 @@ class EngineSystemChanges : public SystemChanges {
   void WriteRegistryBlocks(SetupContext& ctx) override;
   void MakeProgramGroups(SetupContext& ctx) override;
   // Writes the Uninstall key (system/uninstall_key.h) when the journal is
-  // on and $DEFAULTDIR$\unstall.exe exists; a failure is not reported.
+  // on and $DEFAULTDIR$\unstall.exe exists; a failure is not reported. The
+  // first WINITEM's icon file gets $DEFAULTDIR$ in front when it is not
+  // absolute.
   void ListInstallation(SetupContext& ctx, int64_t installedBytes) override;
 };
 

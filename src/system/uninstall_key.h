@@ -24,7 +24,8 @@
 //   QuietUninstallString  "<Windows directory>\unstall.exe" /VERYSILENT "<journal>"
 //   InstallLocation       the destination
 //   DisplayIcon           "<icon file>,<index>" of the script's first WINITEM
-//                         line, variables replaced; only when it names an
+//                         line, variables replaced and a relative file
+//                         below the destination; only when it names an
 //                         icon file (without ",<index>" when it gives no
 //                         number); removed when a later installation has none
 //   EstimatedSize         the kilobytes the installation wrote, rounded up

@@ -172,7 +172,7 @@ TEST_F(UninstallKeyRun, ASecondInstallationIntoTheSameDestinationUpdatesTheSameK
   Source("A.TXT", std::string(5000, 'a'));
   InstallLines({"TITLE: \"App 1\"", "UNINSTALL: YES", "DEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR",
                 "FILE: \"unstall.exe\"", "FILE: \"A.TXT\"", "WINITEM: \"App\", \"x\", \"App\", \"\\\", \"APP.ICO\""});
-  ASSERT_EQ(Values()["DisplayIcon"], "APP.ICO");
+  ASSERT_EQ(Values()["DisplayIcon"], "C:\\APP\\APP.ICO") << "a relative icon lies in the destination";
   // The second time in other letters, with another title, no icon, fewer bytes.
   InstallLines({"TITLE: \"App 2\"", "UNINSTALL: YES", "DEFAULTDIR: \"c:\\app\" NOASKDRIVE NOASKDIR",
                 "OVERWRITEFILE: YES", "FILE: \"unstall.exe\""});
