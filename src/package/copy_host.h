@@ -30,6 +30,9 @@ struct ProgressCounters {
   int32_t totalBytes = -1;    // at most 0: the bar counts files
   int32_t bytesDone = 0;      // bytes installed so far
   bool bytesUnknown = false;  // an external decompressor is used: count files
+  // The bytes of the targets written whole, whatever the bar counts (the
+  // size the installation is listed with among the installed programs).
+  int64_t installedBytes = 0;
 
   bool CountsBytes() const { return !bytesUnknown && totalBytes > 0; }
   // Adds without overflowing (the counter saturates).

@@ -69,6 +69,7 @@ bool TargetWriter::Write(const char* data, uint32_t size) {
     done += n;
     if (blockUsed_ == kBlockSize && !Flush()) return false;
   }
+  bytesWritten_ += size;
   ProgressCounters& counters = copy_.host.Counters();
   if (counters.CountsBytes()) {
     counters.Add(size);
@@ -93,6 +94,7 @@ bool TargetWriter::Finish(DosDateTime when, uint32_t attributes) {
     return false;
   }
   AppendJournal(copy_.files, copy_.journal, "FILE: \"" + target_ + "\"");
+  copy_.host.Counters().installedBytes += bytesWritten_;
   return true;
 }
 

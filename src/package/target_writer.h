@@ -15,7 +15,8 @@
 // Progress: once created, the host shows the target's path; every byte
 // written is added to the byte counters (when the bar counts bytes), and
 // the bar is redrawn whenever they have grown by more than kProgressStep
-// since the last redraw.
+// since the last redraw. A target finished whole adds its length to the
+// counters' installedBytes.
 #pragma once
 
 #include <cstdint>
@@ -61,6 +62,7 @@ class TargetWriter {
   // gathered here.
   std::unique_ptr<char[]> block_;
   uint32_t blockUsed_ = 0;
+  int64_t bytesWritten_ = 0;
   int32_t progressMark_ = 0;
   bool failed_ = false;
 };

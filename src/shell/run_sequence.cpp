@@ -238,6 +238,7 @@ void InstallRun::FinalPhase(int result) {
   systemChanges_->WriteRegistryBlocks(ctx_);
   script.registryBlocks.clear();
   if (!script.winItems.empty()) systemChanges_->MakeProgramGroups(ctx_);
+  systemChanges_->ListInstallation(ctx_, counters_.installedBytes);
 }
 
 // ---- the checks ---------------------------------------------------------------------

@@ -22,7 +22,8 @@
 //    while files are copied, and the last screen.
 //  - SystemChanges: AUTOEXEC.BAT and CONFIG.SYS, INIFILE entries, component
 //    self-registration, ADDTEXT entries, and in the final phase the registry
-//    blocks and the Program Manager groups.
+//    blocks, the Program Manager groups and the entry among the installed
+//    programs.
 // Where no plug-in is set (null), its steps are skipped: nothing is shown,
 // nothing is changed and nothing is journalled for them, even when the
 // script has such lines. Without Screens the choices stay as they are
@@ -89,6 +90,10 @@ class SystemChanges {
   virtual void WriteRegistryBlocks(SetupContext& ctx) = 0;
   // Final phase: the Program Manager groups and items of the WINITEM lines.
   virtual void MakeProgramGroups(SetupContext& ctx) = 0;
+  // Last of the final phase: the installation's entry among the installed
+  // programs, for an installation that keeps a journal and has its
+  // uninstaller in the destination; `installedBytes` is what it wrote.
+  virtual void ListInstallation(SetupContext& ctx, int64_t installedBytes) = 0;
 };
 
 // The full path of a REGSERVER component: a leading variable expanded, and
@@ -119,7 +124,8 @@ class InstallRun : public MainWindowEvents, public CopyHost {
   // command lines: 0 installed, 1 stopped.
   int RunSequence();
   // On 1 empties the read-me and the RUNATEXIT command lines; on 0 writes
-  // the registry blocks and makes the Program Manager groups.
+  // the registry blocks, makes the Program Manager groups and lists the
+  // installation among the installed programs.
   void FinalPhase(int result);
 
   // ---- steps of the sequence, each 0 to go on and 1 to stop ----------------

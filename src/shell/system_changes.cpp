@@ -1,6 +1,9 @@
 // The engine's system changes (see system_changes.h).
 #include "shell/system_changes.h"
 
+#include "model/variables.h"
+#include "platform/file_system.h"
+#include "platform/windows_path.h"
 #include "shell/setup_context.h"
 #include "system/add_text.h"
 #include "system/component_registration.h"
@@ -8,6 +11,7 @@
 #include "system/registry_block.h"
 #include "system/program_groups.h"
 #include "system/startup_files.h"
+#include "system/uninstall_key.h"
 
 namespace quorril {
 
@@ -45,6 +49,28 @@ void EngineSystemChanges::WriteRegistryBlocks(SetupContext& ctx) {
 
 void EngineSystemChanges::MakeProgramGroups(SetupContext& ctx) {
   ApplyWinItems(ctx.programManager(), ctx.files(), ctx.journal, ctx.script.variables, ctx.script.model->winItems);
+}
+
+void EngineSystemChanges::ListInstallation(SetupContext& ctx, int64_t installedBytes) {
+  if (!ctx.journal.on || ctx.journal.path.empty() || !ctx.script.model) return;
+  const ScriptVariables& variables = ctx.script.variables;
+  uint32_t attributes = ctx.files().GetAttributes(JoinPath(variables.defaultDir, "unstall.exe"));
+  if (attributes == kInvalidAttributes || (attributes & kAttrDirectory)) return;
+  InstalledProgram program;
+  program.journalPath = ctx.journal.path;
+  program.windowsDirectory = variables.winDir;
+  program.title = ctx.script.model->title;
+  if (!ctx.script.model->winItems.empty()) {
+    const WinItemRecord& first = ctx.script.model->winItems.front();
+    program.iconFile = first.iconFile;
+    ExpandVariables(variables, &program.iconFile);
+    // The list of programs has no working directory: a relative icon lies in the destination.
+    if (!program.iconFile.empty() && !IsAbsolutePath(program.iconFile))
+      program.iconFile = JoinPath(variables.defaultDir, program.iconFile);
+    program.iconIndex = first.iconIndex;
+  }
+  program.installedBytes = installedBytes;
+  WriteUninstallKey(ctx.registry(), program);
 }
 
 }  // namespace quorril

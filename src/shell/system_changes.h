@@ -1,7 +1,8 @@
 // The engine's system changes, plugged into the install run: the start-up
 // files, the INI files, the REGSERVER components, the ADDTEXT lines, the
 // registry blocks and the Program Manager groups of the script, carried out
-// through the run's ports and journalled in its journal.
+// through the run's ports and journalled in its journal; and the
+// installation's entry among the installed programs, which is not.
 #pragma once
 
 #include <string>
@@ -22,6 +23,11 @@ class EngineSystemChanges : public SystemChanges {
   int AddTexts(SetupContext& ctx) override;
   void WriteRegistryBlocks(SetupContext& ctx) override;
   void MakeProgramGroups(SetupContext& ctx) override;
+  // Writes the Uninstall key (system/uninstall_key.h) when the journal is
+  // on and $DEFAULTDIR$\unstall.exe exists; a failure is not reported. The
+  // first WINITEM's icon file gets $DEFAULTDIR$ in front when it is not
+  // absolute.
+  void ListInstallation(SetupContext& ctx, int64_t installedBytes) override;
 };
 
 }  // namespace quorril

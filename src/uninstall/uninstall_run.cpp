@@ -11,6 +11,7 @@
 #include "platform/user_interface.h"
 #include "platform/windows_path.h"
 #include "system/text_file.h"
+#include "system/uninstall_key.h"
 
 namespace quorril {
 namespace {
@@ -127,6 +128,25 @@ class ProgressWindow {
   bool shown_;
 };
 
+// Removes the installation's entry among the installed programs once its
+// journal has gone, and records what became of it.
+void RemoveListing(Registry& registry, const std::string& journalPath, std::vector<UndoRecord>* records) {
+  std::string key = "HKEY_LOCAL_MACHINE\\" + UninstallKeyPath(journalPath);
+  switch (RemoveUninstallKey(registry, journalPath)) {
+    case UninstallKeyRemoval::kAbsent:
+      return;
+    case UninstallKeyRemoval::kRemoved:
+      records->push_back(UndoRecord{0, key, UndoResult::kUndone, std::string()});
+      return;
+    case UninstallKeyRemoval::kOtherJournal:
+      records->push_back(UndoRecord{0, key, UndoResult::kSkipped, "it names another installation's journal"});
+      return;
+    case UninstallKeyRemoval::kFailed:
+      records->push_back(UndoRecord{0, key, UndoResult::kFailed, "it cannot be deleted"});
+      return;
+  }
+}
+
 }  // namespace
 
 std::string AfterExitBatchText(const std::vector<std::string>& paths, const std::string& batchPath) {
@@ -216,6 +236,8 @@ int RunUninstall(const UninstallPorts& ports, const UninstallOptions& options, c
         r.result = UndoResult::kKept;
         r.why = "it could not be left for removal after the uninstaller";
       }
+
+  if (files.GetAttributes(journalPath) == kInvalidAttributes) RemoveListing(ports.registry, journalPath, &records);
 
   int left = 0, atRestart = 0;
   for (const UndoRecord& r : records) {

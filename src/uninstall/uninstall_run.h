@@ -13,6 +13,11 @@
 // Without /VERYSILENT a progress window shows the work; its Cancel stops
 // it (what was not reached stays, and so does the journal).
 //
+// Once the journal has gone, the installation's entry among the installed
+// programs (system/uninstall_key.h) goes too, when its UninstallString
+// names this journal; an entry that names another journal stays. The log
+// names it after the journal's lines.
+//
 // When the uninstaller runs from a file the journal names (the copy in the
 // destination), that file and the directories holding nothing else are
 // removed by a batch file in the temporary directory, started hidden as the
@@ -31,6 +36,7 @@
 namespace quorril {
 
 class Process;
+class Registry;
 class UserInterface;
 
 enum : int { kUninstallDone = 0, kUninstallIncomplete = 1, kUninstallNoJournal = 2 };
@@ -53,6 +59,7 @@ struct UninstallPorts {
   UserInterface& ui;
   Process& process;
   UndoServices& services;  // its AskDeleteSharedFile is not used: the run asks itself
+  Registry& registry;      // for the installation's entry among the installed programs
 };
 
 // The batch file that removes `paths` (files first, then directories, each

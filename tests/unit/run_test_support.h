@@ -116,6 +116,9 @@ class RecordingSystemChanges : public SystemChanges {
     ui_.log.push_back("system:registry:" + std::to_string(ctx.script.model->registryBlocks.size()));
   }
   void MakeProgramGroups(SetupContext&) override { ui_.log.push_back("system:groups"); }
+  // Not logged: the runs' expected logs end with the registry and groups.
+  void ListInstallation(SetupContext&, int64_t installedBytes) override { listedBytes.push_back(installedBytes); }
+  std::vector<int64_t> listedBytes;
 
  private:
   ScriptedUserInterface& ui_;

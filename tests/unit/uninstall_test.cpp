@@ -426,7 +426,7 @@ TEST(UninstallArguments, SwitchesInAnyCaseAndOneJournal) {
 class UninstallerRun : public UninstallRun {
  protected:
   int Run(UninstallOptions options, const std::string& executable = "C:\\APP\\unstall.exe") {
-    UninstallPorts ports{files, machine, profile, ui, process, services};
+    UninstallPorts ports{files, machine, profile, ui, process, services, registry};
     return RunUninstall(ports, options, executable);
   }
   // Runs the batch files the uninstaller starts, as the command interpreter

@@ -35,6 +35,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                   quorril::kDefaultTitlePrompt, MB_OK | MB_ICONERROR);
     return quorril::kUninstallNoJournal;
   }
-  quorril::UninstallPorts ports{files, machine, profile, ui, process, services};
+  quorril::UninstallPorts ports{files, machine, profile, ui, process, services, registry};
   return quorril::RunUninstall(ports, options, machine.ExecutablePath());
 }
