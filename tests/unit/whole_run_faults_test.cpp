@@ -223,7 +223,9 @@ TEST_P(WholeRunFaults, EveryCallOfEveryPortFailedInTurn) {
       w.limit = calls * 20;
       int result = w.Install(installation.script, n, persistence);
       ASSERT_FALSE(w.schedule.Runaway()) << "the run does not end";
-      if (result != 0) EXPECT_FALSE(w.ui.boxes.empty()) << "a stop that says nothing";
+      if (result != 0) {
+        EXPECT_FALSE(w.ui.boxes.empty()) << "a stop that says nothing";
+      }
       std::map<std::string, std::string> now = w.Disk();
 
       // Every path holds what it held before, or what the whole
@@ -260,26 +262,31 @@ TEST_P(WholeRunFaults, EveryCallOfEveryPortFailedInTurn) {
       std::set<std::string> files = Journalled(journal, JournalKind::kFile);
       for (const std::string& file : files)
         EXPECT_TRUE(now.count(file) && now[file] != "<dir>") << "journalled but not there: " << file;
-      for (const std::string& file : cleanFiles)
-        if (now.count(file) && now[file] == done[file] && (!before.count(file) || before[file] != done[file]))
+      for (const std::string& file : cleanFiles) {
+        if (now.count(file) && now[file] == done[file] && (!before.count(file) || before[file] != done[file])) {
           EXPECT_TRUE(files.count(file)) << "installed but not journalled: " << file;
+        }
+      }
       std::set<std::string> directories = Journalled(journal, JournalKind::kDirectory);
-      for (const auto& [path, bytes] : now)
-        if (bytes == "<dir>" && !before.count(path))
+      for (const auto& [path, bytes] : now) {
+        if (bytes == "<dir>" && !before.count(path)) {
           EXPECT_TRUE(directories.count(WithoutTrailingBackslash(path)))
               << "a directory made but not journalled: " << path;
+        }
+      }
 
       // The other ports: keys, items and components likewise.
       std::set<std::string> keys;
       for (const JournalEntry& e : ParseJournal(journal))
         if (e.kind == JournalKind::kRegKey) keys.insert(AsciiUpperCopy(e.fields[1]));
-      for (const std::string& key : {"SOFTWARE\\FAULT", "SOFTWARE\\FAULT\\APP"})
+      for (const char* key : {"SOFTWARE\\FAULT", "SOFTWARE\\FAULT\\APP"})
         EXPECT_EQ(w.innerRegistry.KeyExists(RegistryRootKey::kLocalMachine, key), keys.count(key) == 1) << key;
       EXPECT_EQ(!w.innerShell.Captions("Tools").empty(), Journalled(journal, JournalKind::kWinItem).count("TOOLS") == 1);
       std::set<std::string> registered;
       for (const std::string& path : w.innerProcess.components) registered.insert(AsciiUpperCopy(path));
-      if (!w.innerProcess.components.empty() || !Journalled(journal, JournalKind::kRegServer).empty())
+      if (!w.innerProcess.components.empty() || !Journalled(journal, JournalKind::kRegServer).empty()) {
         EXPECT_EQ(Journalled(journal, JournalKind::kRegServer), registered);
+      }
       if (::testing::Test::HasFailure()) return;
     }
   }
