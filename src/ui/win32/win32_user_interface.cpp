@@ -178,24 +178,19 @@ void Win32UserInterface::CloseIntro() { intro_.reset(); }
 
 namespace {
 
-// The font the dialog manager creates for a template with DS_SETFONT: the
-// face at the point size in the screen's pixels, with the same matching
-// parameters, so that what is measured is what the dialog draws. Italic
-// and underline (the TITLE options) only ever widen a line.
-win32::Font DialogFont(HDC screen, const std::string& face, int32_t pointSize, bool italic, bool underline) {
-  const int pixels = MulDiv(pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  return win32::Font(CreateFontA(-pixels, 0, 0, 0, FW_DONTCARE, italic ? TRUE : FALSE, underline ? TRUE : FALSE,
-                                 FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
-                                 FF_DONTCARE, face.c_str()));
-}
-
-}  // namespace
-
-int32_t Win32UserInterface::TextWidth(const std::string& face, int32_t pointSize, bool italic, bool underline,
-                                      const std::string& text) {
+// The width in pixels of `text` in the font the dialog manager creates for
+// a template with DS_SETFONT: the face at the point size in the screen's
+// pixels, with the same matching parameters, so that what is measured is
+// what the dialog draws. Italic and underline (the TITLE options) only ever
+// widen a line. 0 when the font cannot be had.
+int32_t ExtentInDialogFont(const std::string& face, int32_t pointSize, bool italic, bool underline,
+                           const std::string& text) {
   win32::WindowDc screen(nullptr);
   if (!screen.Get()) return 0;
-  win32::Font font = DialogFont(screen.Get(), face, pointSize, italic, underline);
+  const int pixels = MulDiv(pointSize, GetDeviceCaps(screen.Get(), LOGPIXELSY), 72);
+  win32::Font font(CreateFontA(-pixels, 0, 0, 0, FW_DONTCARE, italic ? TRUE : FALSE, underline ? TRUE : FALSE, FALSE,
+                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FF_DONTCARE,
+                               face.c_str()));
   if (!font.Get()) return 0;
   win32::Selection selected(screen.Get(), font.Get());
   SIZE extent{};
@@ -203,19 +198,20 @@ int32_t Win32UserInterface::TextWidth(const std::string& face, int32_t pointSize
   return static_cast<int32_t>(extent.cx);
 }
 
+}  // namespace
+
+int32_t Win32UserInterface::TextWidth(const std::string& face, int32_t pointSize, bool italic, bool underline,
+                                      const std::string& text) {
+  return ExtentInDialogFont(face, pointSize, italic, underline, text);
+}
+
 // A dialog's horizontal base unit is the average width of the letters of
 // its font, computed as the dialog manager does: the extent of the 52
 // letters, halved twice with rounding.
 int32_t Win32UserInterface::DialogBaseUnitX(const std::string& face, int32_t pointSize) {
-  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-  win32::WindowDc screen(nullptr);
-  if (!screen.Get()) return 0;
-  win32::Font font = DialogFont(screen.Get(), face, pointSize, false, false);
-  if (!font.Get()) return 0;
-  win32::Selection selected(screen.Get(), font.Get());
-  SIZE extent{};
-  if (!GetTextExtentPoint32A(screen.Get(), kLetters, 52, &extent)) return 0;
-  return static_cast<int32_t>((extent.cx / 26 + 1) / 2);
+  const int32_t letters =
+      ExtentInDialogFont(face, pointSize, false, false, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+  return (letters / 26 + 1) / 2;
 }
 
 int Win32UserInterface::RunTemplateDialog(const std::vector<uint8_t>& dialogTemplate,
