@@ -35,7 +35,7 @@ class ByteMeasurer : public TextMeasurer {
     for (char c : text) width += 1 + (uint8_t(c) % 16);
     return width;
   }
-  int32_t DialogBaseUnitX() override { return 6; }
+  int32_t DialogBaseUnitX(const std::string&, int32_t) override { return 6; }
 };
 
 // Walks a template as the system's dialog manager would, and holds it to

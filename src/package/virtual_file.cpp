@@ -20,6 +20,7 @@ void VirtualFileSystem::ForgetArchive() {
 
 void VirtualFileSystem::AttachArchive(const std::string& executablePath) {
   ForgetArchive();
+  lookup_ = TrailerLookup();
   path_ = executablePath;
 }
 
@@ -31,19 +32,23 @@ void VirtualFileSystem::DetachArchive() {
 void VirtualFileSystem::FindArchive() {
   if (handle_ || path_.empty()) return;
   std::unique_ptr<FileHandle> file = files_->Open(path_, OpenMode::kRead);
-  uint8_t trailer[kArchiveTrailerSize];
-  int64_t size = file ? file->Size() : -1;
-  if (!file || size < int64_t(kArchiveTrailerSize) || file->Seek(size - kArchiveTrailerSize, 0) < 0 ||
-      file->Read(trailer, kArchiveTrailerSize) != int32_t(kArchiveTrailerSize) ||
-      std::memcmp(trailer, kArchiveMagic, sizeof kArchiveMagic) != 0) {
+  const int64_t size = file ? file->Size() : -1;
+  lookup_ = TrailerLookup();
+  if (file && size >= 0)
+    lookup_ = FindPayloadTrailer(size, [&](int64_t offset, void* buffer, uint32_t count) {
+      return file->Seek(offset, 0) == offset && file->Read(buffer, count) == int32_t(count);
+    });
+  if (!lookup_.Found()) {
     path_.clear();
     firstEntry_ = lastEntry_ = 0;
     return;
   }
   handle_ = std::move(file);
-  archiveSize_ = size;
-  firstEntry_ = ReadLe32(trailer + 8);
-  lastEntry_ = ReadLe32(trailer + 12);
+  // Entries lie in front of the trailer; a signed file's certificate table
+  // is no part of the payload.
+  archiveSize_ = lookup_.PayloadEnd();
+  firstEntry_ = lookup_.firstEntry;
+  lastEntry_ = lookup_.lastEntry;
 }
 
 bool VirtualFileSystem::HasArchive() {

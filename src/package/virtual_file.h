@@ -14,6 +14,8 @@
 //                             8 DOS time (low 16 bits)  12 DOS date (low 16 bits)
 //                             16 data size   20 name[256], zero-terminated, no directory
 //
+// In a signed package the trailer lies in front of the certificate table
+// (see payload_trailer.h); entries are then bounded by the trailer's end.
 // The reader relies only on the trailer and the chain of next offsets. The
 // walk is bounded: an offset outside the file, an offset that does not move
 // forward, or more entries than the file could hold ends it as not found.
@@ -29,12 +31,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "package/payload_trailer.h"
 #include "platform/file_system.h"
 
 namespace quorril {
 
-constexpr char kArchiveMagic[8] = {'[', 'Z', 'e', 'm', 'k', 'o', ']', '\0'};
-constexpr uint32_t kArchiveTrailerSize = 16;
 constexpr uint32_t kArchiveHeaderSize = 276;
 constexpr uint32_t kArchiveNameSize = 256;
 
@@ -82,6 +83,9 @@ class VirtualFileSystem {
   bool ArchiveDisabled() const { return disabled_; }
   // True when an archive was found in the attached executable.
   bool HasArchive();
+  // Where the trailer was found, or why none was, once an archive was
+  // looked for (HasArchive, WalkArchive, Open); kNone before.
+  const TrailerLookup& Lookup() const { return lookup_; }
   // Calls `visit` for each entry of the chain in order until it returns
   // false. Returns true when the chain ended properly (a next offset of 0, or
   // `visit` stopped it), false when no archive is available or the walk was
@@ -112,6 +116,7 @@ class VirtualFileSystem {
   int64_t archiveSize_ = 0;
   uint32_t firstEntry_ = 0;
   uint32_t lastEntry_ = 0;
+  TrailerLookup lookup_;
   bool disabled_ = false;
   uint64_t generation_ = 1;
   // The chain's entries up to its end or its first damage, read on the

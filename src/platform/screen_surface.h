@@ -13,7 +13,10 @@
 //    shows the main window and posts the installation phase (1025) — so the
 //    caller does not post it. CloseIntro() destroys it if it still exists.
 //  - TextWidth() and DialogBaseUnitX() measure text for the dialog
-//    templates (a font of height 0, weight 400, ANSI character set).
+//    templates in the font a dialog of that face and point size uses: the
+//    width of a text in pixels, and the horizontal base unit such a dialog
+//    computes from its font (its average character width); 0 when the
+//    font cannot be had.
 //  - RunTemplateDialog() runs a modal dialog from DLGTEMPLATE bytes,
 //    centred on the screen: the check boxes or radio buttons named in
 //    `setup` start checked; OK (id 1) hands the ids of the checked buttons
@@ -86,9 +89,9 @@ class ScreenSurface {
   virtual void SetAppearance(const ScreenAppearance& appearance) = 0;
   virtual void ShowIntro(const BitmapData& image, int32_t seconds) = 0;
   virtual void CloseIntro() = 0;
-  virtual int32_t TextWidth(const std::string& face, int32_t height, bool italic, bool underline,
+  virtual int32_t TextWidth(const std::string& face, int32_t pointSize, bool italic, bool underline,
                             const std::string& text) = 0;
-  virtual int32_t DialogBaseUnitX() = 0;
+  virtual int32_t DialogBaseUnitX(const std::string& face, int32_t pointSize) = 0;
   virtual int RunTemplateDialog(const std::vector<uint8_t>& dialogTemplate, const TemplateDialogSetup& setup,
                                 const std::string& quitText, TemplateDialogChecker* checker) = 0;
   virtual void ShowPopup(const std::vector<uint8_t>& dialogTemplate) = 0;

@@ -235,9 +235,11 @@ std::u16string Cp1252ToUtf16(const std::string& text) {
 }
 
 DialogFont DialogFontFor(const TextBlock& block, const ScriptSettings& settings) {
+  // The font the block was measured in, so that its lines fit.
+  const MeasureFont measured = MeasureFontFor(block, settings);
   DialogFont font;
-  font.face = block.fontFace.empty() ? settings.dialogFontName : block.fontFace;
-  font.pointSize = block.fontSize > 0 ? block.fontSize : 10;
+  font.face = measured.face;
+  font.pointSize = measured.pointSize;
   return font;
 }
 

@@ -51,7 +51,7 @@ class FixedWidthMeasurer : public TextMeasurer {
   int32_t TextWidth(const std::string&, int32_t, bool, bool, const std::string& text) override {
     return int32_t(text.size());
   }
-  int32_t DialogBaseUnitX() override { return 1; }
+  int32_t DialogBaseUnitX(const std::string&, int32_t) override { return 1; }
 };
 
 // Checks a block that has just been read, before it joins the model:

@@ -14,6 +14,7 @@ namespace quorril {
 MeasureFont MeasureFontFor(const TextBlock& block, const ScriptSettings& settings) {
   MeasureFont font;
   font.face = block.fontFace.empty() ? settings.dialogFontName : block.fontFace;
+  font.pointSize = block.fontSize > 0 ? block.fontSize : 10;
   font.italic = settings.titleFont.italic;
   font.underline = settings.titleFont.underline;
   return font;
@@ -52,7 +53,7 @@ MeasureResult EncodeText(const std::vector<std::string>& lines, const MeasureFon
                          std::vector<uint8_t>* bytes) {
   MeasureResult result;
   bytes->assign(3, 0);
-  int32_t unit = measurer.DialogBaseUnitX();
+  const int32_t unit = measurer.DialogBaseUnitX(font.face, font.pointSize);
   if (unit <= 0) {
     result.status = TextStatus::kNoMetrics;
     return result;
@@ -76,9 +77,11 @@ MeasureResult EncodeText(const std::vector<std::string>& lines, const MeasureFon
       result.lineIndex = int32_t(i);
       return result;
     }
-    int32_t pixels = measurer.TextWidth(font.face, 0, font.italic, font.underline, line);
+    int32_t pixels = measurer.TextWidth(font.face, font.pointSize, font.italic, font.underline, line);
     if (pixels < 0) pixels = 0;
-    int32_t w = pixels / unit - 6;
+    // Rounded up: a line one pixel wider than whole characters needs one
+    // character more, or its last word is wrapped away.
+    const int32_t w = pixels / unit + (pixels % unit != 0 ? 1 : 0);
     if (w > width) width = w;
     ++nonEmpty;
     bytes->push_back(uint8_t(line.size()));

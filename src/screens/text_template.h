@@ -14,8 +14,10 @@
 //
 // A line that is empty or holds only tabs, line feeds, carriage returns,
 // blanks and commas is an empty line. The width of a line is its width in
-// pixels in the block's font divided by the horizontal dialog base unit,
-// less 6; the block's width is the largest (at least 0, at most 127).
+// pixels in the font of the block's dialog divided by that dialog's
+// horizontal base unit, rounded up, so that a line fits the dialog's width
+// of 4 dialog units per character; the block's width is the largest (at
+// least 0, at most 127).
 //
 // Limits: the signed bytes hold lines of at most 127 characters and at most
 // 127 lines; a block that breaks either, or that does not fit what is left
@@ -48,26 +50,27 @@ struct ByteSpan {
   size_t size = 0;
 };
 
-// Font metrics for measuring. The Win32 implementation creates the font
-// with CreateFont (height `height`, 0 meaning the face's default height,
-// weight 400, the italic and underline flags, ANSI character set,
-// OUT_TT_PRECIS, PROOF_QUALITY), selects it into a screen device context
-// and measures with GetTextExtentPoint32A.
+// Font metrics for measuring, in the font the block's dialog is drawn
+// with: its face at its point size (the ScreenSurface port measures them).
 class TextMeasurer {
  public:
   virtual ~TextMeasurer() = default;
-  // Width in pixels of `text`.
-  virtual int32_t TextWidth(const std::string& face, int32_t height, bool italic, bool underline,
+  // Width in pixels of `text` in the face at the point size.
+  virtual int32_t TextWidth(const std::string& face, int32_t pointSize, bool italic, bool underline,
                             const std::string& text) = 0;
-  // The horizontal dialog base unit (low word of GetDialogBaseUnits).
-  virtual int32_t DialogBaseUnitX() = 0;
+  // The horizontal base unit of a dialog in that font, in pixels: one
+  // average character width, four horizontal dialog units.
+  virtual int32_t DialogBaseUnitX(const std::string& face, int32_t pointSize) = 0;
 };
 
-// The font a block is measured in: the block's own face (a pop-up's face,
-// or the face named after BEGINFIRSTSCREEN / BEGINLASTSCREEN), else the
-// script's dialog font; italic and underline follow the TITLE options.
+// The font a block is measured in, the one its dialog template names: the
+// block's own face (a pop-up's face, or the face named after
+// BEGINFIRSTSCREEN / BEGINLASTSCREEN), else the script's dialog font, at the
+// block's point size (10 when it names none); italic and underline follow
+// the TITLE options.
 struct MeasureFont {
   std::string face = "MS Sans Serif";
+  int32_t pointSize = 10;
   bool italic = false;
   bool underline = false;
 };

@@ -40,11 +40,13 @@ class DibImage;
 class SurfaceMeasurer : public TextMeasurer {
  public:
   explicit SurfaceMeasurer(ScreenSurface& surface) : surface_(surface) {}
-  int32_t TextWidth(const std::string& face, int32_t height, bool italic, bool underline,
+  int32_t TextWidth(const std::string& face, int32_t pointSize, bool italic, bool underline,
                     const std::string& text) override {
-    return surface_.TextWidth(face, height, italic, underline, text);
+    return surface_.TextWidth(face, pointSize, italic, underline, text);
   }
-  int32_t DialogBaseUnitX() override { return surface_.DialogBaseUnitX(); }
+  int32_t DialogBaseUnitX(const std::string& face, int32_t pointSize) override {
+    return surface_.DialogBaseUnitX(face, pointSize);
+  }
 
  private:
   ScreenSurface& surface_;

@@ -45,6 +45,11 @@ void ShowStartupWarning(SetupContext& ctx, const std::string& text) {
   ctx.ShowUnownedMessage(text, std::string(kCaptionBlank), kMbOk | kMbIconWarning);
 }
 
+// The payload of a signed executable cannot be trusted when its certificate
+// table does not lie inside the file.
+constexpr char kDamagedSignedPackage[] =
+    "The setup program is damaged: its certificate table does not lie inside the file ";
+
 void ShowFileNotFound(SetupContext& ctx, const std::string& path) {
   ShowStartupWarning(ctx, ctx.Prompt(PromptId::kFileNotFound) + path + ". ");
 }
@@ -230,7 +235,13 @@ Road DecideRoad(SetupContext& ctx) {
   if (IsTemporaryCopy(ctx.startup.executablePath)) return Road::kNormalRun;
   std::unique_ptr<VirtualFile> script = ctx.archive.Open(ctx.startup.scriptPath);
   if (!script) {
-    ShowFileNotFound(ctx, ctx.startup.scriptPath);
+    // A signed executable whose certificate table runs past its end is cut
+    // short or damaged: its payload is not read, and that is the reason
+    // given, not the missing script.
+    if (ctx.archive.Lookup().status == TrailerStatus::kCertificatesOutsideFile)
+      ShowStartupWarning(ctx, std::string(kDamagedSignedPackage) + ctx.startup.executablePath + ". ");
+    else
+      ShowFileNotFound(ctx, ctx.startup.scriptPath);
     return Road::kStop;
   }
   bool insertDisk = ScriptHasInsertDisk(ctx, *script);

@@ -3,6 +3,7 @@
 // choice table they fill.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,14 +15,15 @@
 namespace quorril {
 namespace {
 
-// Every character is one average character wide, so a block's width is its
-// longest line less 6.
+// Every character but the first six of a line is one average character
+// wide, so a block's width is its longest line less 6 (which keeps the
+// numbers of these layout tables small).
 class ColumnMeasurer : public TextMeasurer {
  public:
   int32_t TextWidth(const std::string&, int32_t, bool, bool, const std::string& text) override {
-    return 4 * int32_t(text.size());
+    return 4 * std::max(0, int32_t(text.size()) - 6);
   }
-  int32_t DialogBaseUnitX() override { return 4; }
+  int32_t DialogBaseUnitX(const std::string&, int32_t) override { return 4; }
 };
 
 // Measures `lines` into a private area and keeps the bytes.
@@ -84,11 +86,11 @@ DialogFont Font(const std::string& face = "MS Sans Serif", int32_t size = 10) {
 }
 
 TEST(PopupTemplateTest, MatchesTheHandWrittenBytes) {
-  // Lines 7 and 5 characters wide; measured at 8 pixels per character with
-  // a base unit of 4: widths 14 - 6 = 8 and 10 - 6 = 4, so 8 columns.
+  // Lines 7 and 5 characters long, measured at 8 pixels per character less
+  // 24 with a base unit of 4: widths 8 and 4, so 8 columns.
   class Wide : public ColumnMeasurer {
     int32_t TextWidth(const std::string&, int32_t, bool, bool, const std::string& t) override {
-      return 8 * int32_t(t.size());
+      return 8 * int32_t(t.size()) - 24;
     }
   } measurer;
   TextArea area;
@@ -370,17 +372,35 @@ TEST(TemplateTextTest, CaptionsAreCodePage1252InUtf16) {
   EXPECT_TRUE(IsTemplate(t.bytes, e)) << "no stray characters after the caption's end";
 }
 
-TEST(TemplateFontTest, FontFollowsTheBlockOrTheScript) {
+// The lines are measured in the very font the template names, face and
+// size, or they would not fit the dialog that draws them.
+TEST(TemplateFontTest, FontFollowsTheBlockOrTheScriptAndIsTheFontMeasuredIn) {
   ScriptSettings settings;
-  TextBlock block;
-  DialogFont f = DialogFontFor(block, settings);
-  EXPECT_EQ(f.face, "MS Sans Serif");
-  EXPECT_EQ(f.pointSize, 10);
-  block.fontFace = "Arial";
-  block.fontSize = 14;
-  f = DialogFontFor(block, settings);
-  EXPECT_EQ(f.face, "Arial");
-  EXPECT_EQ(f.pointSize, 14);
+  settings.dialogFontName = "Script Face";
+  struct Case {
+    std::string face;
+    int32_t size;
+    std::string wantFace;
+    int32_t wantSize;
+  };
+  const std::vector<Case> cases = {
+      {"", 0, "Script Face", 10},
+      {"Arial", 14, "Arial", 14},
+      {"", 12, "Script Face", 12},
+      {"Arial", 0, "Arial", 10},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.face + " " + std::to_string(c.size));
+    TextBlock block;
+    block.fontFace = c.face;
+    block.fontSize = c.size;
+    DialogFont f = DialogFontFor(block, settings);
+    EXPECT_EQ(f.face, c.wantFace);
+    EXPECT_EQ(f.pointSize, c.wantSize);
+    MeasureFont m = MeasureFontFor(block, settings);
+    EXPECT_EQ(m.face, c.wantFace);
+    EXPECT_EQ(m.pointSize, c.wantSize);
+  }
 
   Measured text({"x"});
   DialogTemplate zero = BuildPopupTemplate(text.Span(), Font("A", 0));

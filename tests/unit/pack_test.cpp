@@ -22,6 +22,7 @@
 #include "package/implode.h"
 #include "package/virtual_file.h"
 #include "platform/memory/memory_file_system.h"
+#include "support/pe_image.h"
 #include "support/test_data.h"
 
 namespace quorril {
@@ -237,6 +238,54 @@ TEST_F(PackTest, AppendWritesThePayloadFormatAndTheEngineReadsIt) {
   ASSERT_EQ(Pack("extract ../SETUP.EXE ../out"), 0) << err;
   EXPECT_EQ(ReadFile(dir + "/out/setup.cfg"), "FILE: DATA.Z\r\n");
   EXPECT_EQ(ReadFile(dir + "/out/DATA.Z"), ReadFile(In("sub/DATA.Z")));
+}
+
+// Signing after append: list and extract read the signed package as the
+// unsigned one; append refuses a signed input either way; a table that
+// leaves the file is refused by every command.
+TEST_F(PackTest, ASignedPackageListsAndExtractsAsTheUnsignedOne) {
+  const testing::PeKind kind = testing::PeKind::kPe32Plus;
+  WriteFile(In("engine.exe"), testing::PeImage(kind, 0x403));
+  WriteFile(In("setup.cfg"), "FILE: DATA.BIN\r\n");
+  WriteFile(In("DATA.BIN"), Noise(777, 9));
+  SetTime(In("setup.cfg"), 2010, 6, 7, 8, 9, 10);
+  SetTime(In("DATA.BIN"), 2011, 1, 2, 3, 4, 6);
+  ASSERT_EQ(Pack("append engine.exe ../SETUP.EXE setup.cfg DATA.BIN"), 0) << err;
+  ASSERT_EQ(Pack("list ../SETUP.EXE"), 0) << err;
+  const std::string unsignedList = out;
+  const std::string package = ReadFile(dir + "/SETUP.EXE");
+  WriteFile(In("signed.exe"), testing::Sign(package, kind));
+
+  ASSERT_EQ(Pack("list signed.exe"), 0) << err;
+  EXPECT_EQ(out, unsignedList);
+  ASSERT_EQ(Pack("extract signed.exe ../out"), 0) << err;
+  EXPECT_EQ(ReadFile(dir + "/out/setup.cfg"), "FILE: DATA.BIN\r\n");
+  EXPECT_EQ(ReadFile(dir + "/out/DATA.BIN"), ReadFile(In("DATA.BIN")));
+
+  struct Case {
+    std::string arguments;
+    std::string message;
+  };
+  std::string cut = testing::Sign(package, kind);
+  cut.resize(cut.size() - 1);
+  WriteFile(In("cut.exe"), cut);
+  WriteFile(In("signed-engine.exe"), testing::Sign(testing::PeImage(kind), kind));
+  const std::vector<Case> cases = {
+      {"append signed.exe ../p.exe DATA.BIN", "already carries a payload"},
+      {"append signed-engine.exe ../p.exe DATA.BIN", "is signed; append to the unsigned engine"},
+      {"list signed-engine.exe", "no payload trailer lies in front of its certificate table"},
+      {"append cut.exe ../p.exe DATA.BIN", "does not lie inside the file"},
+      {"list cut.exe", "does not lie inside the file"},
+      {"extract cut.exe ../cut", "does not lie inside the file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    EXPECT_EQ(Pack(c.arguments), 1);
+    EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    EXPECT_EQ(out, "");
+    EXPECT_FALSE(Exists(dir + "/p.exe"));
+    EXPECT_FALSE(Exists(dir + "/cut"));
+  }
 }
 
 TEST_F(PackTest, APackageWithContainersExtractsWhatTheEngineWouldInstall) {

@@ -123,7 +123,7 @@ class ScreensTest : public RunTest {
 
 TEST_F(ScreensTest, TheFirstScreenIsMeasuredWithTheSurfaceFontAndReleasedAfterItWasShown) {
   // 8 pixels a character at a base unit of 8: a line of 60 characters is
-  // 54 wide.
+  // 60 wide, measured in the face and size the template names.
   Script({"BEGINFIRSTSCREEN \"Arial\" 12", "Welcome", "", std::string(60, 'w'), "ENDFIRSTSCREEN", "BEGINLASTSCREEN",
           "Done", "ENDLASTSCREEN"});
   ASSERT_EQ(screens.ShowFirstScreen(ctx), kIdOk);
@@ -132,7 +132,9 @@ TEST_F(ScreensTest, TheFirstScreenIsMeasuredWithTheSurfaceFontAndReleasedAfterIt
   EXPECT_EQ(d.style, 0x80400040u);
   EXPECT_EQ(d.face, "Arial");
   EXPECT_EQ(d.points, 12);
-  EXPECT_EQ(d.cx, 4 * 54);
+  EXPECT_EQ(d.cx, 4 * 60);
+  EXPECT_EQ(surface.measuredIn, "Arial 12");
+  EXPECT_EQ(surface.baseUnitOf, "Arial 12");
   EXPECT_EQ(d.cy, 8 * 4 + 16);
   ASSERT_EQ(d.items.size(), 4u);
   EXPECT_EQ(d.items[1].y, 16);  // the empty line counts

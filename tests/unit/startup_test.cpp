@@ -15,6 +15,7 @@
 #include "platform/windows_path.h"
 #include "shell/setup_context.h"
 #include "shell/startup.h"
+#include "support/pe_image.h"
 
 namespace quorril {
 namespace {
@@ -303,6 +304,29 @@ TEST_F(StartupTest, AMissingScriptIsReportedBeforeAnyWindow) {
   ExpectStartupWarning(ui, "File not found on the installation disk: C:\\SETUP\\SETUP.cfg. ");
   EXPECT_FALSE(ui.mainWindowCreated);
   EXPECT_EQ(ctx.script.model, nullptr);
+}
+
+// A signed package runs from its payload; one whose certificate table runs
+// past its end is cut short, and that is what the message says (not that
+// the script is missing).
+TEST_F(StartupTest, ASignedPackageRunsAndOneCutShortIsReportedAsDamaged) {
+  const std::string signed_ = testing::Sign(
+      ExecutableWithPayload("SETUP.cfg", "REM from the payload\n", testing::PeImage(testing::PeKind::kPe32Plus)),
+      testing::PeKind::kPe32Plus);
+  files.AddFile("C:\\SETUP\\SETUP.EXE", signed_);
+  ASSERT_TRUE(Run(""));
+  EXPECT_TRUE(ctx.archive.HasArchive());
+  EXPECT_TRUE(ui.boxes.empty());
+
+  MemoryFileSystem cutFiles;
+  cutFiles.AddDirectory("C:\\SETUP");
+  cutFiles.AddFile("C:\\SETUP\\SETUP.EXE", signed_.substr(0, signed_.size() - 100));
+  ScriptedUserInterface cutUi;
+  SetupContext cut(Ports{&cutFiles, &machine, &process, &cutUi, nullptr, &profile});
+  EXPECT_FALSE(Startup(cut, "", "C:\\SETUP\\SETUP.EXE"));
+  ExpectStartupWarning(cutUi,
+                       "The setup program is damaged: its certificate table does not lie inside the file "
+                       "C:\\SETUP\\SETUP.EXE. ");
 }
 
 TEST_F(StartupTest, AnExecutablePathWithoutBackslashIsAnInvalidDirectory) {

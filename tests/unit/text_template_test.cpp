@@ -15,19 +15,22 @@ namespace {
 class FixedMeasurer : public TextMeasurer {
  public:
   FixedMeasurer(int32_t pixels, int32_t unit) : pixels_(pixels), unit_(unit) {}
-  int32_t TextWidth(const std::string& face, int32_t height, bool italic, bool underline,
+  int32_t TextWidth(const std::string& face, int32_t pointSize, bool italic, bool underline,
                     const std::string& text) override {
     lastFace = face;
-    lastHeight = height;
+    lastPointSize = pointSize;
     lastItalic = italic;
     lastUnderline = underline;
     ++calls;
     return pixels_ * int32_t(text.size());
   }
-  int32_t DialogBaseUnitX() override { return unit_; }
+  int32_t DialogBaseUnitX(const std::string& face, int32_t pointSize) override {
+    unitFont = face + " " + std::to_string(pointSize);
+    return unit_;
+  }
 
-  std::string lastFace;
-  int32_t lastHeight = -1;
+  std::string lastFace, unitFont;
+  int32_t lastPointSize = -1;
   bool lastItalic = false, lastUnderline = false;
   int calls = 0;
 
@@ -46,7 +49,7 @@ TEST(TextTemplateTest, BlockBytesHoldCountsWidthAndLines) {
   MeasureResult r = MeasureText(area, {"Hello", " ,\t", "", "Hello world!"}, font, measurer);
   ASSERT_EQ(r.status, TextStatus::kOk);
   EXPECT_EQ(r.block.offset, 0u);
-  std::vector<uint8_t> expected = {2, 6, 4,                                  // 2 non-empty, 12 - 6, 4 lines
+  std::vector<uint8_t> expected = {2, 12, 4,                                 // 2 non-empty, 12 wide, 4 lines
                                    5, 'H', 'e', 'l', 'l', 'o', 0,           //
                                    0, 0,                                     // blanks and commas: empty
                                    0, 0,                                     //
@@ -55,25 +58,43 @@ TEST(TextTemplateTest, BlockBytesHoldCountsWidthAndLines) {
   EXPECT_EQ(area.Used(), expected.size());
   EXPECT_EQ(measurer.calls, 2) << "empty lines are not measured";
   EXPECT_EQ(measurer.lastFace, "Arial");
-  EXPECT_EQ(measurer.lastHeight, 0) << "measured at the face's default height";
+  EXPECT_EQ(measurer.lastPointSize, 10) << "measured at the dialog's default size";
+  EXPECT_EQ(measurer.unitFont, "Arial 10") << "the base unit of a dialog in the same font";
   EXPECT_TRUE(measurer.lastItalic);
 
   // The next block starts where this one ended.
   MeasureResult next = MeasureText(area, {"x"}, font, measurer);
   ASSERT_EQ(next.status, TextStatus::kOk);
   EXPECT_EQ(next.block.offset, expected.size());
-  EXPECT_EQ(Bytes(area.Bytes(next.block)), (std::vector<uint8_t>{1, 0, 1, 1, 'x', 0}))
-      << "a width below 0 counts as 0";
+  EXPECT_EQ(Bytes(area.Bytes(next.block)), (std::vector<uint8_t>{1, 1, 1, 1, 'x', 0}));
 }
 
-TEST(TextTemplateTest, WidthIsPixelsOverTheBaseUnitLessSix) {
+// A line must fit the dialog's width of one base unit per character: a
+// width that is not a whole number of characters takes one more, never one
+// less, or the line's last word would be wrapped out of sight.
+TEST(TextTemplateTest, WidthIsTheLinesPixelsInBaseUnitsRoundedUp) {
+  struct Case {
+    int32_t pixelsPerCharacter, unit;
+    std::vector<std::string> lines;
+    uint8_t width;
+  };
+  const std::vector<Case> cases = {
+      {7, 4, {"abcdefghij", "abc"}, 18},  // 70 pixels: 17.5 characters
+      {8, 4, {"abcdefghij"}, 20},         // whole characters need no more
+      {1, 6, {"a"}, 1},                   // a pixel takes a whole character
+      {6, 6, {"", "  ,"}, 0},             // no shown line: no width
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines[0]);
+    TextArea area;
+    FixedMeasurer measurer(c.pixelsPerCharacter, c.unit);
+    MeasureResult r = MeasureText(area, c.lines, MeasureFont(), measurer);
+    ASSERT_EQ(r.status, TextStatus::kOk);
+    EXPECT_EQ(area.Bytes(r.block).data[1], c.width);
+  }
   TextArea area;
-  FixedMeasurer measurer(7, 4);  // 10 characters: 70 / 4 - 6 = 11
-  MeasureResult r = MeasureText(area, {"abcdefghij", "abc"}, MeasureFont(), measurer);
-  ASSERT_EQ(r.status, TextStatus::kOk);
-  EXPECT_EQ(area.Bytes(r.block).data[1], 11);
 
-  FixedMeasurer wide(40, 4);  // 127 characters: 1270 - 6, beyond the signed byte
+  FixedMeasurer wide(40, 4);  // 127 characters: 1270, beyond the signed byte
   MeasureResult held = MeasureText(area, {std::string(127, 'W')}, MeasureFont(), wide);
   ASSERT_EQ(held.status, TextStatus::kOk);
   EXPECT_EQ(area.Bytes(held.block).data[1], 127) << "held at the largest width the format holds";

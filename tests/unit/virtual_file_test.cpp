@@ -13,6 +13,7 @@
 #include "package/virtual_file.h"
 #include "platform/little_endian.h"
 #include "platform/memory/memory_file_system.h"
+#include "support/pe_image.h"
 
 namespace quorril {
 namespace {
@@ -423,6 +424,50 @@ TEST_F(VirtualFileTest, ANameFillingAllOfItsFieldIsReadWithoutOverrun) {
   });
   EXPECT_EQ(name, std::string(kArchiveNameSize, 'N'));
   EXPECT_TRUE(vfs.Open(std::string(kArchiveNameSize, 'n')));
+}
+
+// ---- signed packages ------------------------------------------------------------------------
+
+TEST_F(VirtualFileTest, ASignedPackageIsReadAsTheUnsignedOneAndItsTableIsNoMembersData) {
+  files.AddFile("C:\\SETUP\\B.TXT", "disk");
+  for (testing::PeKind kind : {testing::PeKind::kPe32, testing::PeKind::kPe32Plus}) {
+    std::vector<uint32_t> at;
+    const std::string unsigned_ =
+        BuildPackage({{"A.TXT", "first"}, {"B.TXT", "second, last"}}, &at, testing::PeImage(kind, 0x401));
+    const std::string signed_ = testing::Sign(unsigned_, kind);
+    ASSERT_NE(unsigned_.size() % 8, 0u);  // the signer padded
+    Attach(signed_);
+    ASSERT_TRUE(vfs.HasArchive());
+    EXPECT_EQ(vfs.Lookup().status, TrailerStatus::kBeforeCertificates);
+    std::vector<std::string> seen;
+    EXPECT_TRUE(vfs.WalkArchive([&](const ArchiveEntry& e) {
+      seen.push_back(e.name);
+      return true;
+    }));
+    EXPECT_EQ(seen, (std::vector<std::string>{"A.TXT", "B.TXT"}));
+    auto b = vfs.Open("b.txt");
+    ASSERT_TRUE(b && b->InArchive());
+    EXPECT_EQ(ReadAll(*b), "second, last");
+
+    // A size that lies is cut at the trailer's end, not at the file's: the
+    // certificate table is never read as a member's bytes.
+    std::string lying = unsigned_;
+    WriteLe32(lying, at[1] + 16, 0xFFFFFFF0u);
+    Attach(testing::Sign(lying, kind));
+    auto cut = vfs.Open("B.TXT");
+    ASSERT_TRUE(cut && cut->InArchive());
+    EXPECT_EQ(ReadAll(*cut), "second, last" + unsigned_.substr(unsigned_.size() - kArchiveTrailerSize));
+
+    // A table that leaves the file: no archive, and the reason is kept.
+    std::string damaged = signed_;
+    damaged.resize(damaged.size() - 1);
+    Attach(damaged);
+    EXPECT_FALSE(vfs.HasArchive());
+    EXPECT_EQ(vfs.Lookup().status, TrailerStatus::kCertificatesOutsideFile);
+    auto disk = vfs.Open("C:\\SETUP\\B.TXT");
+    ASSERT_TRUE(disk);
+    EXPECT_FALSE(disk->InArchive());
+  }
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "screens/dialog_templates.h"
 #include "screens/screen_painting.h"
 #include "screens/text_template.h"
+#include "model/script_model.h"
 
 namespace quorril {
 namespace {
@@ -285,11 +286,13 @@ bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST
 class PortMeasurer : public TextMeasurer {
  public:
   explicit PortMeasurer(ScreenSurface& s) : s_(s) {}
-  int32_t TextWidth(const std::string& face, int32_t height, bool italic, bool underline,
+  int32_t TextWidth(const std::string& face, int32_t pointSize, bool italic, bool underline,
                     const std::string& text) override {
-    return s_.TextWidth(face, height, italic, underline, text);
+    return s_.TextWidth(face, pointSize, italic, underline, text);
   }
-  int32_t DialogBaseUnitX() override { return s_.DialogBaseUnitX(); }
+  int32_t DialogBaseUnitX(const std::string& face, int32_t pointSize) override {
+    return s_.DialogBaseUnitX(face, pointSize);
+  }
 
  private:
   ScreenSurface& s_;
@@ -334,9 +337,9 @@ TEST(TemplateDialog, ChoiceScreenStartsWithItsChecksAndOkWaitsForTheChecker) {
   ScreenAppearance look;
   look.title = "Choose";
   ShowMain(ui, look);
-  EXPECT_GT(ui.DialogBaseUnitX(), 0);
-  EXPECT_GT(ui.TextWidth("MS Sans Serif", 0, false, false, "Program files"),
-            ui.TextWidth("MS Sans Serif", 0, false, false, "Help"));
+  EXPECT_GT(ui.DialogBaseUnitX("MS Sans Serif", 10), 0);
+  EXPECT_GT(ui.TextWidth("MS Sans Serif", 10, false, false, "Program files"),
+            ui.TextWidth("MS Sans Serif", 10, false, false, "Help"));
 
   const std::vector<uint8_t> text = Measured(
       ui, {"  Choose what to install:", "", "10 [X] Program files", "11 [ ] Examples", "12 [X] Help files"});
@@ -391,6 +394,83 @@ TEST(TemplateDialog, ChoiceScreenStartsWithItsChecksAndOkWaitsForTheChecker) {
   ASSERT_EQ(checker.seen.size(), 2u);
   EXPECT_EQ(checker.seen[0], std::vector<int>{});
   EXPECT_EQ(checker.seen[1], std::vector<int>{101});
+}
+
+// The lines between BEGINFIRSTSCREEN and ENDFIRSTSCREEN of the demo's
+// script, read from the source tree through Wine's drive Z:.
+std::vector<std::string> DemoFirstScreen() {
+  std::string path = std::string("Z:") + QUORRIL_SOURCE_DIR + "/examples/demo/DEMO.CFG";
+  std::replace(path.begin(), path.end(), '/', '\\');
+  std::vector<std::string> lines;
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return lines;
+  char buffer[1024];
+  bool inside = false;
+  while (std::fgets(buffer, sizeof buffer, file)) {
+    std::string line(buffer);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    if (line.rfind("ENDFIRSTSCREEN", 0) == 0) break;
+    if (inside) lines.push_back(line);
+    if (line.rfind("BEGINFIRSTSCREEN", 0) == 0) inside = true;
+  }
+  std::fclose(file);
+  return lines;
+}
+
+// Each text line of a screen is drawn in the dialog's font inside its
+// static control; a line wider than its control loses its last words. The
+// demo's first screen, measured as the parser measures it, shows every
+// line whole, and the base unit measured is the one the dialog has.
+TEST(TemplateDialog, TheDemosFirstScreenShowsEveryLineWhole) {
+  Win32UserInterface ui(Instance());
+  ShowMain(ui, ScreenAppearance{});
+  TextBlock block;
+  block.lines = DemoFirstScreen();
+  ASSERT_GE(block.lines.size(), 4u) << "the demo's first screen was not found";
+  const ScriptSettings settings;
+  TextArea area;
+  PortMeasurer measurer(ui);
+  MeasureResult measured = MeasureTextBlock(area, block, settings, measurer);
+  ASSERT_EQ(measured.status, TextStatus::kOk);
+  DialogTemplate t = BuildScreenTemplate(ScreenKind::kScreen, area.Bytes(measured.block), DialogFontFor(block, settings),
+                                         ButtonTexts{});
+  ASSERT_EQ(t.status, TemplateStatus::kOk);
+
+  int statics = 0;
+  Person person;
+  person
+      .Then([&] {
+        HWND shown = DialogWith(IDCANCEL);
+        if (!shown) return false;
+        RECT units = {0, 0, 4, 8};
+        MapDialogRect(shown, &units);
+        EXPECT_EQ(units.right, ui.DialogBaseUnitX("MS Sans Serif", 10)) << "the dialog's own base unit";
+        HFONT font = reinterpret_cast<HFONT>(SendMessageA(shown, WM_GETFONT, 0, 0));
+        HDC dc = GetDC(shown);
+        HGDIOBJ previous = SelectObject(dc, font);
+        for (HWND child = GetWindow(shown, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+          char kind[32] = {};
+          GetClassNameA(child, kind, sizeof kind);
+          if (lstrcmpiA(kind, "Static") != 0) continue;
+          char text[256] = {};
+          const int length = GetWindowTextA(child, text, sizeof text);
+          SIZE extent{};
+          GetTextExtentPoint32A(dc, text, length, &extent);
+          RECT client;
+          GetClientRect(child, &client);
+          EXPECT_LE(extent.cx, client.right) << "'" << text << "' is cut";
+          ++statics;
+        }
+        SelectObject(dc, previous);
+        ReleaseDC(shown, dc);
+        SaveScreen("demo-first-screen");
+        Press(shown, IDOK);
+        return true;
+      })
+      .Start();
+  EXPECT_EQ(ui.RunTemplateDialog(t.bytes, TemplateDialogSetup{}, "Do you wish to quit?", nullptr), kIdOk);
+  EXPECT_TRUE(person.Done());
+  EXPECT_EQ(statics, 3) << "the non-empty lines";
 }
 
 TEST(TemplateDialog, ExclusiveGroupChecksOneRadioAndCancelAsksFirst) {

@@ -33,7 +33,11 @@ const char kHelp[] =
     "modification date. Names are compared as the engine compares them,\n"
     "without regard to case: two files of the same name are refused, as are\n"
     "names longer than 255 characters, an ENGINE that already carries a\n"
-    "payload, and a total of 4 GiB or more.\n"
+    "payload, a signed ENGINE, and a total of 4 GiB or more.\n"
+    "\n"
+    "To ship a signed package, sign OUT after appending (for example with\n"
+    "osslsigncode sign): the signature's certificate table then follows the\n"
+    "trailer, and the engine, list and extract find the trailer in front of it.\n"
     "\n"
     "OUT is written only when everything succeeded; it gets ENGINE's\n"
     "permissions.\n"
@@ -74,11 +78,29 @@ int Run(const std::vector<std::string>& args) {
 
   std::string package;
   if (!ReadHostFile("append", engine, &package)) return kExitIo;
-  if (package.size() >= kArchiveTrailerSize &&
-      std::memcmp(package.data() + package.size() - kArchiveTrailerSize, kArchiveMagic, sizeof kArchiveMagic) == 0) {
-    std::fprintf(stderr, "quorril-pack append: '%s' already carries a payload; start from the bare engine\n",
-                 Printable(engine).c_str());
-    return kExitBadInput;
+  // A payload belongs between the image and a signature: appended after a
+  // certificate table it would break the signature, and the engine would no
+  // longer find its trailer in the one place it looks.
+  const TrailerLookup lookup = FindPayloadTrailer(package);
+  switch (lookup.status) {
+    case TrailerStatus::kAtEnd:
+    case TrailerStatus::kBeforeCertificates:
+      std::fprintf(stderr, "quorril-pack append: '%s' already carries a payload; start from the bare engine\n",
+                   Printable(engine).c_str());
+      return kExitBadInput;
+    case TrailerStatus::kSignedWithoutTrailer:
+    case TrailerStatus::kCertificatesNotAtEnd:
+      std::fprintf(stderr,
+                   "quorril-pack append: '%s' is signed; append to the unsigned engine and sign the package "
+                   "afterwards\n",
+                   Printable(engine).c_str());
+      return kExitBadInput;
+    case TrailerStatus::kCertificatesOutsideFile:
+      std::fprintf(stderr, "quorril-pack append: '%s': %s\n", Printable(engine).c_str(),
+                   TrailerStatusText(lookup.status));
+      return kExitBadInput;
+    case TrailerStatus::kNone:
+      break;
   }
   package.append(kArchiveMagic, sizeof kArchiveMagic);
 

@@ -164,6 +164,8 @@ int Run(const std::vector<std::string>& args) {
   const std::string out = kOutputDirectory;
 
   switch (reader.kind()) {
+    case PackageReader::Kind::kRefused:
+      return kExitBadInput;
     case PackageReader::Kind::kOther: {
       VolumeHeader header;
       if (PackageReader::ReadVolumeHeader(reader.Data(), &header) && header.IsContinuation())
@@ -171,9 +173,9 @@ int Run(const std::vector<std::string>& args) {
                      Printable(operands[0]).c_str());
       else
         std::fprintf(stderr,
-                     "quorril-pack extract: '%s' is neither a package (no payload trailer) nor the first volume "
+                     "quorril-pack extract: '%s' is neither a package (%s) nor the first volume "
                      "of a container\n",
-                     Printable(operands[0]).c_str());
+                     Printable(operands[0]).c_str(), TrailerStatusText(reader.Trailer().status));
       return kExitBadInput;
     }
     case PackageReader::Kind::kContainer:

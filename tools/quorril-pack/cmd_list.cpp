@@ -56,11 +56,13 @@ int Run(const std::vector<std::string>& args) {
   switch (reader.kind()) {
     case PackageReader::Kind::kContainer:
       return ListContainer(reader, reader.name(), "") ? kExitOk : kExitBadInput;
+    case PackageReader::Kind::kRefused:
+      return kExitBadInput;
     case PackageReader::Kind::kOther:
       std::fprintf(stderr,
-                   "quorril-pack list: '%s' is neither a package (no payload trailer) nor the first volume of a "
+                   "quorril-pack list: '%s' is neither a package (%s) nor the first volume of a "
                    "container\n",
-                   Printable(args[0]).c_str());
+                   Printable(args[0]).c_str(), TrailerStatusText(reader.Trailer().status));
       return kExitBadInput;
     case PackageReader::Kind::kPackage:
       break;

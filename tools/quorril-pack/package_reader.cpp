@@ -24,8 +24,14 @@ bool PackageReader::Load() {
     return false;
   }
   VolumeHeader header;
-  if (data_.size() >= kArchiveTrailerSize &&
-      std::memcmp(data_.data() + data_.size() - kArchiveTrailerSize, kArchiveMagic, sizeof kArchiveMagic) == 0) {
+  trailer_ = FindPayloadTrailer(data_);
+  if (trailer_.status == TrailerStatus::kCertificatesOutsideFile) {
+    std::fprintf(stderr, "quorril-pack %s: '%s': %s\n", command_, Printable(hostPath_).c_str(),
+                 TrailerStatusText(trailer_.status));
+    kind_ = Kind::kRefused;
+    return true;
+  }
+  if (trailer_.Found()) {
     kind_ = Kind::kPackage;
     archive_.AttachArchive(kSourceDirectory + name_);
   } else if (ReadVolumeHeader(data_, &header) && header.IsFirstVolume()) {
@@ -60,8 +66,10 @@ bool PackageReader::Entries(std::vector<ArchiveEntry>* entries) {
 }
 
 std::string PackageReader::EntryData(const ArchiveEntry& entry) const {
-  if (entry.dataOffset >= int64_t(data_.size())) return std::string();
-  size_t available = data_.size() - size_t(entry.dataOffset);
+  // A signed package's certificate table, after the trailer, is no entry's.
+  const int64_t end = trailer_.Found() ? trailer_.PayloadEnd() : int64_t(data_.size());
+  if (entry.dataOffset >= end) return std::string();
+  size_t available = size_t(end - entry.dataOffset);
   return data_.substr(size_t(entry.dataOffset), std::min<size_t>(entry.size, available));
 }
 

@@ -3,7 +3,8 @@
 //
 // The input is loaded into an in-memory machine as C:\SRC\<its name>; a
 // package's payload is attached as the embedded archive, so every member is
-// found by the engine's own lookup. Containers are walked by the engine's
+// found by the engine's own lookup (which finds a signed package's trailer in
+// front of its certificate table). Containers are walked by the engine's
 // ContainerReader and their members expanded by its decompressor; a split
 // container's next volume is taken from the payload or, failing that, from
 // the host directory beside the input. Every failure is printed here, in
@@ -24,7 +25,9 @@ namespace quorril::pack {
 
 class PackageReader : public VolumeSource {
  public:
-  enum class Kind { kPackage, kContainer, kOther };
+  // kRefused: a signed file whose certificate table does not lie inside it
+  // (Load has said so).
+  enum class Kind { kPackage, kContainer, kOther, kRefused };
   static constexpr const char* kSourceDirectory = "C:\\SRC\\";
 
   PackageReader(const char* command, const std::string& hostPath);
@@ -36,6 +39,9 @@ class PackageReader : public VolumeSource {
   const std::string& name() const { return name_; }
   // The input's bytes.
   const std::string& Data() const { return data_; }
+  // Where the payload's trailer was found (at the end, or in front of a
+  // signed package's certificate table), or why none was.
+  const TrailerLookup& Trailer() const { return trailer_; }
 
   // The payload's entries in chain order; false (with a message) when the
   // chain is damaged. Only for a package.
@@ -69,6 +75,7 @@ class PackageReader : public VolumeSource {
   std::string name_;
   Kind kind_ = Kind::kOther;
   std::string data_;
+  TrailerLookup trailer_;
   MemoryFileSystem files_;
   VirtualFileSystem archive_;
 };

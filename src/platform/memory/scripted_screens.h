@@ -30,6 +30,7 @@ class ScriptedScreens : public ScreenSurface {
   std::vector<TemplateDialogSetup> setups;
   std::vector<uint8_t> popup;  // the pop-up on screen, empty when none
   bool introShown = false;
+  std::string measuredIn, baseUnitOf;  // "FACE SIZE" of the last measuring
 
   void SetAppearance(const ScreenAppearance& a) override {
     appearance = a;
@@ -43,10 +44,15 @@ class ScriptedScreens : public ScreenSurface {
     if (introShown) log.push_back("intro-closed");
     introShown = false;
   }
-  int32_t TextWidth(const std::string&, int32_t, bool, bool, const std::string& text) override {
+  // 8 pixels a character, 8 a base unit; the fonts asked for are recorded.
+  int32_t TextWidth(const std::string& face, int32_t pointSize, bool, bool, const std::string& text) override {
+    measuredIn = face + " " + std::to_string(pointSize);
     return int32_t(text.size()) * 8;
   }
-  int32_t DialogBaseUnitX() override { return 8; }
+  int32_t DialogBaseUnitX(const std::string& face, int32_t pointSize) override {
+    baseUnitOf = face + " " + std::to_string(pointSize);
+    return 8;
+  }
   int RunTemplateDialog(const std::vector<uint8_t>& bytes, const TemplateDialogSetup& setup, const std::string&,
                         TemplateDialogChecker* checker) override {
     dialogs.push_back(bytes);

@@ -176,20 +176,43 @@ void Win32UserInterface::ShowIntro(const BitmapData& image, int32_t seconds) {
 
 void Win32UserInterface::CloseIntro() { intro_.reset(); }
 
-int32_t Win32UserInterface::TextWidth(const std::string& face, int32_t height, bool italic, bool underline,
-                                      const std::string& text) {
+namespace {
+
+// The width in pixels of `text` in the font the dialog manager creates for
+// a template with DS_SETFONT: the face at the point size in the screen's
+// pixels, with the same matching parameters, so that what is measured is
+// what the dialog draws. Italic and underline (the TITLE options) only ever
+// widen a line. 0 when the font cannot be had.
+int32_t ExtentInDialogFont(const std::string& face, int32_t pointSize, bool italic, bool underline,
+                           const std::string& text) {
   win32::WindowDc screen(nullptr);
   if (!screen.Get()) return 0;
-  win32::Font font(CreateFontA(height, 0, 0, 0, FW_NORMAL, italic ? TRUE : FALSE, underline ? TRUE : FALSE, FALSE,
-                               ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
-                               DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+  const int pixels = MulDiv(pointSize, GetDeviceCaps(screen.Get(), LOGPIXELSY), 72);
+  win32::Font font(CreateFontA(-pixels, 0, 0, 0, FW_DONTCARE, italic ? TRUE : FALSE, underline ? TRUE : FALSE, FALSE,
+                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FF_DONTCARE,
+                               face.c_str()));
+  if (!font.Get()) return 0;
   win32::Selection selected(screen.Get(), font.Get());
   SIZE extent{};
   if (!GetTextExtentPoint32A(screen.Get(), text.c_str(), static_cast<int>(text.size()), &extent)) return 0;
   return static_cast<int32_t>(extent.cx);
 }
 
-int32_t Win32UserInterface::DialogBaseUnitX() { return static_cast<int32_t>(LOWORD(GetDialogBaseUnits())); }
+}  // namespace
+
+int32_t Win32UserInterface::TextWidth(const std::string& face, int32_t pointSize, bool italic, bool underline,
+                                      const std::string& text) {
+  return ExtentInDialogFont(face, pointSize, italic, underline, text);
+}
+
+// A dialog's horizontal base unit is the average width of the letters of
+// its font, computed as the dialog manager does: the extent of the 52
+// letters, halved twice with rounding.
+int32_t Win32UserInterface::DialogBaseUnitX(const std::string& face, int32_t pointSize) {
+  const int32_t letters =
+      ExtentInDialogFont(face, pointSize, false, false, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+  return (letters / 26 + 1) / 2;
+}
 
 int Win32UserInterface::RunTemplateDialog(const std::vector<uint8_t>& dialogTemplate,
                                           const TemplateDialogSetup& setup, const std::string& quitText,

@@ -85,9 +85,9 @@ class Win32UserInterface : public UserInterface, public ScreenSurface {
   void SetAppearance(const ScreenAppearance& appearance) override;
   void ShowIntro(const BitmapData& image, int32_t seconds) override;
   void CloseIntro() override;
-  int32_t TextWidth(const std::string& face, int32_t height, bool italic, bool underline,
+  int32_t TextWidth(const std::string& face, int32_t pointSize, bool italic, bool underline,
                     const std::string& text) override;
-  int32_t DialogBaseUnitX() override;
+  int32_t DialogBaseUnitX(const std::string& face, int32_t pointSize) override;
   int RunTemplateDialog(const std::vector<uint8_t>& dialogTemplate, const TemplateDialogSetup& setup,
                         const std::string& quitText, TemplateDialogChecker* checker) override;
   void ShowPopup(const std::vector<uint8_t>& dialogTemplate) override;
