@@ -93,8 +93,8 @@ class ContainerReader {
   // stated size, the read returns what there was and RanOut() is set.
   int32_t Read(void* buffer, uint32_t capacity);
   // Passes over what is left of the current member's data. The end of the
-  // last volume ends it quietly: the next header read tells whether
-  // anything is missing.
+  // last volume ends it quietly (RanOut() is set): the next header read
+  // tells whether a member is missing.
   ContainerStatus Skip();
 
   ContainerStatus Status() const { return status_; }

@@ -743,5 +743,65 @@ TEST_F(PackTest, DamagedPackagesAndContainersAreRefusedWithoutOutput) {
   EXPECT_FALSE(Exists(dir + "/out"));
 }
 
+// Every kind of damage to a payload's chain gets one verdict from list and
+// extract alike: exit 1, a message naming what is wrong, nothing written.
+TEST_F(PackTest, ListAndExtractGiveOneVerdictOnADamagedPayload) {
+  WriteFile(In("a.txt"), std::string(400, 'a'));
+  WriteFile(In("b.txt"), Noise(3000, 9));
+  WriteFile(In("engine.exe"), "MZ");
+  ASSERT_EQ(Pack("shrink GOOD.Z b.txt"), 0) << err;
+  ASSERT_EQ(Pack("append engine.exe GOOD.EXE a.txt GOOD.Z b.txt"), 0) << err;
+  const std::string package = ReadFile(In("GOOD.EXE"));
+  const size_t trailer = package.size() - 16;
+  const uint32_t first = Le32(package, trailer + 8);
+  auto put32 = [](std::string s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s[at + i] = char(v >> (8 * i));
+    return s;
+  };
+  struct Case {
+    const char* what;
+    std::string bytes;
+    const char* message;
+  } cases[] = {
+      {"a size cut from 400 to 256", put32(package, first + 16, 256), "'a.txt' (entry 1) states 256 bytes, but 400"},
+      {"a size of 0xFFFFFFFF", put32(package, first + 16, 0xFFFFFFFFu), "'a.txt' (entry 1) states 4294967295 bytes"},
+      {"a first next offset of 0", put32(package, first, 0), "ends at its entry 1 (offset"},
+      {"a trailer naming another last entry", put32(package, trailer + 12, first), "but the trailer names offset"},
+      {"data cut short before the trailer",
+       package.substr(0, trailer - 100) + package.substr(trailer), "'b.txt' (entry 3) states 3000 bytes, but only"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile(In("BAD.EXE"), c.bytes);
+    EXPECT_EQ(Pack("list BAD.EXE"), 1);
+    EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    EXPECT_EQ(Pack("extract BAD.EXE ../out"), 1);
+    EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    EXPECT_FALSE(Exists(dir + "/out"));
+  }
+  EXPECT_EQ(Pack("list GOOD.EXE"), 0) << err;
+
+  // A member's stated size grown past the container's end or cut below its
+  // stream: the same verdict again.
+  const std::string container = ReadFile(In("GOOD.Z"));
+  const uint32_t stated = Le32(container, kVolumeHeaderSize + 136);
+  struct {
+    const char* what;
+    std::string bytes;
+  } members[] = {
+      {"a member size grown by 50", put32(container, kVolumeHeaderSize + 136, stated + 50)},
+      {"a member size cut to 256", put32(container, kVolumeHeaderSize + 136, 256)},
+  };
+  for (const auto& c : members) {
+    SCOPED_TRACE(c.what);
+    WriteFile(In("BAD.Z"), c.bytes);
+    EXPECT_EQ(Pack("list BAD.Z"), 1);
+    EXPECT_NE(err.find("'BAD.Z': the data of 'b.txt'"), std::string::npos) << err;
+    EXPECT_EQ(Pack("extract BAD.Z ../out"), 1);
+    EXPECT_NE(err.find("'BAD.Z': the data of 'b.txt'"), std::string::npos) << err;
+    EXPECT_FALSE(Exists(dir + "/out"));
+  }
+}
+
 }  // namespace
 }  // namespace quorril
