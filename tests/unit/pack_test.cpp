@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -129,8 +130,13 @@ class PackTest : public ::testing::Test {
   std::string In(const std::string& name) { return dir + "/in/" + name; }
   // The temporary files left anywhere below `dir`, one a line.
   std::string Temporaries() {
-    std::system(("find '" + dir + "' -name '*.quorril-tmp' >'" + dir + "/found'").c_str());
-    return ReadFile(dir + "/found");
+    std::string found;
+    std::error_code ec;
+    for (std::filesystem::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+      const std::string path = it->path().string();
+      if (path.size() >= 12 && path.compare(path.size() - 12, 12, ".quorril-tmp") == 0) found += path + "\n";
+    }
+    return found;
   }
 
   std::string tool, dir, out, err;
@@ -800,6 +806,77 @@ TEST_F(PackTest, ListAndExtractGiveOneVerdictOnADamagedPayload) {
     EXPECT_EQ(Pack("extract BAD.Z ../out"), 1);
     EXPECT_NE(err.find("'BAD.Z': the data of 'b.txt'"), std::string::npos) << err;
     EXPECT_FALSE(Exists(dir + "/out"));
+  }
+}
+
+// The tool built with a heap the test can limit (support/allocation_limit.cpp):
+// the expanded bytes of a member are never kept whole, and a shortage of
+// memory at any allocation ends a command with a message, exit 2, and
+// nothing left behind.
+class PackMemoryTest : public PackTest {
+ protected:
+  void SetUp() override {
+    PackTest::SetUp();
+    if (IsSkipped()) return;
+    limited = tool.substr(0, tool.find_last_of('/')) + "/tests/quorril-pack-limited";
+    if (!Exists(limited)) GTEST_SKIP() << "quorril-pack-limited is not built beside the tests: " << limited;
+  }
+  int Limited(const std::string& arguments, const std::string& limit) {
+    std::swap(tool, limited);
+    int code = Pack(arguments, limit + " ");
+    std::swap(tool, limited);
+    return code;
+  }
+  std::string limited;
+};
+
+TEST_F(PackMemoryTest, AHugeMemberIsListedAndExtractedWithoutKeepingItsBytes) {
+  const size_t size = 8u << 20;
+  WriteFile(In("ZEROS.BIN"), std::string(size, '\0'));
+  ASSERT_EQ(Pack("shrink BIG.Z ZEROS.BIN"), 0) << err;
+  WriteFile(In("engine.exe"), "MZ");
+  ASSERT_EQ(Pack("append engine.exe BIG.EXE BIG.Z"), 0) << err;
+  std::remove(In("ZEROS.BIN").c_str());
+  // Far less than the member expands to, more than the inputs take.
+  const std::string limit = "QUORRIL_HEAP_LIMIT=" + std::to_string(size / 4);
+  for (const char* input : {"BIG.Z", "BIG.EXE"}) {
+    SCOPED_TRACE(input);
+    EXPECT_EQ(Limited(std::string("list ") + input, limit), 0) << err;
+    EXPECT_NE(out.find(std::to_string(size)), std::string::npos) << out;
+    EXPECT_EQ(Limited(std::string("extract ") + input + " ../out", limit), 0) << err;
+    struct stat st;
+    EXPECT_EQ(stat((dir + "/out/ZEROS.BIN").c_str(), &st), 0);
+    EXPECT_EQ(size_t(st.st_size), size);
+    std::system(("rm -rf '" + dir + "/out'").c_str());
+  }
+}
+
+TEST_F(PackMemoryTest, AShortageAtAnyAllocationEndsWithAMessageAndLeavesNothing) {
+  WriteFile(In("a.txt"), std::string(5000, 'a') + Noise(3000, 4));
+  WriteFile(In("sub/b.txt"), Noise(9000, 5));
+  WriteFile(In("engine.exe"), "MZ");
+  ASSERT_EQ(Pack("shrink GOOD.Z a.txt sub/b.txt"), 0) << err;
+  ASSERT_EQ(Pack("append engine.exe GOOD.EXE a.txt GOOD.Z"), 0) << err;
+  // The package holds the container: both readers are on the way. Every
+  // allocation of the first forty fails in turn, then every fourth one.
+  for (const char* command : {"list GOOD.EXE", "extract GOOD.EXE ../out"}) {
+    SCOPED_TRACE(command);
+    int failures = 0;
+    for (int n = 1;; n += n < 40 ? 1 : 4) {
+      ASSERT_LT(n, 100000) << "never ended";
+      SCOPED_TRACE("allocation " + std::to_string(n));
+      int code = Limited(command, "QUORRIL_FAIL_ALLOCATION=" + std::to_string(n));
+      if (code == 0) {
+        std::system(("rm -rf '" + dir + "/out'").c_str());
+        break;
+      }
+      ++failures;
+      ASSERT_EQ(code, 2) << err;
+      EXPECT_NE(err.find("not enough memory"), std::string::npos) << err;
+      EXPECT_EQ(Temporaries(), "");
+      EXPECT_FALSE(Exists(dir + "/out"));
+    }
+    EXPECT_GT(failures, 10);
   }
 }
 
