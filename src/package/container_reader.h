@@ -98,6 +98,9 @@ class ContainerReader {
   ContainerStatus Skip();
 
   ContainerStatus Status() const { return status_; }
+  // The path of the member header read last, also of one refused with
+  // kBadMemberPath ("\" separators; cut at its terminator or 128 bytes).
+  const std::string& MemberPath() const { return member_.path; }
   bool RanOut() const { return ranOut_; }
   // Bytes of the current member's data read so far.
   uint32_t Delivered() const { return delivered_; }

@@ -809,6 +809,46 @@ TEST_F(PackTest, ListAndExtractGiveOneVerdictOnADamagedPayload) {
   }
 }
 
+// Damage that once gave a puzzling message or none: each is named.
+TEST_F(PackTest, OddFieldsAndDamageAreToldPlainly) {
+  WriteFile(In("a"), "x");
+  ASSERT_EQ(Pack("shrink C.Z a"), 0) << err;
+  const std::string container = ReadFile(In("C.Z"));
+  auto put16 = [&](size_t at, uint16_t v) {
+    std::string s = container;
+    s[at] = char(v);
+    s[at + 1] = char(v >> 8);
+    return s;
+  };
+  std::string dated = put16(kVolumeHeaderSize + 140, 127 << 9 | 15 << 5 | 31);
+  dated[kVolumeHeaderSize + 144] = char(0xFF);
+  dated[kVolumeHeaderSize + 145] = char(0xFF);  // 31:63:62
+  std::string unsafe = container;
+  std::memcpy(&unsafe[kVolumeHeaderSize], "..\\a", 5);
+  ASSERT_EQ(mkdir(In("folder").c_str(), 0755), 0);
+  struct Case {
+    const char* what;
+    std::string bytes;  // written as X.Z when not empty
+    std::string arguments;
+    int code;
+    std::string text;  // in stdout or stderr
+  } cases[] = {
+      {"a member count below 0", put16(16, uint16_t(-2)), "list X.Z", 1, "'X.Z': counts -2 members"},
+      {"a member count below 0", put16(16, uint16_t(-2)), "extract X.Z ../out", 1, "'X.Z': counts -2 members"},
+      {"an impossible date", dated, "list X.Z", 0, "2107-??-31 ??:??:??"},
+      {"an unsafe member path", unsafe, "list X.Z", 1, "leave the destination directory: '..\\a'"},
+      {"an unsafe member path", unsafe, "extract X.Z ../out", 1, "leave the destination directory: '..\\a'"},
+      {"a directory as the script", "", "check folder", 2, "'folder' is a directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.what) + ": " + c.arguments);
+    if (!c.bytes.empty()) WriteFile(In("X.Z"), c.bytes);
+    EXPECT_EQ(Pack(c.arguments), c.code) << err;
+    EXPECT_NE((out + err).find(c.text), std::string::npos) << out << err;
+    EXPECT_FALSE(Exists(dir + "/out"));
+  }
+}
+
 // The tool built with a heap the test can limit (support/allocation_limit.cpp):
 // the expanded bytes of a member are never kept whole, and a shortage of
 // memory at any allocation ends a command with a message, exit 2, and
@@ -849,6 +889,17 @@ TEST_F(PackMemoryTest, AHugeMemberIsListedAndExtractedWithoutKeepingItsBytes) {
     EXPECT_EQ(size_t(st.st_size), size);
     std::system(("rm -rf '" + dir + "/out'").c_str());
   }
+}
+
+TEST_F(PackMemoryTest, ImplodeStreamsAnInputFromAPipeInBoundedMemory) {
+  const size_t size = 16u << 20;
+  const std::string feed = "head -c " + std::to_string(size) + " /dev/zero | ";
+  ASSERT_EQ(Limited("implode /dev/stdin ZEROS.DCL", feed + "QUORRIL_HEAP_LIMIT=" + std::to_string(size / 8)), 0)
+      << err;
+  ASSERT_EQ(Pack("explode ZEROS.DCL ZEROS.BIN"), 0) << err;
+  struct stat st;
+  ASSERT_EQ(stat(In("ZEROS.BIN").c_str(), &st), 0);
+  EXPECT_EQ(size_t(st.st_size), size);
 }
 
 TEST_F(PackMemoryTest, AShortageAtAnyAllocationEndsWithAMessageAndLeavesNothing) {

@@ -60,6 +60,9 @@ int RunCheck(const std::vector<std::string>& args) {
   CheckFile scriptFile;
   scriptFile.name = package.scriptName;
   std::error_code ec;
+  if (fs::is_directory(script, ec))
+    std::fprintf(stderr, "quorril-pack check: '%s' is a directory; give the script file in it\n",
+                 Printable(request.script).c_str());
   package.scriptReadable = !package.scriptName.empty() && fs::is_regular_file(script, ec) &&
                            ReadHostFile(nullptr, request.script, &scriptFile.contents, kMaxScriptSize);
   if (package.scriptReadable) {
@@ -115,6 +118,7 @@ const char kHelp[] =
     "     engine's message box shows (empty at the end of the script).\n"
     "  2  the script cannot be read: the engine's text\n"
     "       File not found on the installation disk: SCRIPT. \n"
+    "     (and, on standard error, why when SCRIPT is a directory).\n"
     "  64 wrong usage (on standard error).\n"
     "Results go to standard output.\n";
 

@@ -145,10 +145,20 @@ std::string FindBeside(const std::string& directory, const std::string& name) {
 }
 
 std::string DosDateTimeText(DosDateTime when) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", 1980 + (when.date >> 9), (when.date >> 5) & 15,
-                when.date & 31, when.time >> 11, (when.time >> 5) & 63, (when.time & 31) * 2);
-  return text;
+  static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const int year = 1980 + (when.date >> 9), month = (when.date >> 5) & 15, day = when.date & 31;
+  const int hour = when.time >> 11, minute = (when.time >> 5) & 63, second = (when.time & 31) * 2;
+  const bool monthOk = month >= 1 && month <= 12;
+  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+  const bool dayOk = day >= 1 && day <= (monthOk ? (month == 2 && !leap ? 28 : kDays[month - 1]) : 31);
+  // A field that no calendar or clock could show is "??".
+  auto field = [](bool ok, int value) {
+    char two[8];
+    std::snprintf(two, sizeof two, "%02d", value);
+    return ok ? std::string(two) : std::string("??");
+  };
+  return std::to_string(year) + "-" + field(monthOk, month) + "-" + field(dayOk, day) + " " +
+         field(hour <= 23, hour) + ":" + field(minute <= 59, minute) + ":" + field(second <= 59, second);
 }
 
 std::string AttributesText(uint32_t attributes) {

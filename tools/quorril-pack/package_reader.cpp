@@ -129,6 +129,7 @@ bool PackageReader::FailReader(const ContainerReader& reader, ContainerStatus st
   std::string why = ContainerStatusText(status);
   if (status == ContainerStatus::kVolumeRepeated || status == ContainerStatus::kTooManyVolumes)
     why += " ('" + reader.NextVolumeName() + "')";
+  if (status == ContainerStatus::kBadMemberPath) why += ": '" + reader.MemberPath() + "'";
   return Fail(reader.VolumePath(), why);
 }
 
@@ -166,6 +167,10 @@ bool PackageReader::Expand(const std::string& name, const MemberSink& sink) {
   const std::string path = kSourceDirectory + name;
   ContainerStatus status = reader.Open(path);
   if (status != ContainerStatus::kOk) return Fail(path, ContainerStatusText(status));
+  // The engine would read on for a count below 0 until a header is missing.
+  if (reader.FirstVolume().memberCount < 0)
+    return Fail(path, "counts " + std::to_string(reader.FirstVolume().memberCount) +
+                          " members: a count below 0 is damage");
   std::unique_ptr<uint8_t[]> work(new (std::nothrow) uint8_t[kExplodeWorkAreaSize]());
   if (!work) return Fail(path, "not enough memory to expand it");
   for (;;) {
