@@ -4,14 +4,13 @@
 // Both commands write their result beside OUT and move it into place only
 // when everything succeeded (an OutputSet); on any failure the temporary
 // file is deleted, so OUT is either the complete result or untouched.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "commands.h"
 #include "host_files.h"
+#include "implode_file.h"
 #include "package/explode.h"
 #include "package/implode.h"
 
@@ -88,39 +87,13 @@ int RunImplode(const std::vector<std::string>& args) {
 
   // The input streams through the compressor: its size (a pipe or a
   // device without end included) costs no memory.
-  FILE* in = OpenHostFile(name, files[0]);
-  if (!in) return kExitIo;
   OutputSet out(name);
-  if (!out.Open(files[1])) {
-    std::fclose(in);
-    return kExitIo;
-  }
-  int readError = 0;
-  int result = ImplodeStream(
-      [&](uint8_t* buffer, size_t capacity) -> int64_t {
-        size_t got = std::fread(buffer, 1, capacity, in);
-        if (got == 0 && std::ferror(in)) {
-          readError = errno;
-          return -1;
-        }
-        return int64_t(got);
-      },
-      [&](const uint8_t* bytes, size_t size) { return out.Write(bytes, size); }, options);
-  std::fclose(in);
-  switch (result) {
-    case kImplodeOk:
-      return out.Commit() ? kExitOk : kExitIo;
-    case kImplodeWriteFailed:
-      return kExitIo;  // said by the output set
-    case kImplodeReadFailed:
-      std::fprintf(stderr, "quorril-pack implode: cannot read '%s': %s\n", Printable(files[0]).c_str(),
-                   readError ? std::strerror(readError) : "read error");
-      return kExitIo;
-    default:
-      std::fprintf(stderr, "quorril-pack implode: '%s': %s\n", Printable(files[0]).c_str(),
-                   ImplodeResultText(result));
-      return result == kImplodeTooLarge ? kExitBadInput : kExitUsage;
-  }
+  if (!out.Open(files[1])) return kExitIo;
+  int result = ImplodeHostFile(name, files[0], options,
+                               [&](const uint8_t* bytes, size_t size) { return out.Write(bytes, size); });
+  if (result == kImplodeOk) return out.Commit() ? kExitOk : kExitIo;
+  if (result == kImplodeTooLarge) return kExitBadInput;
+  return result == kImplodeReadFailed || result == kImplodeWriteFailed ? kExitIo : kExitUsage;
 }
 
 // Callback state of ExplodeStream over two files.
