@@ -902,6 +902,23 @@ TEST_F(PackMemoryTest, ImplodeStreamsAnInputFromAPipeInBoundedMemory) {
   EXPECT_EQ(size_t(st.st_size), size);
 }
 
+// check reads a file beside the script only when a test asks for it: a
+// folder of 64 files of 1 MiB checks under a heap of 8 MiB, and the one
+// file searched is read.
+TEST_F(PackMemoryTest, CheckReadsOnlyTheFilesATestAsksFor) {
+  for (int i = 0; i < 64; ++i) {
+    const std::string name = In("sub/F" + std::to_string(i) + ".BIN");
+    WriteFile(name, "");
+    ASSERT_EQ(truncate(name.c_str(), 1 << 20), 0);
+  }
+  WriteFile(In("sub/INFO.TXT"), "name=x\nversion=2\n");
+  WriteFile(In("SETUP.CFG"),
+            "IF isfile \"$SOURCEDIR$\\sub\\F9.BIN\"\nIF search \"version=2\" \"$SOURCEDIR$\\sub\\INFO.TXT\"\n"
+            "FILE b WRONG\nENDIF\nENDIF\n");
+  EXPECT_EQ(Limited("check SETUP.CFG", "QUORRIL_HEAP_LIMIT=" + std::to_string(8 << 20)), 1) << err;
+  EXPECT_EQ(out, "SETUP.CFG:3: Syntax error, line: 3: FILE b WRONG\n") << err;
+}
+
 TEST_F(PackMemoryTest, AShortageAtAnyAllocationEndsWithAMessageAndLeavesNothing) {
   WriteFile(In("a.txt"), std::string(5000, 'a') + Noise(3000, 4));
   WriteFile(In("sub/b.txt"), Noise(9000, 5));

@@ -20,10 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The folder is loaded with these limits; larger files are present but
-// empty, so that isfile finds them while their bytes stay on the host.
+// The folder is listed up to this many entries; a file's bytes are read
+// only when the check opens it (check_machine.h).
 constexpr size_t kMaxFolderEntries = 4096;
-constexpr uintmax_t kMaxLoadedFileSize = 1024 * 1024;
 constexpr uintmax_t kMaxScriptSize = 64u * 1024 * 1024;
 
 const char kSynopsis[] = "check [options] SCRIPT";
@@ -43,9 +42,7 @@ void LoadFolder(const fs::path& folder, const fs::path& script, CheckPackage* pa
       if (c == '/') c = '\\';
     CheckFile file;
     file.name = name;
-    uintmax_t size = it->file_size(fileError);
-    if (!fileError && size <= kMaxLoadedFileSize)
-      ReadHostFile(nullptr, it->path().string(), &file.contents, kMaxLoadedFileSize);
+    file.hostPath = it->path().string();
     package->files.push_back(std::move(file));
   }
 }
