@@ -46,6 +46,10 @@ bool ParseCheckArguments(const std::vector<std::string>& args, CheckRequest* req
       optionsEnded = true;
       continue;
     }
+    if (!optionsEnded && arg == "--strict") {
+      request->strict = true;
+      continue;
+    }
     if (optionsEnded || arg.compare(0, 2, "--") != 0) {
       if (!request->script.empty()) {
         *error = "more than one script given";
@@ -256,6 +260,7 @@ CheckResult RunScriptCheck(const CheckRequest& request, const CheckPackage& pack
   input.sourceDirectory = kCheckSourceDirectory;
   input.scriptName = package.scriptName;
   input.options = request.options;
+  input.strict = request.strict;
   return CheckScript(ctx, input);
 }
 

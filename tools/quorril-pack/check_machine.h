@@ -31,6 +31,7 @@ struct CheckRequest {
   int32_t width = 800, height = 600;
   std::vector<std::string> files;    // Windows paths of files that exist
   std::vector<std::string> options;  // start-up options ($SYSTEM$, $SYS2$, $SYS3$)
+  bool strict = false;               // --strict: a warning makes the exit code 1
 };
 
 // One file of the script's folder, by its name relative to the folder
