@@ -345,11 +345,11 @@ class Imploder {
   // no match pays); its length and distance in *length and *distance.
   int32_t BestMatch(uint32_t pos, unsigned* length, unsigned* distance) {
     *length = 0;
+    *distance = 0;
     if (!FillFor(pos)) return 0;
     unsigned limit = std::min<uint32_t>(kMaxMatch, size_ - pos);
     unsigned count = FindMatches(pos, limit);
     int32_t best = 0;
-    *length = 0;
     if (pairDistance_ != 0) {
       int32_t gain = int32_t(LiteralRunCost(pos, 2)) - int32_t(MatchCost(2, pairDistance_));
       if (gain > best) {
@@ -387,7 +387,7 @@ class Imploder {
         // Lazy: a literal now and the match at the next position is worth it
         // when that match saves more bits than this one.
         Insert(pos);
-        unsigned nextLength, nextDistance;
+        unsigned nextLength = 0, nextDistance = 0;
         int32_t nextGain = BestMatch(pos + 1, &nextLength, &nextDistance);
         if (nextGain > gain) {
           PutLiteral(data_[pos]);
