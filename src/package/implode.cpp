@@ -375,7 +375,7 @@ class Imploder {
     unsigned length = 0, distance = 0;
     int32_t gain = size_ ? BestMatch(0, &length, &distance) : 0;
     while (pos < size_ && result_ == kImplodeOk) {
-      if (writer_->next() - output_.data() >= kOutputFlush && !Flush()) return;
+      if (size_t(writer_->next() - output_.data()) >= kOutputFlush && !Flush()) return;
       if (length == 0) {
         PutLiteral(data_[pos]);
         Insert(pos);
