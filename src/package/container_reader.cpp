@@ -167,6 +167,7 @@ ContainerStatus ContainerReader::Skip() {
     int64_t left = int64_t(volume_->Size()) - position;
     if (left < 0) left = 0;
     if (left >= int64_t(remaining) || volumeHeader_.nextVolume.empty()) {
+      if (left < int64_t(remaining)) ranOut_ = true;
       int32_t step = int32_t(std::min<int64_t>(left, remaining));
       if (archive_.Seek(*volume_, step, 1) < 0) return Fail(ContainerStatus::kReadError);
       delivered_ = member_.compressedSize;

@@ -93,11 +93,14 @@ class ContainerReader {
   // stated size, the read returns what there was and RanOut() is set.
   int32_t Read(void* buffer, uint32_t capacity);
   // Passes over what is left of the current member's data. The end of the
-  // last volume ends it quietly: the next header read tells whether
-  // anything is missing.
+  // last volume ends it quietly (RanOut() is set): the next header read
+  // tells whether a member is missing.
   ContainerStatus Skip();
 
   ContainerStatus Status() const { return status_; }
+  // The path of the member header read last, also of one refused with
+  // kBadMemberPath ("\" separators; cut at its terminator or 128 bytes).
+  const std::string& MemberPath() const { return member_.path; }
   bool RanOut() const { return ranOut_; }
   // Bytes of the current member's data read so far.
   uint32_t Delivered() const { return delivered_; }

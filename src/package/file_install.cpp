@@ -268,7 +268,9 @@ bool PlainCopy::Copy(TargetWriter& output) {
       }
     }
     if (got > 0 && !output.Write(buffer.get(), uint32_t(got))) return false;
-    if (got < kCopyBlockSize) return true;
+    // Only the end of the data ends the copy: a member cut short fails its
+    // read there rather than ending early.
+    if (got == 0) return true;
   }
 }
 

@@ -113,6 +113,14 @@ class BitWriter {
       used_ -= 32;
     }
   }
+  // The bytes stored since `start`; the writer starts again at `start`
+  // (bits not yet stored stay in the accumulator).
+  size_t Take(uint8_t* start) {
+    size_t n = size_t(next_ - start);
+    next_ = start;
+    return n;
+  }
+  uint8_t* next() const { return next_; }
   // Writes the last, partly filled bytes; returns the end of the output.
   uint8_t* Finish() {
     while (used_ > 0) {
@@ -134,11 +142,28 @@ struct Candidate {
   uint16_t distance;
 };
 
+// The input streams through a window: the dictionary's reach behind the
+// position being parsed, and a whole block (or a longest match) ahead of
+// it. Positions stay absolute; data_ is set so that data_[pos] is the byte
+// at `pos` for every position in the window, and size_ is the end of what
+// has been read, so every decision sees exactly the bytes it would see with
+// the whole input in memory, and the stream is the same.
+constexpr unsigned kLookahead = kMaxMatch + 8;    // beyond any match, and a hash's 4 bytes
+constexpr unsigned kWindowSize = 2 * kBlockSize + 8192;
+// Positions are 32-bit, and tables hold position + 1.
+constexpr uint64_t kMaxInput = 0xFFFFFFFFu - kBlockSize - 1;
+// The output of one block: at most 14 bits per byte, the header, the
+// writer's 4-byte stores; the greedy parse hands out its output as often.
+constexpr unsigned kOutputFlush = kBlockSize;
+constexpr unsigned kOutputSize = 2 + kBlockSize / 8 * 14 + 64;
+
 class Imploder {
  public:
-  Imploder(const uint8_t* data, uint32_t size, const ImplodeOptions& options)
-      : data_(data),
-        size_(size),
+  Imploder(const ImplodeReader& read, const ImplodeWriter& write, const ImplodeOptions& options)
+      : read_(read),
+        write_(write),
+        window_(kWindowSize),
+        output_(kOutputSize),
         ascii_(options.ascii),
         dictBits_(options.dictionarySize == 1024 ? 4 : options.dictionarySize == 2048 ? 5 : 6),
         dictSize_(options.dictionarySize),
@@ -154,24 +179,72 @@ class Imploder {
       lengthCost_[length] = 1u + kLengthEncode.bits[length - 2];
   }
 
-  // Writes the whole stream at `out` (room for 2 + size * 14 / 8 + 16 bytes)
-  // and returns its end.
-  uint8_t* Compress(uint8_t* out) {
+  // Reads the whole input and writes the whole stream; an ImplodeResult.
+  int Compress() {
+    uint8_t* out = output_.data();
     out[0] = ascii_ ? 1 : 0;
     out[1] = uint8_t(dictBits_);
     BitWriter writer(out + 2);
     writer_ = &writer;
-    if (level_.optimal)
-      ParseOptimal();
-    else
-      ParseGreedy();
+    if (Fill(0, kLookahead)) {
+      if (level_.optimal)
+        ParseOptimal();
+      else
+        ParseGreedy();
+    }
+    if (result_ != kImplodeOk) return result_;
     // End marker: a match of length value 517.
     writer.Put(1u | uint32_t(kLengthEncode.pattern[dcl::kEndValue]) << 1,
                1u + kLengthEncode.bits[dcl::kEndValue]);
-    return writer.Finish();
+    size_t length = size_t(writer.Finish() - out);
+    // ExplodeStream wants at least 5 bytes in its first read; an empty
+    // input gives 4, so one padding byte follows the end marker.
+    if (written_ + length < 5) out[length++] = 0;
+    if (!Write(out, length)) return result_;
+    return kImplodeOk;
   }
 
  private:
+  bool Write(const uint8_t* bytes, size_t size) {
+    if (size != 0 && !write_(bytes, size)) result_ = kImplodeWriteFailed;
+    written_ += size;
+    return result_ == kImplodeOk;
+  }
+  // Hands out the whole bytes written so far.
+  bool Flush() { return Write(output_.data(), writer_->Take(output_.data())); }
+
+  // Makes the window hold [keep, need) or [keep, the end of the input);
+  // false (result_ set) on a failed read or an input too large.
+  bool Fill(uint32_t keep, uint64_t need) {
+    if (end_ || size_ >= need) return true;
+    // Move what is kept to the front, then read until the window is full.
+    size_t kept = size_ - keep;
+    std::memmove(window_.data(), window_.data() + (keep - base_), kept);
+    base_ = keep;
+    while (!end_ && kept < window_.size()) {
+      int64_t got = read_(window_.data() + kept, window_.size() - kept);
+      if (got < 0) {
+        result_ = kImplodeReadFailed;
+        return false;
+      }
+      if (got == 0) end_ = true;
+      if (uint64_t(base_) + kept + uint64_t(got) > kMaxInput) {
+        result_ = kImplodeTooLarge;
+        return false;
+      }
+      kept += size_t(got);
+    }
+    size_ = uint32_t(base_ + kept);
+    data_ = window_.data() - base_;
+    return true;
+  }
+  // The window for a match search at `pos`: the dictionary behind it (and
+  // the byte before, which a lazy parse may still write), a match ahead.
+  bool FillFor(uint32_t pos) {
+    uint32_t keep = pos > dictSize_ + 1 ? pos - dictSize_ - 1 : 0;
+    return size_ - pos >= kLookahead || Fill(keep, uint64_t(pos) + kLookahead);
+  }
+
   uint32_t Pair(uint32_t pos) const { return uint32_t(data_[pos]) | uint32_t(data_[pos + 1]) << 8; }
   uint32_t Hash3(uint32_t pos) const {
     uint32_t v = Pair(pos) | uint32_t(data_[pos + 2]) << 16;
@@ -271,10 +344,12 @@ class Imploder {
   // The most profitable match at `pos` (bits saved against literals, 0 when
   // no match pays); its length and distance in *length and *distance.
   int32_t BestMatch(uint32_t pos, unsigned* length, unsigned* distance) {
+    *length = 0;
+    *distance = 0;
+    if (!FillFor(pos)) return 0;
     unsigned limit = std::min<uint32_t>(kMaxMatch, size_ - pos);
     unsigned count = FindMatches(pos, limit);
     int32_t best = 0;
-    *length = 0;
     if (pairDistance_ != 0) {
       int32_t gain = int32_t(LiteralRunCost(pos, 2)) - int32_t(MatchCost(2, pairDistance_));
       if (gain > best) {
@@ -299,7 +374,8 @@ class Imploder {
     uint32_t pos = 0;
     unsigned length = 0, distance = 0;
     int32_t gain = size_ ? BestMatch(0, &length, &distance) : 0;
-    while (pos < size_) {
+    while (pos < size_ && result_ == kImplodeOk) {
+      if (size_t(writer_->next() - output_.data()) >= kOutputFlush && !Flush()) return;
       if (length == 0) {
         PutLiteral(data_[pos]);
         Insert(pos);
@@ -311,7 +387,7 @@ class Imploder {
         // Lazy: a literal now and the match at the next position is worth it
         // when that match saves more bits than this one.
         Insert(pos);
-        unsigned nextLength, nextDistance;
+        unsigned nextLength = 0, nextDistance = 0;
         int32_t nextGain = BestMatch(pos + 1, &nextLength, &nextDistance);
         if (nextGain > gain) {
           PutLiteral(data_[pos]);
@@ -334,10 +410,13 @@ class Imploder {
   }
 
   void ParseOptimal() {
-    nodes_.resize(std::min(size_, kBlockSize) + 1);
-    for (uint32_t start = 0; start < size_;) {
+    for (uint32_t start = 0;;) {
+      uint32_t keep = start > dictSize_ ? start - dictSize_ : 0;
+      if (!Fill(keep, uint64_t(start) + kBlockSize + kLookahead) || start >= size_) return;
       uint32_t end = size_ - start > kBlockSize ? start + kBlockSize : size_;
+      if (nodes_.size() < end - start + 1) nodes_.resize(end - start + 1);
       ParseBlock(start, end);
+      if (!Flush()) return;
       start = end;
     }
   }
@@ -409,8 +488,16 @@ class Imploder {
     }
   }
 
-  const uint8_t* data_;
-  uint32_t size_;
+  const ImplodeReader& read_;
+  const ImplodeWriter& write_;
+  std::vector<uint8_t> window_;
+  std::vector<uint8_t> output_;
+  const uint8_t* data_ = nullptr;  // data_[pos] is the byte at `pos` within the window
+  uint32_t base_ = 0;              // the position of window_[0]
+  uint32_t size_ = 0;              // the end of what was read
+  bool end_ = false;               // the input has ended
+  uint64_t written_ = 0;
+  int result_ = kImplodeOk;
   bool ascii_;
   unsigned dictBits_;
   unsigned dictSize_;
@@ -436,31 +523,41 @@ const char* ImplodeResultText(int result) {
     case kImplodeOk: return "ok";
     case kImplodeBadDictionarySize: return "dictionary size not 1024, 2048 or 4096";
     case kImplodeBadLevel: return "compression level not 1 to 9";
-    case kImplodeTooLarge: return "input too large (4 GiB or more, or beyond the memory of a 32-bit build)";
+    case kImplodeTooLarge: return "input too large (4 GiB or more)";
+    case kImplodeReadFailed: return "the input cannot be read";
+    case kImplodeWriteFailed: return "the stream cannot be written";
   }
   return "unknown result";
+}
+
+int ImplodeStream(const ImplodeReader& read, const ImplodeWriter& write, const ImplodeOptions& options) {
+  if (options.dictionarySize != 1024 && options.dictionarySize != 2048 &&
+      options.dictionarySize != 4096)
+    return kImplodeBadDictionarySize;
+  if (options.level < kImplodeMinLevel || options.level > kImplodeMaxLevel) return kImplodeBadLevel;
+  Imploder imploder(read, write, options);
+  return imploder.Compress();
 }
 
 int ImplodeBuffer(const uint8_t* data, size_t size, const ImplodeOptions& options,
                   std::vector<uint8_t>* out) {
   out->clear();
-  if (options.dictionarySize != 1024 && options.dictionarySize != 2048 &&
-      options.dictionarySize != 4096)
-    return kImplodeBadDictionarySize;
-  if (options.level < kImplodeMinLevel || options.level > kImplodeMaxLevel) return kImplodeBadLevel;
-  // At most 14 bits per input byte (an ASCII literal; a match costs less per
-  // byte), the header, the end marker and the writer's 4-byte stores.
-  uint64_t bound = 2 + uint64_t(size) / 8 * 14 + uint64_t(size % 8) * 2 + 16;
-  if (uint64_t(size) >= 0xFFFFFFFFu - kBlockSize || bound > out->max_size()) return kImplodeTooLarge;
-  out->resize(size_t(bound));
-  Imploder imploder(data, uint32_t(size), options);
-  uint8_t* end = imploder.Compress(out->data());
-  size_t length = size_t(end - out->data());
-  // ExplodeStream wants at least 5 bytes in its first read; an empty input
-  // gives 4, so one padding byte follows the end marker.
-  if (length < 5) out->data()[length++] = 0;
-  out->resize(length);
-  return kImplodeOk;
+  if (uint64_t(size) > kMaxInput) return kImplodeTooLarge;
+  size_t offset = 0;
+  int result = ImplodeStream(
+      [&](uint8_t* buffer, size_t capacity) {
+        size_t n = std::min(capacity, size - offset);
+        if (n != 0) std::memcpy(buffer, data + offset, n);
+        offset += n;
+        return int64_t(n);
+      },
+      [&](const uint8_t* bytes, size_t count) {
+        out->insert(out->end(), bytes, bytes + count);
+        return true;
+      },
+      options);
+  if (result != kImplodeOk) out->clear();
+  return result;
 }
 
 }  // namespace quorril

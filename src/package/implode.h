@@ -20,6 +20,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace quorril {
@@ -38,11 +39,26 @@ enum ImplodeResult : int {
   kImplodeOk = 0,
   kImplodeBadDictionarySize = 1,  // not 1024, 2048 or 4096
   kImplodeBadLevel = 2,           // not in kImplodeMinLevel..kImplodeMaxLevel
-  kImplodeTooLarge = 3,           // the input is 4 GiB or more (less in 32-bit builds)
+  kImplodeTooLarge = 3,           // the input is 4 GiB or more
+  kImplodeReadFailed = 4,         // the reader reported a failure
+  kImplodeWriteFailed = 5,        // the writer reported a failure
 };
+
+// Reads up to `capacity` bytes into `buffer`: the count read, 0 at the end
+// of the input, -1 on a failure.
+using ImplodeReader = std::function<int64_t(uint8_t* buffer, size_t capacity)>;
+// Takes the next `size` bytes of the stream; false on a failure.
+using ImplodeWriter = std::function<bool(const uint8_t* bytes, size_t size)>;
 
 // A short text for each result, for messages.
 const char* ImplodeResultText(int result);
+
+// Compresses everything `read` gives into one complete stream handed to
+// `write` in pieces, in bounded memory (a window of about 136 KiB and an
+// output block of about 115 KiB, whatever the input's size): an input
+// without end ends with kImplodeTooLarge at 4 GiB. Returns an
+// ImplodeResult; on a failure part of the stream may have been written.
+int ImplodeStream(const ImplodeReader& read, const ImplodeWriter& write, const ImplodeOptions& options);
 
 // Compresses `size` bytes at `data` into one complete stream, which replaces
 // the contents of `out`. Returns an ImplodeResult; `out` is left empty on

@@ -115,8 +115,10 @@ std::unique_ptr<VirtualFile> VirtualFileSystem::Open(const std::string& path) {
   if (handle_ && firstEntry_ != 0 && !disabled_ && !name.empty()) {
     if (const ArchiveEntry* entry = FindEntry(name)) {
       uint32_t size = entry->size;
-      // A size that runs past the end of the file is cut to what is there.
-      if (entry->dataOffset + int64_t(size) > archiveSize_) size = uint32_t(archiveSize_ - entry->dataOffset);
+      // A size that runs past the end of the file is cut to what is there,
+      // and reading past the cut fails.
+      bool cut = entry->dataOffset + int64_t(size) > archiveSize_;
+      if (cut) size = uint32_t(archiveSize_ - entry->dataOffset);
       if (size > 0x7FFFFFFFu) size = 0x7FFFFFFF;
       auto found = std::unique_ptr<VirtualFile>(new VirtualFile());
       found->dataOffset_ = entry->dataOffset;
@@ -125,6 +127,7 @@ std::unique_ptr<VirtualFile> VirtualFileSystem::Open(const std::string& path) {
       found->dosTime_ = entry->dosTime;
       found->dosDate_ = entry->dosDate;
       found->generation_ = generation_;
+      found->cut_ = cut;
       return found;
     }
   }
@@ -147,9 +150,10 @@ int32_t VirtualFileSystem::Read(VirtualFile& file, void* buffer, int32_t count) 
   if (count < 0) return -1;
   if (file.disk_) return file.disk_->Read(buffer, uint32_t(count));
   if (!MemberUsable(file)) return -1;
+  if (count == 0) return 0;
   int32_t left = file.size_ - file.position_;
+  if (left <= 0) return file.cut_ ? -1 : 0;
   if (count > left) count = left;
-  if (count <= 0) return 0;
   if (handle_->Seek(file.dataOffset_ + file.position_, 0) < 0) return -1;
   int32_t got = handle_->Read(buffer, uint32_t(count));
   if (got < 0) return -1;

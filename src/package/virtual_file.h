@@ -68,6 +68,7 @@ class VirtualFile {
   uint16_t dosTime_ = 0;
   uint32_t attributes_ = 0;
   uint64_t generation_ = 0;  // the archive opening it belongs to
+  bool cut_ = false;         // the entry's size ran past the end of the file
 };
 
 class VirtualFileSystem {
@@ -95,7 +96,9 @@ class VirtualFileSystem {
 
   // Null when the file exists neither in the archive nor on the disk.
   std::unique_ptr<VirtualFile> Open(const std::string& path);
-  // Bytes read, 0 at the end, -1 on error.
+  // Bytes read, 0 at the end, -1 on error. An archive member whose stated
+  // size runs past the end of the file gives the bytes that are there, and
+  // then -1 where its end should have been: it is never taken for whole.
   int32_t Read(VirtualFile& file, void* buffer, int32_t count);
   // origin 0 start, 1 current, 2 end; the new position or -1.
   int32_t Seek(VirtualFile& file, int32_t offset, int origin);

@@ -8,6 +8,7 @@
 #include "platform/text.h"
 #include "platform/windows_path.h"
 #include "script/parser.h"
+#include "script/script_warnings.h"
 
 namespace quorril {
 
@@ -172,13 +173,33 @@ CheckResult CheckScript(const ScriptContext& ctx, const CheckInput& input) {
   std::string* options[3] = {&vars.system, &vars.sys2, &vars.sys3};
   for (size_t i = 0; i < 3; ++i) *options[i] = i < input.options.size() ? input.options[i] : std::string();
 
+  // The script's bytes, as the warnings and the real line numbers need them.
+  std::string bytes;
+  if (std::unique_ptr<FileHandle> file = ctx.files.Open(scriptPath, OpenMode::kRead)) {
+    char block[4096];
+    int32_t got;
+    while ((got = file->Read(block, sizeof block)) > 0) bytes.append(block, size_t(got));
+  }
+  const ScriptLines lines(bytes);
+  const std::vector<ScriptWarning> warnings = ScanScript(bytes);
+  std::string warningLines;
+  for (const ScriptWarning& w : warnings)
+    warningLines += input.shownName + ":" + FormatInt(w.line) + ": warning: " + w.text +
+                    (w.engineLine != w.line ? " (the engine counts line " + FormatInt(w.engineLine) + ")" : "") +
+                    "\n";
+  auto ok = [&](std::string output) {
+    if (!warnings.empty()) output += "  warnings: " + FormatInt(int64_t(warnings.size())) + "\n";
+    return CheckResult{input.strict && !warnings.empty() ? kCheckSyntaxError : kCheckOk, warningLines + output};
+  };
+  auto failed = [&](std::string output) { return CheckResult{kCheckSyntaxError, warningLines + output}; };
+
   auto syntaxError = [&]() {
     const SyntaxErrorReport& report = state.parser.lastError;
-    std::string n = FormatInt(report.lineNumber);
-    return input.shownName + ":" + n + ": Syntax error, line: " + n + ": " + report.lineText + "\n";
+    return input.shownName + ":" + FormatInt(lines.RealLine(report.lineNumber)) +
+           ": Syntax error, line: " + FormatInt(report.lineNumber) + ": " + report.lineText + "\n";
   };
   auto exitMessage = [&]() {
-    return input.shownName + ":" + FormatInt(state.parser.lastError.lineNumber) +
+    return input.shownName + ":" + FormatInt(lines.RealLine(state.parser.lastError.lineNumber)) +
            ": note: EXITMESSAGE ends the installation on this machine; the lines after it were not read\n";
   };
 
@@ -187,9 +208,9 @@ CheckResult CheckScript(const ScriptContext& ctx, const CheckInput& input) {
       case ParseFailure::kScriptNotFound:
         return CheckResult{kCheckUnreadable, UnreadableScriptLine(input.shownName)};
       case ParseFailure::kExitMessage:
-        return CheckResult{kCheckOk, exitMessage() + Summary(state, input, 1)};
+        return ok(exitMessage() + Summary(state, input, 1));
       default:
-        return CheckResult{kCheckSyntaxError, syntaxError()};
+        return failed(syntaxError());
     }
   }
   int passes = 1;
@@ -197,13 +218,12 @@ CheckResult CheckScript(const ScriptContext& ctx, const CheckInput& input) {
     state.settings.itemChosen = state.settings.itemPreset;
     passes = 2;
     if (ParseDeferredBlocks(ctx) != 0) {
-      if (state.parser.failure == ParseFailure::kExitMessage)
-        return CheckResult{kCheckOk, exitMessage() + Summary(state, input, passes)};
-      if (state.parser.failure == ParseFailure::kSyntaxError) return CheckResult{kCheckSyntaxError, syntaxError()};
-      return CheckResult{kCheckSyntaxError, input.shownName + ":0: the stored IF blocks cannot be replayed\n"};
+      if (state.parser.failure == ParseFailure::kExitMessage) return ok(exitMessage() + Summary(state, input, passes));
+      if (state.parser.failure == ParseFailure::kSyntaxError) return failed(syntaxError());
+      return failed(input.shownName + ":0: the stored IF blocks cannot be replayed\n");
     }
   }
-  return CheckResult{kCheckOk, Summary(state, input, passes)};
+  return ok(Summary(state, input, passes));
 }
 
 }  // namespace quorril

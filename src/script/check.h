@@ -13,6 +13,12 @@
 //   unreadable script exit 2, one line "File not found on the installation disk: SCRIPT. "
 //   success           exit 0, "SCRIPT: OK" and a summary, two blanks before each
 //                     summary line
+// Before the result, one line "SCRIPT:N: warning: TEXT" for each warning
+// (script_warnings.h), counted in the summary ("warnings: N"); with
+// `strict` a warning makes the exit code 1. N is always the file's real
+// line; where the engine counts the line otherwise, a warning adds "(the
+// engine counts line M)", and a syntax error's text keeps the engine's
+// count ("line: M").
 #pragma once
 
 #include <string>
@@ -29,6 +35,7 @@ struct CheckInput {
   std::string sourceDirectory;  // the script's folder on the checked machine, without "\" at the end
   std::string scriptName;       // the script's file name in that folder
   std::vector<std::string> options;  // start-up options ($SYSTEM$, $SYS2$, $SYS3$)
+  bool strict = false;               // a warning makes the exit code 1
 };
 
 struct CheckResult {

@@ -295,5 +295,60 @@ TEST(CheckExamples, GoodScriptsPassAndBadScriptsFailWhereTheySay) {
   EXPECT_GE(bad, 8);
 }
 
+// ---- warnings ----------------------------------------------------------------------
+
+// What the engine reads without an error but not as meant: one warning line
+// each, counted in the summary, exit 0 (1 with --strict); line numbers are
+// the file's, with the engine's count where it differs.
+TEST(CheckWarnings, EachCaseIsWarnedOfOnItsRealLine) {
+  std::string utf16;
+  for (char c : std::string("TITLE \"x\"\r\nFILE a.txt\r\n")) utf16 += std::string(1, c) + '\0';
+  const std::string longRem = "REM " + std::string(3000, 'y');  // the engine counts it as 4 lines
+  struct Case {
+    const char* what;
+    std::string script;
+    std::string warning;
+    int count;
+  } cases[] = {
+      {"UTF-16 text", "\xFF\xFE" + utf16, "pkg/setup.cfg:1: warning: the script is UTF-16 text", 1},
+      {"UTF-16 text without a mark", utf16, "pkg/setup.cfg:1: warning: the script is UTF-16 text", 1},
+      {"a quote left open", "TITLE \"x\nFILE a.txt\n",
+       "pkg/setup.cfg:1: warning: a quote is opened and not closed on this line\n", 1},
+      {"a NUL byte", std::string("TITLE \"x\"\nFILE a\0.txt junk\n", 26),
+       "pkg/setup.cfg:2: warning: a NUL byte at column 7 ends this line for the engine; \".txt junk\"", 1},
+      {"BEGINGROUP without its end", "TITLE \"x\"\nBEGINGROUP\n10 [X] A\n",
+       "pkg/setup.cfg:2: warning: BEGINGROUP has no ENDGROUP line", 1},
+      {"POPMESSAGE without its end", "TITLE \"x\"\nPOPMESSAGE 1\nhello\n",
+       "pkg/setup.cfg:2: warning: POPMESSAGE has no ENDPOP line", 1},
+      {"a text block without its end", "TITLE \"x\"\nBEGINFIRSTSCREEN\nhello\n",
+       "pkg/setup.cfg:2: warning: BEGINFIRSTSCREEN has no ENDFIRSTSCREEN line", 1},
+      {"a REM line whose tail is a keyword", "TITLE \"x\"\nREM " + std::string(994, 'y') + "FILE a.txt\n",
+       "pkg/setup.cfg:2: warning: a line of 1008 characters: the engine reads only its first 998 as this line and "
+       "the rest as a new line beginning \"FILE a.txt\"\n",
+       1},
+      {"a line after a long one", longRem + "\nTITLE \"x\n",
+       "pkg/setup.cfg:2: warning: a quote is opened and not closed on this line (the engine counts line 5)\n", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CheckResult result = Check(c.script);
+    EXPECT_EQ(result.exitCode, kCheckOk) << result.output;
+    EXPECT_NE(result.output.find(c.warning), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("  warnings: " + std::to_string(c.count) + "\n"), std::string::npos)
+        << result.output;
+    EXPECT_EQ(Check(c.script, {"--strict"}).exitCode, kCheckSyntaxError);
+  }
+  // A sound script has none, strict or not.
+  CheckResult clean = Check("TITLE \"x\"\nBEGINGROUP\n10 [X] A\nENDGROUP\nFILE a.txt\n", {"--strict"});
+  EXPECT_EQ(clean.exitCode, kCheckOk);
+  EXPECT_EQ(clean.output.find("warning"), std::string::npos) << clean.output;
+
+  // A syntax error names the real line, and the engine's count as its message shows it.
+  CheckResult error = Check(longRem + "\nFILE b WRONG\n");
+  EXPECT_EQ(error.exitCode, kCheckSyntaxError);
+  EXPECT_NE(error.output.find("pkg/setup.cfg:2: Syntax error, line: 5: FILE b WRONG\n"), std::string::npos)
+      << error.output;
+}
+
 }  // namespace
 }  // namespace quorril::pack

@@ -571,6 +571,46 @@ TEST(ImplodeTest, EmptyInputGivesAStreamTheDecoderAccepts) {
   }
 }
 
+// The stream is the same whatever pieces the input comes in; the reader's
+// and the writer's failures are told apart.
+TEST(ImplodeTest, StreamingGivesTheBufferStreamAndReportsFailures) {
+  Bytes data = Noise(40000, 3);
+  for (int i = 0; i < 200000; ++i) data.push_back(uint8_t("quorril "[i % 8]));
+  for (int level : {1, 2, 4, 9}) {
+    SCOPED_TRACE(level);
+    ImplodeOptions options;
+    options.level = level;
+    std::vector<uint8_t> whole;
+    ASSERT_EQ(ImplodeBuffer(data.data(), data.size(), options, &whole), kImplodeOk);
+    size_t offset = 0, piece = 0;
+    Bytes streamed;
+    ASSERT_EQ(ImplodeStream(
+                  [&](uint8_t* buffer, size_t capacity) {
+                    size_t n = std::min({capacity, data.size() - offset, size_t(1 + piece++ % 7000)});
+                    std::memcpy(buffer, data.data() + offset, n);
+                    offset += n;
+                    return int64_t(n);
+                  },
+                  [&](const uint8_t* bytes, size_t size) {
+                    streamed.insert(streamed.end(), bytes, bytes + size);
+                    return true;
+                  },
+                  options),
+              kImplodeOk);
+    EXPECT_EQ(streamed, Bytes(whole.begin(), whole.end()));
+  }
+  auto endless = [](uint8_t* buffer, size_t capacity) {
+    std::memset(buffer, 'z', capacity);
+    return int64_t(capacity);
+  };
+  int reads = 0;
+  EXPECT_EQ(ImplodeStream([&](uint8_t*, size_t) { return ++reads < 3 ? int64_t(1) : int64_t(-1); },
+                          [](const uint8_t*, size_t) { return true; }, ImplodeOptions()),
+            kImplodeReadFailed);
+  EXPECT_EQ(ImplodeStream(endless, [](const uint8_t*, size_t) { return false; }, ImplodeOptions()),
+            kImplodeWriteFailed);
+}
+
 TEST(ImplodeTest, RefusesBadOptions) {
   Bytes out{1, 2, 3};
   Bytes data(10, 'x');

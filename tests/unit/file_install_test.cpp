@@ -20,6 +20,7 @@
 #include "package/file_install.h"
 #include "package/implode.h"
 #include "package/virtual_file.h"
+#include "platform/little_endian.h"
 #include "platform/memory/fault_file_system.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_machine.h"
@@ -626,6 +627,19 @@ TEST_F(FileInstallTest, AReadErrorStopsAndLeavesNoHalfWrittenFile) {
   EXPECT_EQ(Install("A.TXT"), kFileEntryStop);
   ExpectCopyError("Reading disk error.");
   EXPECT_FALSE(files.Exists("C:\\APP\\A.TXT"));
+  EXPECT_EQ(Journal(), "<none>");
+}
+
+TEST_F(FileInstallTest, APayloadEntryCutShortStopsAndIsNeverInstalledAsWhole) {
+  std::string package = PackageWith({{"README.TXT", "only part of it is there", 0x2C41, 0x5000}});
+  const size_t first = ReadLe32(package, package.size() - 8);
+  const uint32_t stated = 100000;  // past the end of the file
+  for (int i = 0; i < 4; ++i) package[first + 16 + i] = char(stated >> (8 * i));
+  files.AddFile("C:\\SETUP\\SETUP.EXE", package);
+  archive.AttachArchive("C:\\SETUP\\SETUP.EXE");
+  EXPECT_EQ(Install("README.TXT"), kFileEntryStop);
+  ExpectCopyError("Reading disk error.");
+  EXPECT_FALSE(files.Exists("C:\\APP\\README.TXT"));
   EXPECT_EQ(Journal(), "<none>");
 }
 

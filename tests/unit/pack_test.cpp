@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -130,8 +131,13 @@ class PackTest : public ::testing::Test {
   std::string In(const std::string& name) { return dir + "/in/" + name; }
   // The temporary files left anywhere below `dir`, one a line.
   std::string Temporaries() {
-    std::system(("find '" + dir + "' -name '*.quorril-tmp' >'" + dir + "/found'").c_str());
-    return ReadFile(dir + "/found");
+    std::string found;
+    std::error_code ec;
+    for (std::filesystem::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+      const std::string path = it->path().string();
+      if (path.size() >= 12 && path.compare(path.size() - 12, 12, ".quorril-tmp") == 0) found += path + "\n";
+    }
+    return found;
   }
 
   std::string tool, dir, out, err;
@@ -790,6 +796,205 @@ TEST_F(PackTest, DamagedPackagesAndContainersAreRefusedWithoutOutput) {
   WriteFile(In("short.exe"), package.substr(0, package.size() - 40000) + package.substr(package.size() - 16));
   EXPECT_EQ(Pack("extract short.exe ../out"), 1);
   EXPECT_FALSE(Exists(dir + "/out"));
+}
+
+// Every kind of damage to a payload's chain gets one verdict from list and
+// extract alike: exit 1, a message naming what is wrong, nothing written.
+TEST_F(PackTest, ListAndExtractGiveOneVerdictOnADamagedPayload) {
+  WriteFile(In("a.txt"), std::string(400, 'a'));
+  WriteFile(In("b.txt"), Noise(3000, 9));
+  WriteFile(In("engine.exe"), "MZ");
+  ASSERT_EQ(Pack("shrink GOOD.Z b.txt"), 0) << err;
+  ASSERT_EQ(Pack("append engine.exe GOOD.EXE a.txt GOOD.Z b.txt"), 0) << err;
+  const std::string package = ReadFile(In("GOOD.EXE"));
+  const size_t trailer = package.size() - 16;
+  const uint32_t first = Le32(package, trailer + 8);
+  auto put32 = [](std::string s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s[at + i] = char(v >> (8 * i));
+    return s;
+  };
+  struct Case {
+    const char* what;
+    std::string bytes;
+    const char* message;
+  } cases[] = {
+      {"a size cut from 400 to 256", put32(package, first + 16, 256), "'a.txt' (entry 1) states 256 bytes, but 400"},
+      {"a size of 0xFFFFFFFF", put32(package, first + 16, 0xFFFFFFFFu), "'a.txt' (entry 1) states 4294967295 bytes"},
+      {"a first next offset of 0", put32(package, first, 0), "ends at its entry 1 (offset"},
+      {"a trailer naming another last entry", put32(package, trailer + 12, first), "but the trailer names offset"},
+      {"data cut short before the trailer",
+       package.substr(0, trailer - 100) + package.substr(trailer), "'b.txt' (entry 3) states 3000 bytes, but only"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile(In("BAD.EXE"), c.bytes);
+    EXPECT_EQ(Pack("list BAD.EXE"), 1);
+    EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    EXPECT_EQ(Pack("extract BAD.EXE ../out"), 1);
+    EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    EXPECT_FALSE(Exists(dir + "/out"));
+  }
+  EXPECT_EQ(Pack("list GOOD.EXE"), 0) << err;
+
+  // A member's stated size grown past the container's end or cut below its
+  // stream: the same verdict again.
+  const std::string container = ReadFile(In("GOOD.Z"));
+  const uint32_t stated = Le32(container, kVolumeHeaderSize + 136);
+  struct {
+    const char* what;
+    std::string bytes;
+  } members[] = {
+      {"a member size grown by 50", put32(container, kVolumeHeaderSize + 136, stated + 50)},
+      {"a member size cut to 256", put32(container, kVolumeHeaderSize + 136, 256)},
+  };
+  for (const auto& c : members) {
+    SCOPED_TRACE(c.what);
+    WriteFile(In("BAD.Z"), c.bytes);
+    EXPECT_EQ(Pack("list BAD.Z"), 1);
+    EXPECT_NE(err.find("'BAD.Z': the data of 'b.txt'"), std::string::npos) << err;
+    EXPECT_EQ(Pack("extract BAD.Z ../out"), 1);
+    EXPECT_NE(err.find("'BAD.Z': the data of 'b.txt'"), std::string::npos) << err;
+    EXPECT_FALSE(Exists(dir + "/out"));
+  }
+}
+
+// Damage that once gave a puzzling message or none: each is named.
+TEST_F(PackTest, OddFieldsAndDamageAreToldPlainly) {
+  WriteFile(In("a"), "x");
+  ASSERT_EQ(Pack("shrink C.Z a"), 0) << err;
+  const std::string container = ReadFile(In("C.Z"));
+  auto put16 = [&](size_t at, uint16_t v) {
+    std::string s = container;
+    s[at] = char(v);
+    s[at + 1] = char(v >> 8);
+    return s;
+  };
+  std::string dated = put16(kVolumeHeaderSize + 140, 127 << 9 | 15 << 5 | 31);
+  dated[kVolumeHeaderSize + 144] = char(0xFF);
+  dated[kVolumeHeaderSize + 145] = char(0xFF);  // 31:63:62
+  std::string unsafe = container;
+  std::memcpy(&unsafe[kVolumeHeaderSize], "..\\a", 5);
+  ASSERT_EQ(mkdir(In("folder").c_str(), 0755), 0);
+  struct Case {
+    const char* what;
+    std::string bytes;  // written as X.Z when not empty
+    std::string arguments;
+    int code;
+    std::string text;  // in stdout or stderr
+  } cases[] = {
+      {"a member count below 0", put16(16, uint16_t(-2)), "list X.Z", 1, "'X.Z': counts -2 members"},
+      {"a member count below 0", put16(16, uint16_t(-2)), "extract X.Z ../out", 1, "'X.Z': counts -2 members"},
+      {"an impossible date", dated, "list X.Z", 0, "2107-??-31 ??:??:??"},
+      {"an unsafe member path", unsafe, "list X.Z", 1, "leave the destination directory: '..\\a'"},
+      {"an unsafe member path", unsafe, "extract X.Z ../out", 1, "leave the destination directory: '..\\a'"},
+      {"a directory as the script", "", "check folder", 2, "'folder' is a directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.what) + ": " + c.arguments);
+    if (!c.bytes.empty()) WriteFile(In("X.Z"), c.bytes);
+    EXPECT_EQ(Pack(c.arguments), c.code) << err;
+    EXPECT_NE((out + err).find(c.text), std::string::npos) << out << err;
+    EXPECT_FALSE(Exists(dir + "/out"));
+  }
+}
+
+// The tool built with a heap the test can limit (support/allocation_limit.cpp):
+// the expanded bytes of a member are never kept whole, and a shortage of
+// memory at any allocation ends a command with a message, exit 2, and
+// nothing left behind.
+class PackMemoryTest : public PackTest {
+ protected:
+  void SetUp() override {
+    PackTest::SetUp();
+    if (IsSkipped()) return;
+    limited = tool.substr(0, tool.find_last_of('/')) + "/tests/quorril-pack-limited";
+    if (!Exists(limited)) GTEST_SKIP() << "quorril-pack-limited is not built beside the tests: " << limited;
+  }
+  int Limited(const std::string& arguments, const std::string& limit) {
+    std::swap(tool, limited);
+    int code = Pack(arguments, limit + " ");
+    std::swap(tool, limited);
+    return code;
+  }
+  std::string limited;
+};
+
+TEST_F(PackMemoryTest, AHugeMemberIsShrunkListedAndExtractedWithoutKeepingItsBytes) {
+  const size_t size = 8u << 20;
+  // Far less than the member expands to, more than the inputs take.
+  const std::string limit = "QUORRIL_HEAP_LIMIT=" + std::to_string(size / 4);
+  WriteFile(In("ZEROS.BIN"), std::string(size, '\0'));
+  ASSERT_EQ(Limited("shrink BIG.Z ZEROS.BIN", limit), 0) << err;
+  WriteFile(In("engine.exe"), "MZ");
+  ASSERT_EQ(Pack("append engine.exe BIG.EXE BIG.Z"), 0) << err;
+  std::remove(In("ZEROS.BIN").c_str());
+  for (const char* input : {"BIG.Z", "BIG.EXE"}) {
+    SCOPED_TRACE(input);
+    EXPECT_EQ(Limited(std::string("list ") + input, limit), 0) << err;
+    EXPECT_NE(out.find(std::to_string(size)), std::string::npos) << out;
+    EXPECT_EQ(Limited(std::string("extract ") + input + " ../out", limit), 0) << err;
+    struct stat st;
+    EXPECT_EQ(stat((dir + "/out/ZEROS.BIN").c_str(), &st), 0);
+    EXPECT_EQ(size_t(st.st_size), size);
+    std::system(("rm -rf '" + dir + "/out'").c_str());
+  }
+}
+
+TEST_F(PackMemoryTest, ImplodeStreamsAnInputFromAPipeInBoundedMemory) {
+  const size_t size = 16u << 20;
+  const std::string feed = "head -c " + std::to_string(size) + " /dev/zero | ";
+  ASSERT_EQ(Limited("implode /dev/stdin ZEROS.DCL", feed + "QUORRIL_HEAP_LIMIT=" + std::to_string(size / 8)), 0)
+      << err;
+  ASSERT_EQ(Pack("explode ZEROS.DCL ZEROS.BIN"), 0) << err;
+  struct stat st;
+  ASSERT_EQ(stat(In("ZEROS.BIN").c_str(), &st), 0);
+  EXPECT_EQ(size_t(st.st_size), size);
+}
+
+// check reads a file beside the script only when a test asks for it: a
+// folder of 64 files of 1 MiB checks under a heap of 8 MiB, and the one
+// file searched is read.
+TEST_F(PackMemoryTest, CheckReadsOnlyTheFilesATestAsksFor) {
+  for (int i = 0; i < 64; ++i) {
+    const std::string name = In("sub/F" + std::to_string(i) + ".BIN");
+    WriteFile(name, "");
+    ASSERT_EQ(truncate(name.c_str(), 1 << 20), 0);
+  }
+  WriteFile(In("sub/INFO.TXT"), "name=x\nversion=2\n");
+  WriteFile(In("SETUP.CFG"),
+            "IF isfile \"$SOURCEDIR$\\sub\\F9.BIN\"\nIF search \"version=2\" \"$SOURCEDIR$\\sub\\INFO.TXT\"\n"
+            "FILE b WRONG\nENDIF\nENDIF\n");
+  EXPECT_EQ(Limited("check SETUP.CFG", "QUORRIL_HEAP_LIMIT=" + std::to_string(8 << 20)), 1) << err;
+  EXPECT_EQ(out, "SETUP.CFG:3: Syntax error, line: 3: FILE b WRONG\n") << err;
+}
+
+TEST_F(PackMemoryTest, AShortageAtAnyAllocationEndsWithAMessageAndLeavesNothing) {
+  WriteFile(In("a.txt"), std::string(5000, 'a') + Noise(3000, 4));
+  WriteFile(In("sub/b.txt"), Noise(9000, 5));
+  WriteFile(In("engine.exe"), "MZ");
+  ASSERT_EQ(Pack("shrink GOOD.Z a.txt sub/b.txt"), 0) << err;
+  ASSERT_EQ(Pack("append engine.exe GOOD.EXE a.txt GOOD.Z"), 0) << err;
+  // The package holds the container: both readers are on the way. Every
+  // allocation of the first forty fails in turn, then every fourth one.
+  for (const char* command : {"list GOOD.EXE", "extract GOOD.EXE ../out"}) {
+    SCOPED_TRACE(command);
+    int failures = 0;
+    for (int n = 1;; n += n < 40 ? 1 : 4) {
+      ASSERT_LT(n, 100000) << "never ended";
+      SCOPED_TRACE("allocation " + std::to_string(n));
+      int code = Limited(command, "QUORRIL_FAIL_ALLOCATION=" + std::to_string(n));
+      if (code == 0) {
+        std::system(("rm -rf '" + dir + "/out'").c_str());
+        break;
+      }
+      ++failures;
+      ASSERT_EQ(code, 2) << err;
+      EXPECT_NE(err.find("not enough memory"), std::string::npos) << err;
+      EXPECT_EQ(Temporaries(), "");
+      EXPECT_FALSE(Exists(dir + "/out"));
+    }
+    EXPECT_GT(failures, 10);
+  }
 }
 
 }  // namespace

@@ -399,7 +399,7 @@ TEST_F(VirtualFileTest, AChainLongerThanTheFileCouldHoldIsCutOff) {
   EXPECT_FALSE(vfs.Open("NAME.TXT"));
 }
 
-TEST_F(VirtualFileTest, ASizeThatRunsPastTheEndIsCutToTheBytesThere) {
+TEST_F(VirtualFileTest, ASizeThatRunsPastTheEndIsCutToTheBytesThereAndFailsAtTheCut) {
   std::vector<uint32_t> at;
   std::string package = BuildPackage({{"A.BIN", "0123456789"}}, &at);
   WriteLe32(package, at[0] + 16, 0xFFFFFFF0u);
@@ -408,7 +408,14 @@ TEST_F(VirtualFileTest, ASizeThatRunsPastTheEndIsCutToTheBytesThere) {
   ASSERT_TRUE(f);
   const int32_t there = int32_t(package.size() - (at[0] + kArchiveHeaderSize));
   EXPECT_EQ(f->Size(), there);
-  EXPECT_EQ(int32_t(ReadAll(*f).size()), there);
+  // The bytes there come, then a read error: a short member never looks whole.
+  std::string read;
+  char buf[7];
+  int32_t got;
+  while ((got = vfs.Read(*f, buf, sizeof buf)) > 0) read.append(buf, size_t(got));
+  EXPECT_EQ(got, -1);
+  EXPECT_EQ(int32_t(read.size()), there);
+  EXPECT_EQ(vfs.Read(*f, buf, 0), 0);
   EXPECT_EQ(vfs.Seek(*f, 0, 2), there);
 }
 

@@ -2,7 +2,10 @@
 // check_machine.h).
 #include "check_machine.h"
 
+#include <unordered_map>
+
 #include "commands.h"
+#include "host_files.h"
 
 #include "package/virtual_file.h"
 #include "platform/text.h"
@@ -41,6 +44,10 @@ bool ParseCheckArguments(const std::vector<std::string>& args, CheckRequest* req
     const std::string& arg = args[i];
     if (!optionsEnded && arg == "--") {
       optionsEnded = true;
+      continue;
+    }
+    if (!optionsEnded && arg == "--strict") {
+      request->strict = true;
       continue;
     }
     if (optionsEnded || arg.compare(0, 2, "--") != 0) {
@@ -145,12 +152,106 @@ void BuildCheckMachine(const CheckRequest& request, const CheckPackage& package,
   machine->executablePath = std::string(kCheckSourceDirectory) + "\\SETUP.EXE";
 }
 
+namespace {
+
+// The checked machine's file system, reading a file of the script's folder
+// from the host only when the check opens it (or copies or moves it): a
+// folder of many large files costs nothing until a test asks for one. A
+// file that is written, replaced or deleted first is never read.
+class LazyFolder : public FileSystem {
+ public:
+  LazyFolder(MemoryFileSystem& files, const CheckPackage& package) : files_(files) {
+    for (const CheckFile& file : package.files)
+      if (!file.hostPath.empty())
+        pending_[AsciiUpperCopy(files_.Resolve(std::string(kCheckSourceDirectory) + "\\" + file.name))] =
+            file.hostPath;
+  }
+
+  std::unique_ptr<FileHandle> Open(const std::string& path, OpenMode mode) override {
+    if (mode == OpenMode::kCreate) Forget(path); else Load(path);
+    return files_.Open(path, mode);
+  }
+  bool Find(const std::string& pattern, std::vector<FindEntry>* entries) override {
+    return files_.Find(pattern, entries);
+  }
+  uint32_t GetAttributes(const std::string& path) override { return files_.GetAttributes(path); }
+  bool SetAttributes(const std::string& path, uint32_t attributes) override {
+    return files_.SetAttributes(path, attributes);
+  }
+  bool GetModified(const std::string& path, DosDateTime* when) override { return files_.GetModified(path, when); }
+  bool SetModified(const std::string& path, DosDateTime when) override { return files_.SetModified(path, when); }
+  bool CreateDirectory(const std::string& path) override { return files_.CreateDirectory(path); }
+  bool RemoveDirectory(const std::string& path) override { return files_.RemoveDirectory(path); }
+  bool DeleteFile(const std::string& path) override {
+    bool deleted = files_.DeleteFile(path);
+    if (deleted) Forget(path);
+    return deleted;
+  }
+  bool MoveFile(const std::string& from, const std::string& to) override {
+    Load(from);
+    Forget(to);
+    return files_.MoveFile(from, to);
+  }
+  bool ReplaceFile(const std::string& from, const std::string& to) override {
+    Load(from);
+    Forget(to);
+    return files_.ReplaceFile(from, to);
+  }
+  bool DeleteFileAtRestart(const std::string& path) override { return files_.DeleteFileAtRestart(path); }
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
+    Load(from);
+    if (!failIfExists) Forget(to);
+    return files_.CopyFile(from, to, failIfExists);
+  }
+  std::string GetCurrentDirectory() override { return files_.GetCurrentDirectory(); }
+  bool SetCurrentDirectory(const std::string& path) override { return files_.SetCurrentDirectory(path); }
+  DriveType GetDriveType(const std::string& root) override { return files_.GetDriveType(root); }
+  bool GetVolumeLabel(const std::string& root, std::string* label) override {
+    return files_.GetVolumeLabel(root, label);
+  }
+  bool GetDiskFreeSpace(const std::string& root, DiskSpace* space) override {
+    return files_.GetDiskFreeSpace(root, space);
+  }
+  bool GetShortPathName(const std::string& path, std::string* shortPath) override {
+    return files_.GetShortPathName(path, shortPath);
+  }
+  bool GetTempDirectory(std::string* path) override { return files_.GetTempDirectory(path); }
+  uint32_t LastError() const override { return files_.LastError(); }
+
+  // Host files read so far, for tests.
+  size_t Loaded() const { return loaded_; }
+
+ private:
+  // Reads the host file behind `path` into its empty placeholder, once.
+  void Load(const std::string& path) {
+    auto it = pending_.find(AsciiUpperCopy(files_.Resolve(path)));
+    if (it == pending_.end()) return;
+    std::string contents;
+    const std::string resolved = files_.Resolve(path);
+    DosDateTime when;
+    files_.GetModified(resolved, &when);
+    uint32_t attributes = files_.GetAttributes(resolved);
+    if (ReadHostFile(nullptr, it->second, &contents, kMaxLoadedFileSize) && !contents.empty())
+      files_.AddFile(resolved, contents, attributes, when);
+    ++loaded_;
+    pending_.erase(it);
+  }
+  void Forget(const std::string& path) { pending_.erase(AsciiUpperCopy(files_.Resolve(path))); }
+
+  MemoryFileSystem& files_;
+  std::unordered_map<std::string, std::string> pending_;  // upper-case path on the machine -> host path
+  size_t loaded_ = 0;
+};
+
+}  // namespace
+
 CheckResult RunScriptCheck(const CheckRequest& request, const CheckPackage& package) {
   if (!package.scriptReadable) return CheckResult{kCheckUnreadable, UnreadableScriptLine(request.script)};
-  MemoryFileSystem files;
+  MemoryFileSystem memory;
   MemoryMachine machine;
   ScriptedUserInterface ui;
-  BuildCheckMachine(request, package, &files, &machine);
+  BuildCheckMachine(request, package, &memory, &machine);
+  LazyFolder files(memory, package);
   VirtualFileSystem archive(&files);
   ScriptState state;
   ScriptContext ctx{state, files, machine, ui, archive};
@@ -159,6 +260,7 @@ CheckResult RunScriptCheck(const CheckRequest& request, const CheckPackage& pack
   input.sourceDirectory = kCheckSourceDirectory;
   input.scriptName = package.scriptName;
   input.options = request.options;
+  input.strict = request.strict;
   return CheckScript(ctx, input);
 }
 

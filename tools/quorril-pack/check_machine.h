@@ -31,13 +31,16 @@ struct CheckRequest {
   int32_t width = 800, height = 600;
   std::vector<std::string> files;    // Windows paths of files that exist
   std::vector<std::string> options;  // start-up options ($SYSTEM$, $SYS2$, $SYS3$)
+  bool strict = false;               // --strict: a warning makes the exit code 1
 };
 
 // One file of the script's folder, by its name relative to the folder
-// ("SETUP.CFG", "DISK1\README.TXT").
+// ("SETUP.CFG", "DISK1\README.TXT"): its contents, or the host file they
+// are read from when the check first opens it.
 struct CheckFile {
   std::string name;
   std::string contents;
+  std::string hostPath;  // empty: `contents` is the file
 };
 
 struct CheckPackage {
@@ -50,7 +53,13 @@ struct CheckPackage {
 // --file PATH --option TEXT SCRIPT"; false with a message on wrong usage.
 bool ParseCheckArguments(const std::vector<std::string>& args, CheckRequest* request, std::string* error);
 
-// Puts the machine of a request into the in-memory ports.
+// Files of at most this size are read from the host when opened; larger
+// ones are present but empty, so that isfile finds them while their bytes
+// stay on the host.
+constexpr uint64_t kMaxLoadedFileSize = 1024 * 1024;
+
+// Puts the machine of a request into the in-memory ports (a file with a
+// host path empty until LazyFolder reads it).
 void BuildCheckMachine(const CheckRequest& request, const CheckPackage& package, MemoryFileSystem* files,
                        MemoryMachine* machine);
 

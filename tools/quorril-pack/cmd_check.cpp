@@ -20,10 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The folder is loaded with these limits; larger files are present but
-// empty, so that isfile finds them while their bytes stay on the host.
+// The folder is listed up to this many entries; a file's bytes are read
+// only when the check opens it (check_machine.h).
 constexpr size_t kMaxFolderEntries = 4096;
-constexpr uintmax_t kMaxLoadedFileSize = 1024 * 1024;
 constexpr uintmax_t kMaxScriptSize = 64u * 1024 * 1024;
 
 const char kSynopsis[] = "check [options] SCRIPT";
@@ -43,9 +42,7 @@ void LoadFolder(const fs::path& folder, const fs::path& script, CheckPackage* pa
       if (c == '/') c = '\\';
     CheckFile file;
     file.name = name;
-    uintmax_t size = it->file_size(fileError);
-    if (!fileError && size <= kMaxLoadedFileSize)
-      ReadHostFile(nullptr, it->path().string(), &file.contents, kMaxLoadedFileSize);
+    file.hostPath = it->path().string();
     package->files.push_back(std::move(file));
   }
 }
@@ -60,6 +57,9 @@ int RunCheck(const std::vector<std::string>& args) {
   CheckFile scriptFile;
   scriptFile.name = package.scriptName;
   std::error_code ec;
+  if (fs::is_directory(script, ec))
+    std::fprintf(stderr, "quorril-pack check: '%s' is a directory; give the script file in it\n",
+                 Printable(request.script).c_str());
   package.scriptReadable = !package.scriptName.empty() && fs::is_regular_file(script, ec) &&
                            ReadHostFile(nullptr, request.script, &scriptFile.contents, kMaxScriptSize);
   if (package.scriptReadable) {
@@ -102,6 +102,15 @@ const char kHelp[] =
     "                  fixed disk); repeatable\n"
     "  --option TEXT   a start-up option: the first is $SYSTEM$, then $SYS2$ and\n"
     "                  $SYS3$; repeatable up to three times\n"
+    "  --strict        a warning makes the exit code 1\n"
+    "\n"
+    "Warnings come first, one a line, \"SCRIPT:N: warning: TEXT\", for what the\n"
+    "engine reads without an error but not as meant: UTF-16 text, a NUL byte,\n"
+    "a quote left open, a block without its end line, a line longer than 998\n"
+    "characters. The summary counts them (\"warnings: N\"). N is the file's\n"
+    "real line; the engine counts every 998 characters of a long line as a\n"
+    "line, and where its count differs a warning adds \"(the engine counts\n"
+    "line M)\" and a syntax error shows it after \"line:\".\n"
     "\n"
     "output and exit codes (stable):\n"
     "  0  the script has no syntax error: \"SCRIPT: OK\" and a summary, each\n"
@@ -115,6 +124,7 @@ const char kHelp[] =
     "     engine's message box shows (empty at the end of the script).\n"
     "  2  the script cannot be read: the engine's text\n"
     "       File not found on the installation disk: SCRIPT. \n"
+    "     (and, on standard error, why when SCRIPT is a directory).\n"
     "  64 wrong usage (on standard error).\n"
     "Results go to standard output.\n";
 

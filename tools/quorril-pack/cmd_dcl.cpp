@@ -10,6 +10,7 @@
 
 #include "commands.h"
 #include "host_files.h"
+#include "implode_file.h"
 #include "package/explode.h"
 #include "package/implode.h"
 
@@ -28,8 +29,11 @@ const char kImplodeHelp[] =
     "  --dict N     dictionary (window) size: 1024, 2048 or 4096 (default)\n"
     "  --level N    1 (fastest) to 9 (smallest output); default 4\n"
     "\n"
-    "OUT is written only when the compression succeeded.\n"
-    "Exit codes: 0 done, 2 a file cannot be read or written, 64 wrong usage.\n";
+    "IN is read as a stream (a pipe will do) in bounded memory; an input of\n"
+    "4 GiB or more is refused. OUT is written only when the compression\n"
+    "succeeded.\n"
+    "Exit codes: 0 done, 1 IN is 4 GiB or more, 2 a file cannot be read or\n"
+    "written, 64 wrong usage.\n";
 
 const char kExplodeSynopsis[] = "explode IN OUT";
 const char kExplodeHelp[] =
@@ -81,17 +85,15 @@ int RunImplode(const std::vector<std::string>& args) {
   if (files.size() != 2) return Usage(name, "needs IN and OUT", kImplodeSynopsis);
   if (files[1].empty()) return Usage(name, "OUT is empty", kImplodeSynopsis);
 
-  std::string input;
-  if (!ReadHostFile(name, files[0], &input)) return kExitIo;
-  std::vector<uint8_t> stream;
-  int result = ImplodeBuffer(reinterpret_cast<const uint8_t*>(input.data()), input.size(), options, &stream);
-  if (result != kImplodeOk) {
-    std::fprintf(stderr, "quorril-pack implode: '%s': %s\n", Printable(files[0]).c_str(), ImplodeResultText(result));
-    return result == kImplodeTooLarge ? kExitBadInput : kExitUsage;
-  }
+  // The input streams through the compressor: its size (a pipe or a
+  // device without end included) costs no memory.
   OutputSet out(name);
-  if (!out.Open(files[1]) || !out.Write(stream.data(), stream.size()) || !out.Commit()) return kExitIo;
-  return kExitOk;
+  if (!out.Open(files[1])) return kExitIo;
+  int result = ImplodeHostFile(name, files[0], options,
+                               [&](const uint8_t* bytes, size_t size) { return out.Write(bytes, size); });
+  if (result == kImplodeOk) return out.Commit() ? kExitOk : kExitIo;
+  if (result == kImplodeTooLarge) return kExitBadInput;
+  return result == kImplodeReadFailed || result == kImplodeWriteFailed ? kExitIo : kExitUsage;
 }
 
 // Callback state of ExplodeStream over two files.

@@ -37,7 +37,9 @@ const char kHelp[] =
     "  --raw   write the payload's files as stored, containers included,\n"
     "          without expanding anything\n"
     "\n"
-    "Nothing is written into DIR unless everything could be read and expanded,\n"
+    "Nothing is left in DIR unless everything could be read and expanded (the\n"
+    "expanded files are written beside their places as temporaries, and moved\n"
+    "into place together at the end),\n"
     "and nothing is written through a symbolic link found inside DIR: a file or\n"
     "directory to be written there that is a link, or lies below one, is refused.\n"
     "Exit codes: 0 done, 1 the input is no package or container, it is damaged,\n"
@@ -49,8 +51,9 @@ bool IsPlainName(const std::string& name) {
   return IsSafeMemberPath(name) && name.find_first_of("\\/") == std::string::npos;
 }
 
-// What the engine would install, gathered in memory below C:\OUT\ before
-// anything is written to the host.
+// What the engine would install is laid out by name below C:\OUT\ (the
+// files there stay empty) to find the names that collide as they would on
+// Windows; the bytes stream into temporaries beside their places in DIR.
 constexpr const char* kOutputDirectory = "C:\\OUT\\";
 
 // Where `relative` (a path below C:\OUT\, "\" between its components) goes
@@ -79,64 +82,108 @@ void RefuseName(const char* what, const std::string& name, const std::string& ho
                what, Printable(name).c_str(), Printable(host).c_str());
 }
 
-// Expands the container `name` into the staging area as the engine would
-// install it under the overwrite mode YES: members with their directories,
-// each dated, a later member replacing an earlier one of the same path. A
-// member whose path Windows cannot hold is refused, named with its place
-// below DIR.
-bool ExpandInto(PackageReader& reader, const std::string& name, MemoryFileSystem& staged,
-                const std::string& directory) {
-  std::string data;
-  return reader.Expand(name, [&](const MemberHeader& m, const char* bytes, size_t size) {
-    if (bytes) {
-      data.append(bytes, size);
-      return true;
-    }
-    if (!WindowsCanHold(m.path)) {
-      RefuseName("the member", m.path, HostPath(directory, m.path));
-      return false;
-    }
-    // AddFile makes the member's directories; it fails where a file stands
-    // in the way of one of them, or a directory where the file goes.
-    bool added = staged.AddFile(kOutputDirectory + m.path, data, kAttrNormal, {m.dosDate, m.dosTime});
-    data.clear();
-    if (!added)
+// The files to write into DIR: their names laid out as Windows would hold
+// them, their bytes streamed into an OutputSet kept within DIR.
+class Extraction {
+ public:
+  explicit Extraction(const std::string& directory) : directory_(directory), output_("extract") {
+    staged_.AddDirectory(kOutputDirectory);
+  }
+
+  // Creates DIR; false (with a message) when it cannot be made.
+  bool Begin() {
+    if (!output_.MakeDirectories(directory_)) return false;
+    output_.KeepWithin(directory_);
+    return true;
+  }
+  // Starts the file `relative` below DIR, dated `when`. A name that is
+  // already there in another case is the same file, as on Windows: the
+  // later one replaces the earlier.
+  bool Open(const std::string& relative, DosDateTime when) {
+    if (!staged_.AddFile(kOutputDirectory + relative, std::string(), kAttrNormal, when)) {
       std::fprintf(stderr,
                    "quorril-pack extract: '%s' cannot be written: a file or directory of that path is in its way\n",
-                   Printable(m.path).c_str());
-    return added;
-  });
-}
-
-// Writes everything below C:\OUT\ into DIR, never through a link found
-// inside DIR (refused as bad input: the package would write through it).
-int Export(MemoryFileSystem& staged, const std::string& directory) {
-  OutputSet output("extract");
-  if (!output.MakeDirectories(directory)) return kExitIo;
-  output.KeepWithin(directory);
-  auto failed = [&]() { return output.RefusedLink() ? kExitBadInput : kExitIo; };
-  const std::string root = kOutputDirectory;
-  size_t written = 0;
-  for (const std::string& path : staged.List()) {
-    if (!StartsWithNoCase(path, root) || path.size() == root.size()) continue;
-    std::string relative = path.substr(root.size());
-    bool isDirectory = relative.back() == '\\';
-    if (isDirectory) relative.pop_back();
-    const std::string host = HostPath(directory, relative);
-    if (isDirectory) {
-      if (!output.MakeDirectories(host)) return failed();
-      continue;
+                   Printable(relative).c_str());
+      inputFault_ = true;
+      return false;
     }
-    std::string data;
-    DosDateTime when;
-    staged.ReadWholeFile(path, &data);
-    staged.GetModified(path, &when);
-    if (!output.Add(host, data, &when)) return failed();
-    ++written;
+    const std::string host = HostPath(directory_, StoredPath(relative));
+    const std::string parent = HostDirectory(host);
+    return output_.MakeDirectories(parent) && output_.Open(host, &when);
   }
-  if (!output.Commit()) return failed();
-  std::printf("%zu file%s written to %s\n", written, written == 1 ? "" : "s", Printable(directory).c_str());
-  return kExitOk;
+  bool Write(const char* data, size_t size) { return output_.Write(data, size); }
+  bool Close() { return output_.Close(); }
+  // A failure of the input (a name in the way) rather than of the host.
+  bool InputFault() const { return inputFault_ || output_.RefusedLink(); }
+
+  // Moves every file into place.
+  int Commit() {
+    // Counted and worded first: once the files are in place, nothing may fail.
+    size_t written = 0;
+    for (const std::string& path : staged_.List())
+      if (path.back() != '\\') ++written;
+    const std::string shown = Printable(directory_);
+    if (!output_.Commit()) return InputFault() ? kExitBadInput : kExitIo;
+    std::printf("%zu file%s written to %s\n", written, written == 1 ? "" : "s", shown.c_str());
+    return kExitOk;
+  }
+
+ private:
+  // `relative` with each component spelt as it was first laid out.
+  std::string StoredPath(const std::string& relative) {
+    std::string stored;
+    size_t start = 0;
+    for (;;) {
+      size_t end = relative.find('\\', start);
+      std::string component = relative.substr(start, end == std::string::npos ? std::string::npos : end - start);
+      std::vector<FindEntry> found;
+      if (staged_.Find(kOutputDirectory + stored + component, &found) && found.size() == 1)
+        component = found[0].name;
+      stored += component;
+      if (end == std::string::npos) return stored;
+      stored += '\\';
+      start = end + 1;
+    }
+  }
+
+  std::string directory_;
+  OutputSet output_;
+  MemoryFileSystem staged_;
+  bool inputFault_ = false;
+};
+
+// Expands the container `name` into DIR as the engine would install it
+// under the overwrite mode YES: members with their directories, each dated,
+// a later member replacing an earlier one of the same path. A member whose
+// path Windows cannot hold is refused, named with its place below DIR.
+// The expanded bytes are never kept: they stream into the member's file.
+int ExpandInto(PackageReader& reader, const std::string& name, Extraction& extraction,
+               const std::string& directory) {
+  bool started = false, hostFailed = false;
+  bool expanded = reader.Expand(name, [&](const MemberHeader& m, const char* bytes, size_t size) {
+    if (!started) {
+      if (!WindowsCanHold(m.path)) {
+        RefuseName("the member", m.path, HostPath(directory, m.path));
+        return false;
+      }
+      if (!extraction.Open(m.path, {m.dosDate, m.dosTime})) {
+        hostFailed = !extraction.InputFault();
+        return false;
+      }
+      started = true;
+    }
+    if (bytes) {
+      if (extraction.Write(bytes, size)) return true;
+      hostFailed = !extraction.InputFault();
+      return false;
+    }
+    started = false;
+    if (extraction.Close()) return true;
+    hostFailed = !extraction.InputFault();
+    return false;
+  });
+  if (expanded) return kExitOk;
+  return hostFailed ? kExitIo : kExitBadInput;
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -159,9 +206,7 @@ int Run(const std::vector<std::string>& args) {
 
   PackageReader reader("extract", operands[0]);
   if (!reader.Load()) return kExitIo;
-  MemoryFileSystem staged;
-  staged.AddDirectory(kOutputDirectory);
-  const std::string out = kOutputDirectory;
+  Extraction extraction(directory);
 
   switch (reader.kind()) {
     case PackageReader::Kind::kRefused:
@@ -178,22 +223,27 @@ int Run(const std::vector<std::string>& args) {
                      Printable(operands[0]).c_str(), TrailerStatusText(reader.Trailer().status));
       return kExitBadInput;
     }
-    case PackageReader::Kind::kContainer:
-      if (!ExpandInto(reader, reader.name(), staged, directory)) return kExitBadInput;
-      return Export(staged, directory);
+    case PackageReader::Kind::kContainer: {
+      if (!extraction.Begin()) return kExitIo;
+      int result = ExpandInto(reader, reader.name(), extraction, directory);
+      return result == kExitOk ? extraction.Commit() : result;
+    }
     case PackageReader::Kind::kPackage:
       break;
   }
 
   std::vector<ArchiveEntry> entries;
   if (!reader.Entries(&entries)) return kExitBadInput;
-  std::vector<std::string> splitContainers;
   for (const ArchiveEntry& e : entries) {
     if (!IsPlainName(e.name)) {
       std::fprintf(stderr, "quorril-pack extract: the payload entry '%s' has no usable file name\n",
                    Printable(e.name).c_str());
       return kExitBadInput;
     }
+  }
+  if (!extraction.Begin()) return kExitIo;
+  std::vector<std::string> splitContainers;
+  for (const ArchiveEntry& e : entries) {
     std::string data = reader.EntryData(e);
     if (data.size() < e.size) {
       std::fprintf(stderr, "quorril-pack extract: the payload entry '%s' is cut short (%zu of %u bytes)\n",
@@ -208,22 +258,23 @@ int Run(const std::vector<std::string>& args) {
       continue;
     }
     if (container) {
-      if (!ExpandInto(reader, e.name, staged, directory)) return kExitBadInput;
+      int result = ExpandInto(reader, e.name, extraction, directory);
+      if (result != kExitOk) return result;
       continue;
     }
     if (!WindowsCanHold(e.name)) {
       RefuseName("the payload entry", e.name, HostPath(directory, e.name));
       return kExitBadInput;
     }
-    if (!staged.AddFile(out + e.name, data, kAttrArchive, {e.dosDate, e.dosTime})) {
-      std::fprintf(stderr, "quorril-pack extract: '%s' cannot be written below a directory of that name\n",
-                   Printable(e.name).c_str());
-      return kExitBadInput;
-    }
+    if (!extraction.Open(e.name, {e.dosDate, e.dosTime}) || !extraction.Write(data.data(), data.size()) ||
+        !extraction.Close())
+      return extraction.InputFault() ? kExitBadInput : kExitIo;
   }
-  for (const std::string& name : splitContainers)
-    if (!ExpandInto(reader, name, staged, directory)) return kExitBadInput;
-  return Export(staged, directory);
+  for (const std::string& name : splitContainers) {
+    int result = ExpandInto(reader, name, extraction, directory);
+    if (result != kExitOk) return result;
+  }
+  return extraction.Commit();
 }
 
 CommandRegistration registration({"extract", kSynopsis, kHelp, &Run});

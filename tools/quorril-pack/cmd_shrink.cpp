@@ -6,6 +6,7 @@
 
 #include "commands.h"
 #include "host_files.h"
+#include "implode_file.h"
 #include "package/container.h"
 #include "package/implode.h"
 #include "platform/text.h"
@@ -131,18 +132,19 @@ int Run(const std::vector<std::string>& args) {
                      Printable(m.path).c_str());
         return kExitBadInput;
       }
-    std::string data;
+    // Only the compressed data is kept; the file streams through.
     DosDateTime when;
-    if (!ReadHostFile("shrink", file, &data) || !HostModified("shrink", file, &when)) return kExitIo;
-    if (!data.empty()) {
-      std::vector<uint8_t> stream;
-      int result = ImplodeBuffer(reinterpret_cast<const uint8_t*>(data.data()), data.size(), options, &stream);
-      if (result != kImplodeOk) {
-        std::fprintf(stderr, "quorril-pack shrink: '%s': %s\n", Printable(file).c_str(), ImplodeResultText(result));
-        return kExitBadInput;
-      }
-      m.data.assign(stream.begin(), stream.end());
-    }
+    uint64_t read = 0;
+    int result = ImplodeHostFile("shrink", file, options,
+                                 [&](const uint8_t* bytes, size_t size) {
+                                   m.data.append(reinterpret_cast<const char*>(bytes), size);
+                                   return true;
+                                 },
+                                 &read);
+    if (result == kImplodeReadFailed) return kExitIo;
+    if (result != kImplodeOk) return kExitBadInput;
+    if (!HostModified("shrink", file, &when)) return kExitIo;
+    if (read == 0) m.data.clear();  // an empty file is a member without data
     m.dosDate = when.date;
     m.dosTime = when.time;
     members.push_back(std::move(m));

@@ -8,6 +8,7 @@
 #include <sys/types.h>
 #include <utime.h>
 #ifdef _WIN32
+#include <direct.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -144,10 +145,20 @@ std::string FindBeside(const std::string& directory, const std::string& name) {
 }
 
 std::string DosDateTimeText(DosDateTime when) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", 1980 + (when.date >> 9), (when.date >> 5) & 15,
-                when.date & 31, when.time >> 11, (when.time >> 5) & 63, (when.time & 31) * 2);
-  return text;
+  static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const int year = 1980 + (when.date >> 9), month = (when.date >> 5) & 15, day = when.date & 31;
+  const int hour = when.time >> 11, minute = (when.time >> 5) & 63, second = (when.time & 31) * 2;
+  const bool monthOk = month >= 1 && month <= 12;
+  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+  const bool dayOk = day >= 1 && day <= (monthOk ? (month == 2 && !leap ? 28 : kDays[month - 1]) : 31);
+  // A field that no calendar or clock could show is "??".
+  auto field = [](bool ok, int value) {
+    char two[8];
+    std::snprintf(two, sizeof two, "%02d", value);
+    return ok ? std::string(two) : std::string("??");
+  };
+  return std::to_string(year) + "-" + field(monthOk, month) + "-" + field(dayOk, day) + " " +
+         field(hour <= 23, hour) + ":" + field(minute <= 59, minute) + ":" + field(second <= 59, second);
 }
 
 std::string AttributesText(uint32_t attributes) {
@@ -274,15 +285,25 @@ FILE* CreateNewFile(const std::string& name) {
   return f;
 }
 
+// Removes the directory `path` when it is empty. Allocates nothing, so that
+// it also works when memory has run out.
+void RemoveEmptyDirectory(const std::string& path) {
+#ifdef _WIN32
+  ::_rmdir(path.c_str());
+#else
+  ::rmdir(path.c_str());
+#endif
+}
+
 }  // namespace
 
+// Undoes everything, allocating nothing: it also runs as the stack unwinds
+// from a shortage of memory.
 OutputSet::~OutputSet() {
   if (open_) std::fclose(open_);
   if (committed_) return;
-  std::error_code ec;
-  for (const Pending& p : files_) fs::remove(fs::path(p.temp), ec);
-  for (auto it = createdDirectories_.rbegin(); it != createdDirectories_.rend(); ++it)
-    fs::remove(fs::path(*it), ec);  // only when still empty
+  for (const Pending& p : files_) std::remove(p.temp.c_str());
+  for (auto it = createdDirectories_.rbegin(); it != createdDirectories_.rend(); ++it) RemoveEmptyDirectory(*it);
 }
 
 bool OutputSet::FreeOfLinks(const std::string& path) {
@@ -307,13 +328,17 @@ bool OutputSet::MakeDirectories(const std::string& path) {
     missing.push_back(p);
     if (p == p.parent_path()) break;
   }
+  // Room to remember every level is made before the first is created, so
+  // that none is left unremembered when memory runs out.
+  createdDirectories_.reserve(createdDirectories_.size() + missing.size());
   for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+    std::string name = it->string();
     if (!fs::create_directory(*it, ec) && !fs::is_directory(*it)) {
       std::fprintf(stderr, "quorril-pack %s: cannot create the directory '%s': %s\n", command_,
-                   Printable(it->string()).c_str(), ec ? ec.message().c_str() : "a file of that name exists");
+                   Printable(name).c_str(), ec ? ec.message().c_str() : "a file of that name exists");
       return false;
     }
-    createdDirectories_.push_back(it->string());
+    createdDirectories_.push_back(std::move(name));
   }
   if (!fs::is_directory(target, ec)) {
     std::fprintf(stderr, "quorril-pack %s: '%s' is not a directory\n", command_, Printable(path).c_str());
@@ -343,11 +368,12 @@ bool OutputSet::Open(const std::string& path, const DosDateTime* when, const std
     p.when = *when;
   }
   p.permissionsFrom = permissionsFrom;
+  files_.reserve(files_.size() + 1);  // a temporary is never left unremembered
   for (int i = 0; i < kTemporaryNames; ++i) {
     p.temp = path + (i == 0 ? std::string() : "." + RandomName()) + kTemporarySuffix;
     open_ = CreateNewFile(p.temp);
     if (open_) {
-      files_.push_back(p);
+      files_.push_back(std::move(p));
       failed_ = false;
       return true;
     }
@@ -396,8 +422,11 @@ bool OutputSet::Commit() {
   for (const Pending& p : files_)
     if (!FreeOfLinks(p.path)) return false;
   std::error_code ec;
-  for (size_t i = 0; i < files_.size(); ++i) {
-    const Pending& p = files_[i];
+  // Everything that needs memory is done before the first file moves, so
+  // that a shortage of it leaves nothing in place.
+  std::vector<std::pair<fs::path, fs::path>> moves;
+  moves.reserve(files_.size());
+  for (const Pending& p : files_) {
     if (!p.permissionsFrom.empty()) {
       fs::perms perms = fs::status(fs::path(p.permissionsFrom), ec).permissions();
       if (!ec) fs::permissions(fs::path(p.temp), perms, ec);
@@ -406,8 +435,12 @@ bool OutputSet::Commit() {
     if (p.dated && !SetHostModified(p.temp, p.when))
       std::fprintf(stderr, "quorril-pack %s: warning: cannot set the date of '%s'\n", command_,
                    Printable(p.path).c_str());
-    fs::rename(fs::path(p.temp), fs::path(p.path), ec);
+    moves.emplace_back(fs::path(p.temp), fs::path(p.path));
+  }
+  for (size_t i = 0; i < files_.size(); ++i) {
+    fs::rename(moves[i].first, moves[i].second, ec);
     if (ec) {
+      const Pending& p = files_[i];
       std::fprintf(stderr, "quorril-pack %s: cannot write '%s': %s\n", command_, Printable(p.path).c_str(),
                    ec.message().c_str());
       if (i > 0) std::fprintf(stderr, "quorril-pack %s: %zu files were already in place\n", command_, i);

@@ -43,7 +43,8 @@ std::string HostDirectory(const std::string& path);
 // case; the host path of the file, or "" when there is none.
 std::string FindBeside(const std::string& directory, const std::string& name);
 
-// "2024-05-17 13:45:06" for a DOS date and time; "-" parts when invalid.
+// "2024-05-17 13:45:06" for a DOS date and time; a field that cannot be
+// (month 15, February 30, hour 31, minute 63, second 62) is "??".
 std::string DosDateTimeText(DosDateTime when);
 // Attribute letters "RHSDA" with "-" for bits that are clear, and the
 // value in hexadecimal when other bits are set.

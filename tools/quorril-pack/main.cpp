@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "commands.h"
 
@@ -36,8 +37,12 @@ static const Command* FindCommand(const std::string& name) {
 
 }  // namespace quorril::pack
 
-int main(int argc, char** argv) {
-  using namespace quorril::pack;
+namespace quorril::pack {
+
+// The command being run, for the message of a shortage of memory.
+static const char* running = nullptr;
+
+static int Main(int argc, char** argv) {
   if (argc < 2) {
     PrintUsage(stderr);
     return kExitUsage;
@@ -61,6 +66,7 @@ int main(int argc, char** argv) {
     PrintUsage(stderr);
     return kExitUsage;
   }
+  running = command->name;
   std::vector<std::string> args(argv + 2, argv + argc);
   for (const std::string& a : args)
     if (a == "--help" || a == "-h") {
@@ -68,4 +74,18 @@ int main(int argc, char** argv) {
       return kExitOk;
     }
   return command->run(args);
+}
+
+}  // namespace quorril::pack
+
+int main(int argc, char** argv) {
+  using namespace quorril::pack;
+  // A shortage of memory anywhere ends the command here: what it made so
+  // far (temporaries, new directories) is undone as the stack unwinds.
+  try {
+    return Main(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "quorril-pack%s%s: not enough memory\n", running ? " " : "", running ? running : "");
+    return kExitIo;
+  }
 }

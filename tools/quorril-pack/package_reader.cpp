@@ -7,6 +7,7 @@
 
 #include "host_files.h"
 #include "package/explode.h"
+#include "platform/little_endian.h"
 
 namespace quorril::pack {
 
@@ -62,6 +63,40 @@ bool PackageReader::Entries(std::vector<ArchiveEntry>* entries) {
                  command_, Printable(hostPath_).c_str(), entries->size());
     return false;
   }
+  return ChainIsWhole(*entries);
+}
+
+// The packer writes every entry's data directly after its header, the next
+// header directly after the data, and the trailer directly after the last
+// entry's data, naming that entry. Anything else is damage: a size cut or
+// grown, a next offset changed, data that runs out before its size.
+bool PackageReader::ChainIsWhole(const std::vector<ArchiveEntry>& entries) const {
+  const int64_t trailer = int64_t(data_.size()) - kArchiveTrailerSize;
+  auto fail = [&](const std::string& why) {
+    std::fprintf(stderr, "quorril-pack %s: '%s': the payload is damaged: %s\n", command_,
+                 Printable(hostPath_).c_str(), why.c_str());
+    return false;
+  };
+  const uint32_t lastNamed = ReadLe32(data_, size_t(trailer) + 12);
+  const int64_t lastFound = entries.empty() ? 0 : entries.back().dataOffset - kArchiveHeaderSize;
+  if (int64_t(lastNamed) != lastFound)
+    return fail("the chain of entries ends at its entry " + std::to_string(entries.size()) + " (offset " +
+                std::to_string(lastFound) + "), but the trailer names offset " + std::to_string(lastNamed) +
+                " as the last entry");
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const ArchiveEntry& e = entries[i];
+    const bool last = i + 1 == entries.size();
+    const int64_t end = last ? trailer : entries[i + 1].dataOffset - kArchiveHeaderSize;
+    const int64_t room = end - e.dataOffset;
+    if (room == int64_t(e.size)) continue;
+    const std::string name = "the entry '" + Printable(e.name) + "' (entry " + std::to_string(i + 1) + ")";
+    const std::string until = last ? "the trailer" : "the next entry '" + Printable(entries[i + 1].name) + "'";
+    if (room < int64_t(e.size))
+      return fail(name + " states " + std::to_string(e.size) + " bytes, but only " +
+                  std::to_string(room < 0 ? 0 : room) + " lie before " + until);
+    return fail(name + " states " + std::to_string(e.size) + " bytes, but " + std::to_string(room) +
+                " lie before " + until);
+  }
   return true;
 }
 
@@ -102,6 +137,7 @@ bool PackageReader::FailReader(const ContainerReader& reader, ContainerStatus st
   std::string why = ContainerStatusText(status);
   if (status == ContainerStatus::kVolumeRepeated || status == ContainerStatus::kTooManyVolumes)
     why += " ('" + reader.NextVolumeName() + "')";
+  if (status == ContainerStatus::kBadMemberPath) why += ": '" + reader.MemberPath() + "'";
   return Fail(reader.VolumePath(), why);
 }
 
@@ -139,6 +175,10 @@ bool PackageReader::Expand(const std::string& name, const MemberSink& sink) {
   const std::string path = kSourceDirectory + name;
   ContainerStatus status = reader.Open(path);
   if (status != ContainerStatus::kOk) return Fail(path, ContainerStatusText(status));
+  // The engine would read on for a count below 0 until a header is missing.
+  if (reader.FirstVolume().memberCount < 0)
+    return Fail(path, "counts " + std::to_string(reader.FirstVolume().memberCount) +
+                          " members: a count below 0 is damage");
   std::unique_ptr<uint8_t[]> work(new (std::nothrow) uint8_t[kExplodeWorkAreaSize]());
   if (!work) return Fail(path, "not enough memory to expand it");
   for (;;) {
@@ -161,12 +201,15 @@ bool PackageReader::Expand(const std::string& name, const MemberSink& sink) {
         return Fail(reader.VolumePath(), "the data of '" + member.path + "' is not a valid stream: " +
                                              ExplodeResultText(result));
       }
-      // A stream that ends before its stated size leaves data to pass over.
+      // A stream that ends before its stated size leaves data to pass over;
+      // all of it must be there, though the engine would not miss it.
       if (reader.Delivered() < member.compressedSize) {
         status = reader.Skip();
         if (status == ContainerStatus::kNoVolume) return false;
         if (status != ContainerStatus::kOk) return FailReader(reader, status);
       }
+      if (reader.RanOut())
+        return Fail(reader.VolumePath(), "the data of '" + member.path + "' runs past the end of the container");
     }
     if (!sink(member, nullptr, 0)) return false;
   }

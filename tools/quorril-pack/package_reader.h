@@ -44,7 +44,9 @@ class PackageReader : public VolumeSource {
   const TrailerLookup& Trailer() const { return trailer_; }
 
   // The payload's entries in chain order; false (with a message) when the
-  // chain is damaged. Only for a package.
+  // chain is damaged: an offset out of order, an entry whose data does not
+  // fill the bytes up to the next header (or the trailer) exactly, or a
+  // chain that does not end at the trailer's last entry. Only for a package.
   bool Entries(std::vector<ArchiveEntry>* entries);
   // The stored bytes of an entry (cut to what the file holds).
   std::string EntryData(const ArchiveEntry& entry) const;
@@ -64,6 +66,7 @@ class PackageReader : public VolumeSource {
   std::unique_ptr<VirtualFile> OpenVolume(const std::string& path, const std::string& name) override;
 
  private:
+  bool ChainIsWhole(const std::vector<ArchiveEntry>& entries) const;
   bool LoadBeside(const std::string& name);
   bool Fail(const std::string& volume, const std::string& why) const;
   // The reader's failure, naming the volume it concerns (and the next
