@@ -16,7 +16,7 @@ namespace {
 CheckPackage PackageOf(const std::string& script, std::vector<CheckFile> more = {}) {
   CheckPackage package;
   package.scriptName = "SETUP.CFG";
-  package.files.push_back(CheckFile{"SETUP.CFG", script});
+  package.files.push_back(CheckFile{"SETUP.CFG", script, ""});
   for (CheckFile& file : more) package.files.push_back(std::move(file));
   return package;
 }
@@ -213,9 +213,9 @@ TEST(CheckMachine, TheScriptsFolderIsTheSourceDirectory) {
   const std::string script = "IF isfile \"$SOURCEDIR$\\DISK2\\DATA.CAB\"\nFILE a WRONG\nENDIF\n"
                              "IF search \"version=2\" \"$SOURCEDIR$\\info.txt\"\nFILE b WRONG\nENDIF\n";
   EXPECT_EQ(Check(script).exitCode, kCheckOk);
-  CheckResult result = Check(script, {}, {CheckFile{"DISK2\\DATA.CAB", ""}});
+  CheckResult result = Check(script, {}, {CheckFile{"DISK2\\DATA.CAB", "", ""}});
   EXPECT_EQ(result.output, "pkg/setup.cfg:2: Syntax error, line: 2: FILE a WRONG\n");
-  result = Check(script, {}, {CheckFile{"info.txt", "name=x\nversion=2\n"}});
+  result = Check(script, {}, {CheckFile{"info.txt", "name=x\nversion=2\n", ""}});
   EXPECT_EQ(result.output, "pkg/setup.cfg:5: Syntax error, line: 5: FILE b WRONG\n");
 }
 
@@ -259,7 +259,7 @@ TEST(CheckExamples, GoodScriptsPassAndBadScriptsFailWhereTheySay) {
   std::vector<fs::path> scripts;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
     if (!entry.is_regular_file()) continue;
-    folderFiles.push_back(CheckFile{entry.path().filename().string(), ReadFile(entry.path())});
+    folderFiles.push_back(CheckFile{entry.path().filename().string(), ReadFile(entry.path()), ""});
     if (entry.path().extension() == ".cfg") scripts.push_back(entry.path());
   }
   ASSERT_GE(scripts.size(), 6u);

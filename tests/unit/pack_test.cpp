@@ -884,7 +884,7 @@ TEST_F(PackTest, OddFieldsAndDamageAreToldPlainly) {
   } cases[] = {
       {"a member count below 0", put16(16, uint16_t(-2)), "list X.Z", 1, "'X.Z': counts -2 members"},
       {"a member count below 0", put16(16, uint16_t(-2)), "extract X.Z ../out", 1, "'X.Z': counts -2 members"},
-      {"an impossible date", dated, "list X.Z", 0, "2107-??-31 ??:??:??"},
+      {"an impossible date", dated, "list X.Z", 0, "2107-?\?-31 ??:??:??"},
       {"an unsafe member path", unsafe, "list X.Z", 1, "leave the destination directory: '..\\a'"},
       {"an unsafe member path", unsafe, "extract X.Z ../out", 1, "leave the destination directory: '..\\a'"},
       {"a directory as the script", "", "check folder", 2, "'folder' is a directory"},

@@ -461,9 +461,15 @@ TEST_F(VirtualFileTest, ASignedPackageIsReadAsTheUnsignedOneAndItsTableIsNoMembe
     std::string lying = unsigned_;
     WriteLe32(lying, at[1] + 16, 0xFFFFFFF0u);
     Attach(testing::Sign(lying, kind));
+    // The bytes there come, then a read error.
     auto cut = vfs.Open("B.TXT");
     ASSERT_TRUE(cut && cut->InArchive());
-    EXPECT_EQ(ReadAll(*cut), "second, last" + unsigned_.substr(unsigned_.size() - kArchiveTrailerSize));
+    std::string read;
+    char buf[7];
+    int32_t got;
+    while ((got = vfs.Read(*cut, buf, sizeof buf)) > 0) read.append(buf, size_t(got));
+    EXPECT_EQ(got, -1);
+    EXPECT_EQ(read, "second, last" + unsigned_.substr(unsigned_.size() - kArchiveTrailerSize));
 
     // A table that leaves the file: no archive, and the reason is kept.
     std::string damaged = signed_;

@@ -71,7 +71,8 @@ bool PackageReader::Entries(std::vector<ArchiveEntry>* entries) {
 // entry's data, naming that entry. Anything else is damage: a size cut or
 // grown, a next offset changed, data that runs out before its size.
 bool PackageReader::ChainIsWhole(const std::vector<ArchiveEntry>& entries) const {
-  const int64_t trailer = int64_t(data_.size()) - kArchiveTrailerSize;
+  // A signed package's certificate table follows the trailer.
+  const int64_t trailer = trailer_.PayloadEnd() - kArchiveTrailerSize;
   auto fail = [&](const std::string& why) {
     std::fprintf(stderr, "quorril-pack %s: '%s': the payload is damaged: %s\n", command_,
                  Printable(hostPath_).c_str(), why.c_str());
