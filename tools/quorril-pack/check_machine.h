@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ struct CheckRequest {
 struct CheckFile {
   std::string name;
   std::string contents;
+  DosDateTime modified{0x5A21, 0x6000};  // the host file's date when loaded from the host
 };
 
 struct CheckPackage {
@@ -49,6 +51,14 @@ struct CheckPackage {
 // Reads "--winver V --dosver V --memory KB --colors N --screen WxH
 // --file PATH --option TEXT SCRIPT"; false with a message on wrong usage.
 bool ParseCheckArguments(const std::vector<std::string>& args, CheckRequest* request, std::string* error);
+
+// The host folder's files (subfolders included, at most kMaxFolderEntries
+// entries) by their names relative to it, with "\" between the parts;
+// `skipped` (the script) is left out, and files over `maxLoaded` bytes are
+// present but empty.
+constexpr size_t kMaxFolderEntries = 4096;
+void LoadCheckFolder(const std::filesystem::path& folder, const std::filesystem::path& skipped, uintmax_t maxLoaded,
+                     CheckPackage* package);
 
 // Puts the machine of a request into the in-memory ports.
 void BuildCheckMachine(const CheckRequest& request, const CheckPackage& package, MemoryFileSystem* files,

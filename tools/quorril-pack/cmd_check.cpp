@@ -20,35 +20,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The folder is loaded with these limits; larger files are present but
-// empty, so that isfile finds them while their bytes stay on the host.
-constexpr size_t kMaxFolderEntries = 4096;
-constexpr uintmax_t kMaxLoadedFileSize = 1024 * 1024;
 constexpr uintmax_t kMaxScriptSize = 64u * 1024 * 1024;
+// Larger files of the folder are present but empty, so that isfile finds
+// them while their bytes stay on the host.
+constexpr uintmax_t kMaxLoadedFileSize = 1024 * 1024;
 
 const char kSynopsis[] = "check [options] SCRIPT";
-
-// The host folder's files by their names relative to it, with "\" between
-// the parts.
-void LoadFolder(const fs::path& folder, const fs::path& script, CheckPackage* package) {
-  std::error_code ec;
-  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
-  size_t entries = 0;
-  for (; !ec && it != end && entries < kMaxFolderEntries; it.increment(ec), ++entries) {
-    std::error_code fileError;
-    if (!it->is_regular_file(fileError)) continue;
-    if (fs::equivalent(it->path(), script, fileError)) continue;
-    std::string name = it->path().lexically_relative(folder).generic_string();
-    for (char& c : name)
-      if (c == '/') c = '\\';
-    CheckFile file;
-    file.name = name;
-    uintmax_t size = it->file_size(fileError);
-    if (!fileError && size <= kMaxLoadedFileSize)
-      ReadHostFile(nullptr, it->path().string(), &file.contents, kMaxLoadedFileSize);
-    package->files.push_back(std::move(file));
-  }
-}
 
 int RunCheck(const std::vector<std::string>& args) {
   CheckRequest request;
@@ -65,7 +42,7 @@ int RunCheck(const std::vector<std::string>& args) {
   if (package.scriptReadable) {
     package.files.push_back(std::move(scriptFile));
     fs::path folder = script.parent_path();
-    LoadFolder(folder.empty() ? fs::path(".") : folder, script, &package);
+    LoadCheckFolder(folder.empty() ? fs::path(".") : folder, script, kMaxLoadedFileSize, &package);
   }
   CheckResult result = RunScriptCheck(request, package);
   std::fputs(result.output.c_str(), stdout);
