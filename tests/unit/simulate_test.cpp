@@ -118,20 +118,24 @@ TEST(Simulate, ChoicesSelectTheFilesAndAbsentChoicesKeepThePresets) {
 
 TEST(Simulate, AStopIsReportedWithItsMessage) {
   struct Case {
-    std::string script, answers, message;
+    std::string script, answers, option, message;
   };
   const std::vector<Case> cases = {
       // No choice selected: the choice screen refuses OK.
-      {kChoiceScript, "[Setup]\nChoices=\n", "No group is selected."},
-      {"DEFAULTDIR: \"C:\\BIG\"\nMINDISKSPACE: 9000M\nFILE: \"PROG.TXT\"\n", "",
+      {kChoiceScript, "[Setup]\nChoices=\n", "", "No group is selected."},
+      {"DEFAULTDIR: \"C:\\BIG\"\nMINDISKSPACE: 9000M\nFILE: \"PROG.TXT\"\n", "", "",
        "Not enough disk space on the destination drive for installation."},
-      {"DEFAULTDIR: \"C:\\MISS\"\nFILE: \"NOWHERE.TXT\"\n", "",
+      {"MINCPUTYPE: 80486\nFILE: \"PROG.TXT\"\n", "", "--processor 386",
+       "This application requires a computer with a processor no less than: 486"},
+      {"DEFAULTDIR: \"C:\\MISS\"\nFILE: \"NOWHERE.TXT\"\n", "", "",
        "File not found on the installation disk: C:\\SETUP\\NOWHERE.TXT. "},
       // A destination on a drive that does not exist is refused.
-      {"DEFAULTDIR: \"C:\\APP\"\nFILE: \"PROG.TXT\"\n", "[Setup]\nDir=Q:\\APP\n", "Invalid directory."},
+      {"DEFAULTDIR: \"C:\\APP\"\nFILE: \"PROG.TXT\"\n", "[Setup]\nDir=Q:\\APP\n", "", "Invalid directory."},
   };
   for (const Case& c : cases) {
-    Simulated s = Simulate(c.script, c.answers, ChoiceFiles());
+    std::vector<std::string> options;
+    if (!c.option.empty()) options = {c.option.substr(0, c.option.find(' ')), c.option.substr(c.option.find(' ') + 1)};
+    Simulated s = Simulate(c.script, c.answers, ChoiceFiles(), options);
     EXPECT_EQ(s.result.exitCode, kSimulateStopped) << s.result.output;
     EXPECT_EQ(s.result.output.rfind("SIMULATE: stopped\n", 0), 0u) << s.result.output;
     EXPECT_TRUE(s.Has("stopped by: " + c.message)) << s.result.output;

@@ -102,6 +102,8 @@ const char kHelp[] =
     "  --system-dir PATH   the system directory (default C:\\WINDOWS\\SYSTEM)\n"
     "  --put PATH HOSTFILE a file at the full Windows PATH before the run, with\n"
     "                      the contents and date of HOSTFILE; repeatable\n"
+    "  --processor N       the processor: 386, 486 or 586 (default 586, as any\n"
+    "                      processor of today reports itself to MINCPUTYPE)\n"
     "\n"
     "output: \"SIMULATE: installed\" or \"SIMULATE: stopped\" (with \"stopped by:\" and\n"
     "the message that stopped it), then, indented by two blanks: every answer and\n"

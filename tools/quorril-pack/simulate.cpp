@@ -111,6 +111,16 @@ bool ParseSimulateArguments(const std::vector<std::string>& args, SimulateReques
     if (arg == "--journal") target = &request->journalPath;
     if (arg == "--windows-dir") target = &request->windowsDirectory;
     if (arg == "--system-dir") target = &request->systemDirectory;
+    if (arg == "--processor") {
+      const std::string value = i + 1 < args.size() ? args[i + 1] : std::string();
+      if (value != "386" && value != "486" && value != "586") {
+        *error = "--processor takes 386, 486 or 586";
+        return false;
+      }
+      request->processor = uint32_t(ParseInt(value));
+      ++i;
+      continue;
+    }
     if (arg == "--put") {
       if (i + 2 >= args.size() || !IsFullWindowsPath(args[i + 1]) || args[i + 2].empty()) {
         *error = "--put takes a full Windows path such as C:\\AUTOEXEC.BAT and a host file";
@@ -148,6 +158,7 @@ SimulateResult RunSimulation(const SimulateRequest& request, const SimulateInput
   BuildCheckMachine(request.machine, input.folder, &files, &machine);
   machine.windowsDirectory = request.windowsDirectory;
   machine.systemDirectory = request.systemDirectory;
+  machine.processor = request.processor;
   files.AddDirectory(request.windowsDirectory);
   files.AddDirectory(request.systemDirectory);
   for (const CheckFile& put : input.puts) {

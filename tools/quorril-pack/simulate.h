@@ -11,6 +11,7 @@
 // changes as the journal records them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,14 +27,15 @@ struct SimulateRequest {
   std::string journalPath;  // --journal, "" without
   std::string windowsDirectory = "C:\\WINDOWS";          // --windows-dir
   std::string systemDirectory = "C:\\WINDOWS\\SYSTEM";   // --system-dir
+  uint32_t processor = 586;  // --processor 386|486|586 (GetSystemInfo's processor type)
   // --put PATH HOSTFILE: files on the machine before the run (their
   // contents are filled in by the caller: SimulateInput::puts).
   std::vector<std::pair<std::string, std::string>> puts;  // Windows path, host path
 };
 
 // Reads the check's options and "--answers FILE --journal OUT
-// --windows-dir PATH --system-dir PATH --put PATH HOSTFILE"; false with a
-// message on wrong usage.
+// --windows-dir PATH --system-dir PATH --put PATH HOSTFILE --processor N";
+// false with a message on wrong usage.
 bool ParseSimulateArguments(const std::vector<std::string>& args, SimulateRequest* request, std::string* error);
 
 struct SimulateInput {
