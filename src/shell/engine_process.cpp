@@ -197,11 +197,13 @@ int RunEngineProcess(const Ports& ports, const std::string& arguments, const std
   answered.ui = &ui;
   answered.screens = &ui;
   SetupContext ctx(answered);
+  ctx.startup.unattended = true;
   ui.SetScript(&ctx.script);
   ScriptScreens screens(ui);
   if (switches.silent) screens.AnswerChoices(answers.choices);
   EngineSystemChanges changes;
   InstallRun run(ctx, &screens, &changes);
+  if (switches.silent) run.AnswerDisks(&answers.disks);
 
   log.Line("start: " + executablePath + (rest.empty() ? "" : " " + rest));
   bool started = Startup(ctx, rest, executablePath);

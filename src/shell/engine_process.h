@@ -22,6 +22,9 @@
 //    lines and the outcome; written also without /SILENT (the person then
 //    answers, and the log records it). It is created before anything else
 //    is done.
+// With switches the engine never relaunches from a temporary copy: it runs
+// from where it was started (a package on several disks then finds them
+// through the answers file's Disk.N).
 // Exit codes, whenever a switch is given: 0 installed; 1 cancelled (the
 // quit question answered Yes, a dialog or the copying cancelled) or
 // refused without a message (a script's EXITMESSAGE); 2 failed: a message

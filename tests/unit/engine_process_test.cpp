@@ -207,6 +207,61 @@ TEST_F(EngineProcessTest, WrongSwitchesAnswersOrLogEndWithTwoBeforeAnythingIsDon
   EXPECT_TRUE(Logged("failed: C:\\BAD.INI: line 2: unknown key: Silent"));
 }
 
+TEST_F(EngineProcessTest, WithSwitchesAPackageOnDisksRunsFromWhereItWasStarted) {
+  const std::string script = "DEFAULTDIR: \"C:\\APP\"\nINSERTDISK: \"Disk 2\"\nFILE: \"PROG.TXT\"\n";
+  files.AddDrive('A', DriveType::kRemovable, "DISK1");
+  files.AddFile("A:\\SETUP.cfg", script);
+  files.AddFile("A:\\PROG.TXT", "program");
+  files.AddFile("A:\\SETUP.EXE", "MZ the engine");
+  machine.executablePath = "A:\\SETUP.EXE";
+  auto run = [&](const std::string& arguments) {
+    return RunEngineProcess(Ports{&files, &machine, &process, &ui, &screens, &profile, &registry, &programManager},
+                            arguments, "A:\\SETUP.EXE");
+  };
+  EXPECT_EQ(run(""), kExitInstalled);
+  ASSERT_EQ(process.started.size(), 1u) << "without switches: the relaunch";
+  EXPECT_NE(process.started[0].commandLine.find("~0000.exe"), std::string::npos);
+  EXPECT_FALSE(files.Exists("C:\\APP\\PROG.TXT"));
+
+  process.started.clear();
+  EXPECT_EQ(run("/VERYSILENT"), kExitInstalled);
+  EXPECT_TRUE(process.started.empty());
+  EXPECT_EQ(Read("C:\\APP\\PROG.TXT"), "program");
+}
+
+TEST_F(EngineProcessTest, TheDisksOfAPackageOnSeveralAreFoundWhereTheAnswersSay) {
+  const std::string script =
+      "UNINSTALL: YES\nDEFAULTDIR: \"C:\\APP\"\nFILE: \"PROG.TXT\"\n"
+      "INSERTDISK: \"Disk 2\" \"DISK2\"\nFILE: \"TWO.TXT\"\n"
+      "INSERTDISK: \"Disk 3\"\nFILE: \"THREE.TXT\"\n";
+  files.AddDrive('D', DriveType::kFixed);
+  files.AddFile("D:\\IMAGES\\DISK2\\TWO.TXT", "two");
+  files.AddFile("C:\\DISK3\\THREE.TXT", "three");
+  files.AddFile("C:\\ANSWERS.INI", "[Setup]\nDisk.2=D:\\IMAGES\\DISK2\\\nDisk.3=C:\\DISK3\n");
+  EXPECT_EQ(Run("/VERYSILENT /LOADINF=C:\\ANSWERS.INI /LOG=C:\\LOG.TXT", script), kExitInstalled)
+      << Read("C:\\LOG.TXT");
+  EXPECT_EQ(Read("C:\\APP\\TWO.TXT"), "two");
+  EXPECT_EQ(Read("C:\\APP\\THREE.TXT"), "three");
+  EXPECT_EQ(Read("C:\\LOG.TXT").find("Please insert"), std::string::npos) << "no disk is asked for";
+
+  // Without the answer the labelled disk is asked for, is not there, and the
+  // run ends as a person who quits.
+  files.AddFile("C:\\ANSWERS.INI", "[Setup]\nDisk.3=C:\\DISK3\n");
+  files.DeleteFile("C:\\APP\\TWO.TXT");
+  EXPECT_EQ(Run("/VERYSILENT /LOADINF=C:\\ANSWERS.INI /LOG=C:\\LOG.TXT", script), kExitCancelled);
+  EXPECT_TRUE(Logged("question: Please insert Disk 2 OK"));
+  EXPECT_TRUE(Logged("question: Please insert Disk 2 Cancel"));
+  EXPECT_TRUE(Logged("question: Do you wish to quit? Yes"));
+  EXPECT_FALSE(files.Exists("C:\\APP\\TWO.TXT"));
+
+  // A path where the disk's files are not: the disk is asked for, is not
+  // there, and the run ends; it does not go round.
+  files.AddFile("C:\\ANSWERS.INI", "[Setup]\nDisk.2=C:\\NOWHERE\nDisk.3=C:\\DISK3\n");
+  EXPECT_EQ(Run("/VERYSILENT /LOADINF=C:\\ANSWERS.INI /LOG=C:\\LOG.TXT", script), kExitCancelled);
+  EXPECT_TRUE(Logged("question: Please insert Disk 2 Cancel")) << Read("C:\\LOG.TXT");
+  EXPECT_FALSE(files.Exists("C:\\APP\\TWO.TXT"));
+}
+
 TEST_F(EngineProcessTest, WithALogAloneThePersonAnswersAndTheLogRecordsIt) {
   ui.askAnswers.push_back("Mine");
   screens.answers.push_back(ScriptedScreens::Check({101}));

@@ -182,6 +182,7 @@ SimulateResult RunSimulation(const SimulateRequest& request, const SimulateInput
   screens.AnswerChoices(input.answers.choices);
   EngineSystemChanges changes;
   InstallRun run(ctx, &screens, &changes);
+  run.AnswerDisks(&input.answers.disks);
 
   bool started = Startup(ctx, arguments, executable);
   if (started) {
