@@ -60,14 +60,8 @@ class Reader {
 
   AnswersResult Read(const std::string& bytes) {
     if (bytes.size() > kAnswersFileLimit) return Fail(AnswersStatus::kTooLarge, "");
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-      size_t end = bytes.find('\n', pos);
-      if (end == std::string::npos) end = bytes.size();
-      std::string line = bytes.substr(pos, end - pos);
-      pos = end + 1;
+    for (const std::string& line : SplitLines(bytes)) {
       ++line_;
-      if (!line.empty() && line.back() == '\r') line.pop_back();
       if (line.find('\0') != std::string::npos) return Fail(AnswersStatus::kNulByte, "");
       if (!Line(Trimmed(line))) return result_;
     }

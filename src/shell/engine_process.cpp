@@ -81,15 +81,8 @@ class RunLog {
   }
   void Line(const std::string& text) { text_ += text + "\r\n"; }
   void Journal(const std::string& journal) {
-    size_t pos = 0;
-    while (pos < journal.size()) {
-      size_t end = journal.find('\n', pos);
-      if (end == std::string::npos) end = journal.size();
-      std::string line = journal.substr(pos, end - pos);
-      pos = end + 1;
-      if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const std::string& line : SplitLines(journal))
       if (!line.empty()) Line("journal: " + line);
-    }
   }
   void Write() {
     if (file_) file_->Write(text_.data(), uint32_t(text_.size()));

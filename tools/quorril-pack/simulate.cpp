@@ -86,13 +86,7 @@ void Report(const Snapshot& before, const Snapshot& after, const std::vector<std
 // files and directories, which the report lists from the machine itself,
 // and the destination and the uninstaller's texts.
 void ReportChanges(const std::string& journal, std::string* out) {
-  size_t pos = 0;
-  while (pos < journal.size()) {
-    size_t end = journal.find('\n', pos);
-    if (end == std::string::npos) end = journal.size();
-    std::string line = journal.substr(pos, end - pos);
-    pos = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  for (const std::string& line : SplitLines(journal)) {
     if (line.empty() || StartsWithNoCase(line, "FILE: ") || StartsWithNoCase(line, "DIRECTORY: ") ||
         StartsWithNoCase(line, "DEFAULTDIR: ") || StartsWithNoCase(line, "UNINSTALL"))
       continue;
