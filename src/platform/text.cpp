@@ -298,4 +298,18 @@ uint32_t ParseUnsigned(std::string_view s, int base) {
 
 std::string FormatInt(int64_t value) { return std::to_string(value); }
 
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.emplace_back(line);
+    pos = end + 1;
+  }
+  return lines;
+}
+
 }  // namespace quorril

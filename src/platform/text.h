@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorril {
 
@@ -49,5 +50,10 @@ uint32_t ParseCNumber(std::string_view s);
 uint32_t ParseUnsigned(std::string_view s, int base);
 
 std::string FormatInt(int64_t value);
+
+// The lines of a text, split at line feeds, each without its line feed and
+// without a carriage return before it. A text that ends in a line feed has
+// no empty last line; an empty text has no line.
+std::vector<std::string> SplitLines(std::string_view text);
 
 }  // namespace quorril

@@ -473,6 +473,25 @@ int InstallRun::AskForDisk() {
     ctx_.script.variables.sourceDrive = letter;
   }
 
+  // An installation without a person may know where the disk is. Asked
+  // for the same disk again at once (a file was not there), it asks the
+  // question instead, so that a wrong path cannot make the run go round.
+  int32_t number = DiskNumber(diskEntryIndex_);
+  bool again = number == diskAnswered_;
+  diskAnswered_ = number;
+  if (diskPaths_ && !again) {
+    auto known = diskPaths_->find(number);
+    if (known != diskPaths_->end()) {
+      ctx_.archive.DetachArchive();
+      ctx_.archive.DisableArchive();
+      std::string path = WithoutTrailingBackslash(known->second);
+      ctx_.script.variables.sourceDir = AsVariable(path);
+      ctx_.script.variables.sourceDir8 = AsVariable(path);
+      ctx_.script.variables.sourceDrive = path.substr(0, 1);
+      return 0;
+    }
+  }
+
   ctx_.ui().Beep(kMbIconInformation);
   // From now on every source file comes from the disk in the drive.
   ctx_.archive.DetachArchive();
@@ -488,6 +507,14 @@ int InstallRun::AskForDisk() {
     }
     if (ConfirmQuit(ctx_)) return 1;
   }
+}
+
+int32_t InstallRun::DiskNumber(int32_t index) const {
+  int32_t number = 1;
+  const std::vector<FileEntry>& entries = ctx_.script.model->fileEntries;
+  for (int32_t i = 0; i <= index && i < int32_t(entries.size()); ++i)
+    if (entries[size_t(i)].kind != EntryKind::kFile) ++number;
+  return number;
 }
 
 int InstallRun::AskNextDisk(bool advance, bool restore) {

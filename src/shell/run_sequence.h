@@ -33,6 +33,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -149,6 +150,15 @@ class InstallRun : public MainWindowEvents, public CopyHost {
   // The INSERTDISK question for the entry at DiskEntryIndex.
   int AskForDisk();
 
+  // Where the disks are, by disk number, for an installation without a
+  // person: the disk an INSERTDISK entry asks for is then not asked for;
+  // its path becomes the source directory at once (the label is not
+  // checked). Disk 1 is the one the installation starts from, so the k-th
+  // INSERTDISK entry of the file list asks for disk k + 1. Null: ask.
+  void AnswerDisks(const std::map<int32_t, std::string>* paths) { diskPaths_ = paths; }
+  // The number of the disk the INSERTDISK entry at `index` asks for.
+  int32_t DiskNumber(int32_t index) const;
+
   // ---- CopyHost: the main window's answers to the copy code ----------------
   ProgressCounters& Counters() override { return counters_; }
   bool PumpMessages() override;
@@ -191,6 +201,8 @@ class InstallRun : public MainWindowEvents, public CopyHost {
   bool installCancelled_ = false;
   uint64_t freeDestinationBytes_ = 0;
   RebootMode rebootRequest_ = RebootMode::kNone;
+  const std::map<int32_t, std::string>* diskPaths_ = nullptr;
+  int32_t diskAnswered_ = 0;  // the disk last asked for, 0 before the first
   bool phaseRan_ = false;
   int result_ = 1;
 };

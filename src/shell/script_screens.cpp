@@ -146,6 +146,13 @@ int ScriptScreens::ShowLastScreen(SetupContext& ctx) {
 
 // ---- choice screens -------------------------------------------------------------------
 
+bool ScriptScreens::StartsChecked(const ScriptSettings& settings, int32_t slot) const {
+  if (!choiceAnswers_) return settings.itemPreset[size_t(slot)] != 0;
+  for (int32_t number : *choiceAnswers_)
+    if (number >= 0 && size_t(number) < kMaxChoiceItems && settings.itemNumberMap[size_t(number)] == slot) return true;
+  return false;
+}
+
 int ScriptScreens::ShowGroup(SetupContext& ctx, const TextBlock& block, bool exclusive, int32_t firstSlot,
                              int32_t endSlot, int32_t radiosBefore) {
   if (firstSlot < 0) firstSlot = 0;
@@ -166,7 +173,7 @@ int ScriptScreens::ShowGroup(SetupContext& ctx, const TextBlock& block, bool exc
 
   TemplateDialogSetup setup;
   for (int32_t slot = firstSlot; slot < endSlot; ++slot) {
-    if (!ctx.script.settings.itemPreset[size_t(slot)]) continue;
+    if (!StartsChecked(ctx.script.settings, slot)) continue;
     int id = kFirstChoiceId + (slot - firstSlot);
     if (!exclusive) {
       setup.checkBoxes.push_back(id);

@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "platform/screen_surface.h"
@@ -77,8 +78,16 @@ class ScriptScreens : public Screens {
   // The pop-up on screen: the index of its record, -1 when none.
   int32_t PopupShown() const { return popupShown_; }
 
+  // The choices of an answers file: each choice screen starts with the
+  // buttons of these choice numbers checked instead of the script's
+  // presets (an exclusive group with the first of them). Unset: the presets.
+  void AnswerChoices(std::optional<std::vector<int32_t>> numbers) { choiceAnswers_ = std::move(numbers); }
+
  private:
   int ShowScreen(SetupContext& ctx, std::unique_ptr<TextBlock>& block);
+  // Whether the button of a slot starts checked: its preset, or its choice
+  // number among the answers.
+  bool StartsChecked(const ScriptSettings& settings, int32_t slot) const;
   // One choice screen over the slots first .. end - 1.
   int ShowGroup(SetupContext& ctx, const TextBlock& block, bool exclusive, int32_t firstSlot, int32_t endSlot,
                 int32_t radiosBefore);
@@ -86,6 +95,7 @@ class ScriptScreens : public Screens {
   ScreenSurface& surface_;
   std::map<int32_t, std::vector<uint8_t>> popupTemplates_;  // by record index, built once
   int32_t popupShown_ = -1;
+  std::optional<std::vector<int32_t>> choiceAnswers_;
 };
 
 // Shows the exit message (EXITMESSAGE ... EXIT, a screen with OK only) and

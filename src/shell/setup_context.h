@@ -37,6 +37,10 @@ struct StartupValues {
   int32_t screenHeight = 0;
   // Set once the main window owns the message boxes.
   bool ownerWindowSet = false;
+  // An installation started with switches (/SILENT, /LOG=, ...) never
+  // relaunches: it runs from where it was started, so that its answers,
+  // its log and its exit code stay with this process.
+  bool unattended = false;
 };
 
 class SetupContext {

@@ -302,6 +302,7 @@ bool Startup(SetupContext& ctx, const std::string& arguments, const std::string&
     case Road::kStop:
       return false;
     case Road::kRelaunch:
+      if (values.unattended) break;
       switch (Relaunch(ctx)) {
         case RelaunchResult::kStarted:
         case RelaunchResult::kStopped:

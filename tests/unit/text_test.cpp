@@ -1,8 +1,10 @@
 // The system orderings of text.h against the golden pairs taken from the
-// system (the Win32 tests check those pairs against lstrcmpA / lstrcmpiA).
+// system (the Win32 tests check those pairs against lstrcmpA / lstrcmpiA),
+// and the splitting of a text into lines.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/text.h"
 #include "win32/text_order_golden.h"
@@ -44,6 +46,24 @@ TEST(TextOrderTest, HyphensAndApostrophesWeighOnlyWhenAllElseIsEqual) {
   // Among equals, the mark nearer the start orders later.
   EXPECT_GT(CompareText("-ab", "a-b"), 0);
   EXPECT_GT(CompareText("a-b", "ab-"), 0);
+}
+
+TEST(SplitLinesTest, LinesEndInLineFeedsWithOrWithoutCarriageReturns) {
+  struct Case {
+    std::string text;
+    std::vector<std::string> lines;
+  };
+  const std::vector<Case> cases = {
+      {"", {}},
+      {"\n", {""}},
+      {"a", {"a"}},
+      {"a\n", {"a"}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\n\nb", {"a", "", "b"}},
+      {"a\rb\r\r\n", {"a\rb\r"}},  // only the carriage return before the line feed goes
+      {"\r\n\r\n", {"", ""}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SplitLines(c.text), c.lines) << c.text;
 }
 
 }  // namespace

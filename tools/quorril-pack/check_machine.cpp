@@ -123,6 +123,26 @@ bool ParseCheckArguments(const std::vector<std::string>& args, CheckRequest* req
   return true;
 }
 
+void LoadCheckFolder(const std::filesystem::path& folder, const std::filesystem::path& skipped, CheckPackage* package) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+  size_t entries = 0;
+  for (; !ec && it != end && entries < kMaxFolderEntries; it.increment(ec), ++entries) {
+    std::error_code fileError;
+    if (!it->is_regular_file(fileError)) continue;
+    if (fs::equivalent(it->path(), skipped, fileError)) continue;
+    std::string name = it->path().lexically_relative(folder).generic_string();
+    for (char& c : name)
+      if (c == '/') c = '\\';
+    CheckFile file;
+    file.name = name;
+    file.hostPath = it->path().string();
+    HostModified(nullptr, it->path().string(), &file.modified);
+    package->files.push_back(std::move(file));
+  }
+}
+
 void BuildCheckMachine(const CheckRequest& request, const CheckPackage& package, MemoryFileSystem* files,
                               MemoryMachine* machine) {
   files->AddDrive('C', DriveType::kFixed, "", uint64_t(2000) * 1024 * 1024);
@@ -133,7 +153,7 @@ void BuildCheckMachine(const CheckRequest& request, const CheckPackage& package,
     std::string path = std::string(kCheckSourceDirectory) + "\\" + file.name;
     size_t cut = path.rfind('\\');
     files->AddDirectory(path.substr(0, cut));
-    files->AddFile(path, file.contents);
+    files->AddFile(path, file.contents, kAttrArchive, file.modified);
   }
   for (const std::string& path : request.files) {
     char drive = AsciiUpper(path[0]);

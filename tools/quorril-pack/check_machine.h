@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,7 @@ struct CheckFile {
   std::string name;
   std::string contents;
   std::string hostPath;  // empty: `contents` is the file
+  DosDateTime modified{0x5A21, 0x6000};  // the host file's date when loaded from the host
 };
 
 struct CheckPackage {
@@ -58,8 +60,15 @@ bool ParseCheckArguments(const std::vector<std::string>& args, CheckRequest* req
 // stay on the host.
 constexpr uint64_t kMaxLoadedFileSize = 1024 * 1024;
 
+// The host folder's files (subfolders included, at most kMaxFolderEntries
+// entries) by their names relative to it, with "\" between the parts, each
+// with its host path and date, its bytes not read yet; `skipped` (the
+// script) is left out.
+constexpr size_t kMaxFolderEntries = 4096;
+void LoadCheckFolder(const std::filesystem::path& folder, const std::filesystem::path& skipped, CheckPackage* package);
+
 // Puts the machine of a request into the in-memory ports (a file with a
-// host path empty until LazyFolder reads it).
+// host path empty until it is read).
 void BuildCheckMachine(const CheckRequest& request, const CheckPackage& package, MemoryFileSystem* files,
                        MemoryMachine* machine);
 

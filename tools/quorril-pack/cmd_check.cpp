@@ -20,32 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The folder is listed up to this many entries; a file's bytes are read
-// only when the check opens it (check_machine.h).
-constexpr size_t kMaxFolderEntries = 4096;
 constexpr uintmax_t kMaxScriptSize = 64u * 1024 * 1024;
 
 const char kSynopsis[] = "check [options] SCRIPT";
-
-// The host folder's files by their names relative to it, with "\" between
-// the parts.
-void LoadFolder(const fs::path& folder, const fs::path& script, CheckPackage* package) {
-  std::error_code ec;
-  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
-  size_t entries = 0;
-  for (; !ec && it != end && entries < kMaxFolderEntries; it.increment(ec), ++entries) {
-    std::error_code fileError;
-    if (!it->is_regular_file(fileError)) continue;
-    if (fs::equivalent(it->path(), script, fileError)) continue;
-    std::string name = it->path().lexically_relative(folder).generic_string();
-    for (char& c : name)
-      if (c == '/') c = '\\';
-    CheckFile file;
-    file.name = name;
-    file.hostPath = it->path().string();
-    package->files.push_back(std::move(file));
-  }
-}
 
 int RunCheck(const std::vector<std::string>& args) {
   CheckRequest request;
@@ -65,7 +42,7 @@ int RunCheck(const std::vector<std::string>& args) {
   if (package.scriptReadable) {
     package.files.push_back(std::move(scriptFile));
     fs::path folder = script.parent_path();
-    LoadFolder(folder.empty() ? fs::path(".") : folder, script, &package);
+    LoadCheckFolder(folder.empty() ? fs::path(".") : folder, script, &package);
   }
   CheckResult result = RunScriptCheck(request, package);
   std::fputs(result.output.c_str(), stdout);

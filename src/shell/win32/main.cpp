@@ -1,7 +1,5 @@
-// The engine's entry point on Windows: builds the Win32 ports and one
-// SetupContext over them, runs start-up, the message loop while the main
-// window lives (the install run answers its messages), the exit phase with
-// the uninstaller hand-over, and the clean-up at exit.
+// The engine's entry point on Windows: builds the Win32 ports and runs the
+// engine's process over them; its exit code is the process's.
 #include "platform/win32/program_start.h"  // <windows.h> without the macros that clash with the ports
 
 #include <string>
@@ -12,12 +10,7 @@
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_program_manager.h"
-#include "shell/exit_phase.h"
-#include "shell/run_sequence.h"
-#include "shell/script_screens.h"
-#include "shell/setup_context.h"
-#include "shell/startup.h"
-#include "shell/system_changes.h"
+#include "shell/engine_process.h"
 #include "ui/win32/win32_user_interface.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -35,22 +28,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   quorril::Win32Profile profile;
   quorril::Win32Registry registry;
   quorril::Win32ProgramManager programManager;
-  quorril::SetupContext ctx(
-      quorril::Ports{&files, &machine, &process, &ui, &ui, &profile, &registry, &programManager});
-
-  // The screens are shown on the adapter's screen surface; the system
-  // changes go through the same ports. The run outlives the main window's
-  // message loop.
-  quorril::ScriptScreens screens(ui);
-  quorril::EngineSystemChanges changes;
-  quorril::InstallRun run(ctx, &screens, &changes);
-  if (quorril::Startup(ctx, quorril::win32::CommandLineArguments(), machine.ExecutablePath())) {
-    ui.RunMessageLoop(&run);
-    if (run.PhaseRan()) {
-      quorril::RunExitPhase(ctx, run.RebootRequest());
-      quorril::HandOverUninstaller(ctx);
-    }
-  }
-  quorril::ExitCleanup(ctx);
-  return 0;
+  // The engine's process: start-up, the message loop while the main window
+  // lives, the exit phase with the uninstaller hand-over and the clean-up;
+  // with the switches of an unattended installation, their answers, log and
+  // exit code (shell/engine_process.h).
+  return quorril::RunEngineProcess(
+      quorril::Ports{&files, &machine, &process, &ui, &ui, &profile, &registry, &programManager},
+      quorril::win32::CommandLineArguments(), machine.ExecutablePath());
 }
