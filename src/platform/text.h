@@ -49,5 +49,8 @@ uint32_t ParseCNumber(std::string_view s);
 uint32_t ParseUnsigned(std::string_view s, int base);
 
 std::string FormatInt(int64_t value);
+// A 64-bit FNV-1a hash of the bytes as 16 capital hexadecimal digits: the
+// same text gives the same name on every run and machine.
+std::string StableHash(std::string_view text);
 
 }  // namespace quorril
