@@ -17,12 +17,21 @@
 // never runs into the next.
 // The pending area has no fixed capacity: nothing that waits is lost.
 //
+// The protected copy: every byte that reaches install.log also goes to
+// "<Windows>\Quorril\<hash of the journal's path>.log", a folder that only
+// administrators may change (created with the protected access list). The
+// uninstaller trusts the copy over the journal, which any user who may
+// write to the destination could have edited. Bytes that have not reached
+// the copy yet wait for the next text; the journal itself never waits for
+// the copy.
+//
 // The journal is on when the script says UNINSTALL: YES; the run sequence
 // switches it on once both passes of the parser have read the script.
 // While it is off, nothing is written or kept.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace quorril {
 
@@ -36,7 +45,27 @@ struct Journal {
   std::string path;
   // Texts that could not be written yet, kept as they came.
   std::string pending;
+  // The protected copy's path (ProtectedCopyPath); empty for none.
+  std::string copyPath;
+  // Bytes written to the journal that the copy has not received yet.
+  std::string copyPending;
+  // What the run's log should say that the journal does not: access lists
+  // that could not be set, one text each.
+  std::vector<std::string> notes;
 };
+
+// The folder below the Windows directory that holds the protected copies.
+inline constexpr char kProtectedCopyFolder[] = "Quorril";
+
+// "<windowsDirectory>\Quorril\<16 hexadecimal digits>.log": the digits a
+// stable hash of the journal's full path in capitals, so that the engine
+// and a later uninstaller find the same name.
+std::string ProtectedCopyPath(const std::string& windowsDirectory, const std::string& journalPath);
+
+// Gives a directory the installation has just created the protected access
+// list (FileSystem::ProtectDirectory); a failure becomes one of the
+// journal's notes and nothing else.
+void ProtectCreatedDirectory(FileSystem& files, Journal& journal, const std::string& path);
 
 // Appends one text and a line end to the journal through `files`. Returns
 // 1 when it was written, 0 when the journal is off or the text waits in the

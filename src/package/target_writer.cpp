@@ -116,7 +116,10 @@ int MakeDirectoryPath(FileSystem& files, Journal& journal, const std::string& pa
     if (prefix.size() < 4) continue;  // the root
     if (files.SetCurrentDirectory(prefix)) continue;
     bool created = files.CreateDirectory(prefix);
-    if (created) collected += "DIRECTORY: \"" + prefix + "\"\n";
+    if (created) {
+      collected += "DIRECTORY: \"" + prefix + "\"\n";
+      ProtectCreatedDirectory(files, journal, prefix);
+    }
     if (!created || !files.SetCurrentDirectory(prefix)) {
       // The levels made before the failure stay, and the journal says so.
       if (!collected.empty()) AppendJournal(files, journal, collected);

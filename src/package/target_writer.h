@@ -72,7 +72,9 @@ enum : int { kMakeDirectoryOk = 0, kMakeDirectoryFailed = 2 };
 
 // Creates every missing level of `path` ("C:\DIR\SUB"), level by level, and
 // journals one DIRECTORY line per directory it created, parents first, as
-// one text. Returns kMakeDirectoryOk when every level exists or was created;
+// one text. Every directory it creates gets the protected access list
+// (ProtectCreatedDirectory); one that existed keeps its own, and a list
+// that cannot be set is only noted. Returns kMakeDirectoryOk when every level exists or was created;
 // kMakeDirectoryFailed when a level can be neither entered nor created (the
 // levels created before it stay, and are journalled; the caller reports it).
 // The last level reached stays the current directory.

@@ -16,6 +16,12 @@
 //    ".." included where the directory has them (as FindFirstFileA does);
 //    it returns false when nothing matches or the directory does not exist.
 //  - Dates and times are DOS dates and times in local time.
+//  - ProtectDirectory() gives a directory the protected access list: full
+//    control for Administrators and SYSTEM, read and execute for Users,
+//    nothing inherited from above, every entry inherited by the files and
+//    directories below. False on a system or volume that keeps no access
+//    lists (the system's error, kErrorNotSupported from the fake), for a
+//    missing path, or for a file (kErrorDirectory).
 #pragma once
 
 #include <cstdint>
@@ -60,6 +66,8 @@ enum : uint32_t {
   kErrorInvalidName = 123,
   kErrorDiskFull = 112,
   kErrorAlreadyExists = 183,
+  kErrorNotSupported = 50,
+  kErrorDirectory = 267,
 };
 
 struct DosDateTime {
@@ -122,6 +130,9 @@ class FileSystem {
 
   virtual bool CreateDirectory(const std::string& path) = 0;
   virtual bool RemoveDirectory(const std::string& path) = 0;
+  // Replaces the access list of an existing directory by the protected one
+  // (see above); files and directories already in it keep theirs.
+  virtual bool ProtectDirectory(const std::string& path) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
   virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
   // Moves the file `from` to `to` in one step, replacing a file that stands

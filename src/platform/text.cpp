@@ -312,4 +312,16 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
+std::string StableHash(std::string_view text) {
+  uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : text) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out(16, '0');
+  for (int i = 15; i >= 0; --i, hash >>= 4) out[size_t(i)] = kDigits[hash & 15];
+  return out;
+}
+
 }  // namespace quorril

@@ -50,6 +50,9 @@ uint32_t ParseCNumber(std::string_view s);
 uint32_t ParseUnsigned(std::string_view s, int base);
 
 std::string FormatInt(int64_t value);
+// A 64-bit FNV-1a hash of the bytes as 16 capital hexadecimal digits: the
+// same text gives the same name on every run and machine.
+std::string StableHash(std::string_view text);
 
 // The lines of a text, split at line feeds, each without its line feed and
 // without a carriage return before it. A text that ends in a line feed has

@@ -222,6 +222,8 @@ int RunEngineProcess(const Ports& ports, const std::string& arguments, const std
       code = ui.LastMessage().empty() ? kExitCancelled : kExitFailed;
   }
   for (const std::string& line : ui.Log()) log.Line(line);
+  // What the journal does not say: access lists that could not be set.
+  for (const std::string& note : ctx.journal.notes) log.Line("note: " + note);
   std::string journal;
   if (!ctx.journal.path.empty() && ReadWholeFile(ctx.files(), ctx.journal.path, &journal) == TextRead::kRead)
     log.Journal(journal);

@@ -357,6 +357,7 @@ int InstallRun::AskDefaultDirectory() {
   vars.defaultDrive = path.substr(0, 1);
   // A root destination ("D:\") gets no second backslash.
   ctx_.journal.path = (!path.empty() && path.back() == '\\' ? path.substr(0, path.size() - 1) : path) + kJournalName;
+  ctx_.journal.copyPath = ProtectedCopyPath(ctx_.machine().WindowsDirectory(), ctx_.journal.path);
   // Without a dialog the directory is made only below, so the line may
   // have to wait in the pending area: it carries its own line end.
   AppendJournal(ctx_.files(), ctx_.journal, "DEFAULTDIR: " + Quoted(path) + (dialog ? "" : "\n"));

@@ -23,19 +23,6 @@ UninstallKeyValue Number(const char* name, uint32_t number) {
   return UninstallKeyValue{name, kRegDword, bytes};
 }
 
-// 64-bit FNV-1a of the text, as 16 hexadecimal digits.
-std::string StableHash(const std::string& text) {
-  uint64_t hash = 14695981039346656037ull;
-  for (unsigned char c : text) {
-    hash ^= c;
-    hash *= 1099511628211ull;
-  }
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string out(16, '0');
-  for (int i = 15; i >= 0; --i, hash >>= 4) out[size_t(i)] = kDigits[hash & 15];
-  return out;
-}
-
 // An icon index the system can read: an optional minus and digits.
 bool IsIconIndex(const std::string& text) {
   size_t digits = !text.empty() && text[0] == '-' ? 1 : 0;

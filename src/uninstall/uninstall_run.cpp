@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "journal/journal.h"
 #include "platform/file_system.h"
 #include "platform/machine.h"
 #include "platform/process.h"
@@ -147,6 +148,15 @@ void RemoveListing(Registry& registry, const std::string& journalPath, std::vect
   }
 }
 
+// Deletes the protected copy of a journal that has gone, and its folder
+// when no other installation keeps a copy there.
+void RemoveProtectedCopy(FileSystem& files, const std::string& copyPath, std::vector<UndoRecord>* records) {
+  bool deleted = files.DeleteFile(copyPath);
+  records->push_back(
+      UndoRecord{0, copyPath, deleted ? UndoResult::kUndone : UndoResult::kFailed, deleted ? "" : "it cannot be deleted"});
+  if (deleted) files.RemoveDirectory(CutAtLastBackslash(copyPath));
+}
+
 }  // namespace
 
 std::string AfterExitBatchText(const std::vector<std::string>& paths, const std::string& batchPath) {
@@ -198,8 +208,20 @@ int RunUninstall(const UninstallPorts& ports, const UninstallOptions& options, c
       options.journalPath.empty() ? JoinPath(CutAtLastBackslash(executablePath), "install.log") : options.journalPath;
   if (!IsAbsolutePath(journalPath)) journalPath = JoinPath(files.GetCurrentDirectory(), journalPath);
 
-  std::string bytes;
-  if (ReadWholeFile(files, journalPath, &bytes) != TextRead::kRead) {
+  // The protected copy, when the engine kept one, is what the installation
+  // wrote: the journal in the destination may have been edited since.
+  const std::string copyPath = ProtectedCopyPath(ports.machine.WindowsDirectory(), journalPath);
+  std::string bytes, copyBytes;
+  bool haveJournal = ReadWholeFile(files, journalPath, &bytes) == TextRead::kRead;
+  bool haveCopy = ReadWholeFile(files, copyPath, &copyBytes) == TextRead::kRead;
+  std::string difference;
+  if (haveCopy && (!haveJournal || copyBytes != bytes))
+    difference = "The installation log " + journalPath + " differs from its protected copy " + copyPath +
+                 ", which the installation wrote. Only what the protected copy names is removed.";
+  if (haveCopy) bytes.swap(copyBytes);
+  std::string prelude = difference.empty() ? std::string() : "journal " + journalPath + ": differs from " + copyPath +
+                                                                 ": the protected copy is followed\r\n";
+  if (!haveJournal && !haveCopy) {
     if (!options.silent)
       ShowMessageBox(ports.ui, "The installation log " + journalPath + " cannot be read, so nothing can be removed.",
                      std::string(kDefaultTitlePrompt), kMbOk | kMbIconError, false);
@@ -216,8 +238,10 @@ int RunUninstall(const UninstallPorts& ports, const UninstallOptions& options, c
     if (e.kind == JournalKind::kTitlePrompt) title = e.fields[0];
   }
 
+  if (!options.silent && !difference.empty())
+    ShowMessageBox(ports.ui, difference, title, kMbOk | kMbIconWarning, false);
   if (!options.silent && ShowMessageBox(ports.ui, begin, title, kMbYesNo | kMbIconQuestion, false) != kIdYes) {
-    if (!options.logPath.empty()) WriteLog(files, options.logPath, {}, "declined: nothing was removed\r\n");
+    if (!options.logPath.empty()) WriteLog(files, options.logPath, {}, prelude + "declined: nothing was removed\r\n");
     return kUninstallIncomplete;
   }
 
@@ -237,14 +261,17 @@ int RunUninstall(const UninstallPorts& ports, const UninstallOptions& options, c
         r.why = "it could not be left for removal after the uninstaller";
       }
 
-  if (files.GetAttributes(journalPath) == kInvalidAttributes) RemoveListing(ports.registry, journalPath, &records);
+  if (files.GetAttributes(journalPath) == kInvalidAttributes) {
+    RemoveListing(ports.registry, journalPath, &records);
+    if (haveCopy) RemoveProtectedCopy(files, copyPath, &records);
+  }
 
   int left = 0, atRestart = 0;
   for (const UndoRecord& r : records) {
     if (r.result == UndoResult::kKept || r.result == UndoResult::kFailed || r.result == UndoResult::kRefused) ++left;
     if (r.result == UndoResult::kAtRestart) ++atRestart;
   }
-  if (!options.logPath.empty()) WriteLog(files, options.logPath, records, "");
+  if (!options.logPath.empty()) WriteLog(files, options.logPath, records, prelude);
   if (!options.silent) {
     std::string text = end;
     if (atRestart > 0)
@@ -255,7 +282,7 @@ int RunUninstall(const UninstallPorts& ports, const UninstallOptions& options, c
               " left in place: they were changed since, are shared, or could not be removed.";
     ShowMessageBox(ports.ui, text, title, kMbOk | (left > 0 ? kMbIconWarning : kMbIconInformation), false);
   }
-  return left > 0 ? kUninstallIncomplete : kUninstallDone;
+  return left > 0 || !difference.empty() ? kUninstallIncomplete : kUninstallDone;
 }
 
 }  // namespace quorril

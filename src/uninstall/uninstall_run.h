@@ -18,6 +18,13 @@
 // names this journal; an entry that names another journal stays. The log
 // names it after the journal's lines.
 //
+// The engine keeps a protected copy of the journal in the Windows directory
+// (journal/journal.h). When there is one, its lines are undone, not the
+// journal's: the journal lies where users may have edited it. When the two
+// differ the run says so (a message, or the log's first line), and ends
+// with exit code 1 even when everything was undone. Once the journal has
+// gone the copy goes too. Without a copy the journal is undone as it is.
+//
 // When the uninstaller runs from a file the journal names (the copy in the
 // destination), that file and the directories holding nothing else are
 // removed by a batch file in the temporary directory, started hidden as the

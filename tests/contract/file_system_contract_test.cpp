@@ -167,6 +167,39 @@ TEST_F(FileSystemContract, AFileToDeleteAtRestartStaysUntilThen) {
   EXPECT_FALSE(fs().DeleteFileAtRestart(S("none.dll")));
 }
 
+TEST_F(FileSystemContract, AProtectedDirectoryStillServesTheInstallerAndOnlyDirectoriesTakeTheList) {
+  ASSERT_TRUE(fs().CreateDirectory(S("app")));
+  ASSERT_TRUE(fs().ProtectDirectory(S("app"))) << fs().LastError();
+  EXPECT_TRUE(fs().ProtectDirectory(S("APP"))) << "a second time changes nothing";
+  // The installer runs as an administrator: it fills, empties and removes it.
+  ASSERT_TRUE(fs().CreateDirectory(S("app\\sub")));
+  auto out = fs().Open(S("app\\sub\\prog.exe"), OpenMode::kCreate);
+  ASSERT_TRUE(out);
+  EXPECT_EQ(out->Write("MZ", 2), 2);
+  out.reset();
+  auto in = fs().Open(S("app\\sub\\prog.exe"), OpenMode::kRead);
+  ASSERT_TRUE(in);
+  EXPECT_EQ(in->Size(), 2);
+  in.reset();
+  EXPECT_TRUE(fs().DeleteFile(S("app\\sub\\prog.exe")));
+  EXPECT_TRUE(fs().RemoveDirectory(S("app\\sub")));
+  EXPECT_TRUE(fs().RemoveDirectory(S("app")));
+
+  fx_->PutFile(S("file.txt"), "x");
+  struct Case {
+    const char* path;
+    uint32_t error;
+  } refused[] = {
+      {"file.txt", kErrorDirectory},
+      {"none", kErrorFileNotFound},
+      {"none\\deeper", kErrorPathNotFound},
+  };
+  for (const Case& c : refused) {
+    EXPECT_FALSE(fs().ProtectDirectory(S(c.path))) << c.path;
+    EXPECT_EQ(fs().LastError(), c.error) << c.path;
+  }
+}
+
 TEST_F(FileSystemContract, DriveFactsOfTheSystemDrive) {
   EXPECT_EQ(fs().GetDriveType("C:\\"), DriveType::kFixed);
   DiskSpace space;

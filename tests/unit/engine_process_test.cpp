@@ -159,6 +159,14 @@ TEST_F(EngineProcessTest, SilentShowsTheMainWindowAndProgressButNoQuestion) {
   EXPECT_EQ(Read("C:\\CHOSEN\\PROG.TXT"), "program") << "the presets and /DIR";
 }
 
+TEST_F(EngineProcessTest, AnAccessListThatCouldNotBeSetIsInTheLogAndTheInstallationGoesOn) {
+  files.SetKeepsAccessLists(false);
+  EXPECT_EQ(Run("/VERYSILENT /DIR=C:\\NEWAPP /LOG=C:\\LOG.TXT"), kExitInstalled) << Read("C:\\LOG.TXT");
+  EXPECT_EQ(Read("C:\\NEWAPP\\PROG.TXT"), "program");
+  EXPECT_NE(Read("C:\\LOG.TXT").find("note: The access list of C:\\NEWAPP"), std::string::npos) << Read("C:\\LOG.TXT");
+  EXPECT_TRUE(Logged("result: installed"));
+}
+
 TEST_F(EngineProcessTest, DirOnTheCommandLineOverTheAnswersFile) {
   files.AddFile("C:\\ANSWERS.INI", "[Setup]\nDir=C:\\FROMFILE\n");
   EXPECT_EQ(Run("/VERYSILENT /DIR=C:\\FROMLINE /LOADINF=C:\\ANSWERS.INI"), kExitInstalled);

@@ -195,5 +195,75 @@ TEST_F(JournalTest, ALevelThatCannotBeCreatedShowsInvalidDirectoryAndJournalsThe
   EXPECT_EQ(journal.pending, "");
 }
 
+// ---- Access lists and the protected copy ---------------------------------------------
+
+TEST_F(JournalTest, OnlyTheDirectoriesTheInstallationCreatesGetTheProtectedList) {
+  files.AddDirectory("C:\\USERS\\SHARED");
+  EXPECT_EQ(MakeDirectoryPath(files, journal, "C:\\USERS\\SHARED\\APP\\BIN"), kMakeDirectoryOk);
+  EXPECT_EQ(MakeDirectoryPath(files, journal, "C:\\TOOLS"), kMakeDirectoryOk);
+  struct Case {
+    const char* path;
+    bool protectedList;
+  } cases[] = {
+      {"C:\\USERS", false}, {"C:\\USERS\\SHARED", false}, {"C:\\USERS\\SHARED\\APP", true},
+      {"C:\\USERS\\SHARED\\APP\\BIN", true}, {"C:\\TOOLS", true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(files.IsProtected(c.path), c.protectedList) << c.path;
+  EXPECT_TRUE(journal.notes.empty());
+}
+
+TEST_F(JournalTest, AListThatCannotBeSetIsNotedAndTheInstallationGoesOn) {
+  files.SetKeepsAccessLists(false);
+  files.AddDirectory("C:\\APP");
+  journal.path = "C:\\APP\\install.log";
+  EXPECT_EQ(MakeDirectoryPath(files, journal, "C:\\APP\\NEW"), kMakeDirectoryOk);
+  EXPECT_TRUE(files.Exists("C:\\APP\\NEW"));
+  EXPECT_EQ(Log(), "DIRECTORY: \"C:\\APP\\NEW\"\r\n\r\n") << "the journal is as without access lists";
+  EXPECT_EQ(journal.notes, (std::vector<std::string>{"The access list of C:\\APP\\NEW could not be set (error 50): "
+                                                     "users other than administrators may change it."}));
+}
+
+TEST_F(JournalTest, TheProtectedCopyGetsEveryByteOfTheJournalOnEveryPath) {
+  const std::string copy = ProtectedCopyPath("C:\\WINDOWS", "C:\\PROGS\\APP\\install.log");
+  EXPECT_EQ(copy.substr(0, 19), "C:\\WINDOWS\\Quorril\\");
+  EXPECT_EQ(copy, ProtectedCopyPath("C:\\WINDOWS", "c:\\progs\\app\\INSTALL.LOG")) << "the same file, the same copy";
+  EXPECT_NE(copy, ProtectedCopyPath("C:\\WINDOWS", "C:\\PROGS\\APP2\\install.log"));
+  files.AddDirectory("C:\\WINDOWS");
+  FaultFileSystem disk(files);
+  journal.copyPath = copy;
+  auto inStep = [&](const char* step) {
+    std::string copyBytes;
+    EXPECT_TRUE(files.ReadWholeFile(copy, &copyBytes)) << step;
+    // (bytes the copy could not take yet wait for the next text)
+    EXPECT_EQ(copyBytes + journal.copyPending, Log("C:\\PROGS\\APP\\install.log")) << step;
+  };
+  // A DIRECTORY block waits in the pending area before the path is known.
+  EXPECT_EQ(MakeDirectoryPath(disk, journal, "C:\\PROGS\\APP"), kMakeDirectoryOk);
+  EXPECT_FALSE(files.Exists(copy)) << "nothing reached the journal yet";
+  journal.path = "C:\\PROGS\\APP\\install.log";
+  EXPECT_EQ(AppendJournal(disk, journal, "DEFAULTDIR: \"C:\\PROGS\\APP\""), 1);
+  inStep("pending area");
+  EXPECT_TRUE(files.IsProtected("C:\\WINDOWS\\Quorril")) << "the copy's folder is made protected";
+  EXPECT_EQ(MakeDirectoryPath(disk, journal, "C:\\PROGS\\APP\\SUB"), kMakeDirectoryOk);
+  inStep("DIRECTORY block");
+  // A short write on a full disk: the half that reached the journal reaches
+  // the copy, and so does the retry.
+  disk.FillDisk(8);
+  EXPECT_EQ(AppendJournal(disk, journal, "FILE: \"C:\\PROGS\\APP\\A\""), 0);
+  disk.UnfillDisk();
+  inStep("failed write");
+  EXPECT_NE(journal.copyPending, "") << "the full disk refused the copy too";
+  EXPECT_EQ(AppendJournal(disk, journal, "FILE: \"C:\\PROGS\\APP\\B\""), 1);
+  inStep("after the failed write");
+  // A copy that cannot be opened gets its bytes later, in order.
+  disk.FailCall(3);  // opening the journal, writing it, opening the copy
+  EXPECT_EQ(AppendJournal(disk, journal, "FILE: \"C:\\PROGS\\APP\\C\""), 1);
+  EXPECT_TRUE(disk.Failed());
+  EXPECT_NE(journal.copyPending, "");
+  EXPECT_EQ(AppendJournal(disk, journal, "FILE: \"C:\\PROGS\\APP\\D\""), 1);
+  inStep("after the copy could not be opened");
+  EXPECT_EQ(journal.copyPending, "");
+}
+
 }  // namespace
 }  // namespace quorril

@@ -368,7 +368,7 @@ TEST(RegistryFaults, TheJournalNamesExactlyTheKeysThatWereCreated) {
       registry.CreateKey(kMachine, "Software", &created);
       ScriptedUserInterface ui;
       ScriptState state;
-      Journal journal{true, "C:\\APP\\install.log", ""};
+      Journal journal{true, "C:\\APP\\install.log", "", "", "", {}};
 
       registry.FailCall(n, persistence);
       RunRegistryPhase(ChangeContext{files, machine, profile, registry, ui, journal, state, true}, {block});

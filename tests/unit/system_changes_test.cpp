@@ -329,7 +329,7 @@ TEST_F(SystemChangesRun, AnIniFileNamedWithAPathBelowTheCurrentDirectoryIsNoNewF
   record.entry = "k";
   record.value = "2";
   record.fileName = "SUB/X.INI";
-  quorril::Journal log{true, "C:\\APP\\install.log", ""};
+  quorril::Journal log{true, "C:\\APP\\install.log", "", "", "", {}};
   ApplyIniFile(ChangeContext{files, machine, profile, registry, ui, log, state, true}, record);
   EXPECT_EQ(File("C:\\APP\\install.log"), "INIFILE: \"S\", \"k\", \"2\", \"SUB/X.INI\", \"1\"\r\n");
 }
@@ -395,7 +395,7 @@ class SystemChangeFaults : public ::testing::Test {
         ScriptState state;
         state.variables.defaultDir = "C:\\APP";
         state.variables.winDir = "C:\\WINDOWS";
-        Journal journal{true, "C:\\APP\\install.log", ""};
+        Journal journal{true, "C:\\APP\\install.log", "", "", "", {}};
 
         files.FailCall(n, persistence);
         change(ChangeContext{files, machine, profile, registry, ui, journal, state, true});

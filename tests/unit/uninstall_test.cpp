@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "journal/journal.h"
 #include "run_test_support.h"
 #include "shell/system_changes.h"
 #include "uninstall/journal_reader.h"
@@ -131,6 +132,12 @@ class UninstallRun : public RunTest {
     UndoContext undo{files, machine, profile, services, journalPath};
     return UndoJournal(undo, ParseJournal(journal));
   }
+  // Undoing the lines leaves the engine's protected copy of the journal:
+  // a whole run of the uninstaller removes it (UninstallerRun below).
+  static void EraseProtectedCopies(std::map<std::string, std::string>* state) {
+    for (auto it = state->begin(); it != state->end();)
+      it = StartsWithNoCase(it->first, "C:\\WINDOWS\\QUORRIL\\") ? state->erase(it) : std::next(it);
+  }
   static std::string Results(const std::vector<UndoRecord>& records, bool all = false) {
     std::string out;
     for (const UndoRecord& r : records)
@@ -174,6 +181,7 @@ TEST_F(UninstallRun, AnInstallationOfFilesAndTextChangesIsTakenBackToTheLastByte
   after.erase("C:\\CONFIG.BAK");
   before.erase("C:\\AUTOEXEC.BAK");
   before.erase("C:\\CONFIG.BAK");
+  EraseProtectedCopies(&after);
   EXPECT_EQ(after, before);
 }
 
@@ -290,6 +298,7 @@ TEST_F(UninstallRun, TwoInstallationsInOneJournalAreBothUndoneLastFirst) {
   std::vector<UndoRecord> records = Uninstall();
   std::map<std::string, std::string> after = Machine();
   after.erase("C:\\SETUP\\SETUP.CFG");
+  EraseProtectedCopies(&after);
   EXPECT_EQ(after, before) << Results(records, true);
 }
 
@@ -581,6 +590,107 @@ TEST_F(UninstallerRun, AMissingJournalIsToldAndEndsWithTwo) {
   ui.boxes.clear();
   EXPECT_EQ(Run(silent), kUninstallNoJournal);
   EXPECT_TRUE(ui.boxes.empty());
+}
+
+// ---- The protected copy of the journal ---------------------------------------------
+
+TEST_F(UninstallerRun, AnEditedJournalIsNotFollowedWhenTheProtectedCopyIsThere) {
+  files.AddFile("C:\\WINDOWS\\SYSTEM\\KERNEL.DLL", "the system's");
+  files.AddFile("C:\\OTHER\\THEIRS.TXT", "another user's");
+  files.AddFile("C:\\WINDOWS\\WIN.INI", "[windows]\r\nload=clock.exe\r\n");
+  std::map<std::string, std::string> before = Machine();
+  Installed();
+  const std::string copy = ProtectedCopyPath("C:\\WINDOWS", "C:\\APP\\install.log");
+  ASSERT_TRUE(files.Exists(copy));
+  // Each edit a user who may write to the destination could make: lines
+  // added, a line turned against another file, the journal deleted.
+  const char* const edits[] = {
+      "FILE: \"C:\\WINDOWS\\SYSTEM\\KERNEL.DLL\"\r\nFILE: \"C:\\OTHER\\THEIRS.TXT\"\r\n",
+      "INIFILE: \"windows\", \"load\", \"clock.exe\", \"WIN.INI\"\r\n",
+      nullptr,
+  };
+  for (const char* edit : edits) {
+    SCOPED_TRACE(edit ? edit : "(journal deleted)");
+    std::string journal, copyBytes;
+    ASSERT_TRUE(files.ReadWholeFile(copy, &copyBytes));
+    if (edit)
+      files.AddFile("C:\\APP\\install.log", copyBytes + edit);
+    else
+      files.DeleteFile("C:\\APP\\install.log");
+    for (bool silent : {false, true}) {
+      // The first run of each pair stops at the question; the second removes.
+      ui.boxes.clear();
+      UninstallOptions options;
+      options.silent = silent;
+      options.logPath = "C:\\UNINST.TXT";
+      if (!silent) {
+        ui.answers = {kIdOk, kIdNo};
+        EXPECT_EQ(Run(options), kUninstallIncomplete);
+        ASSERT_EQ(ui.boxes.size(), 2u);
+        EXPECT_EQ(ui.boxes[0].text,
+                  "The installation log C:\\APP\\install.log differs from its protected copy " + copy +
+                      ", which the installation wrote. Only what the protected copy names is removed.");
+        EXPECT_EQ(ui.boxes[0].style, uint32_t(kMbOk | kMbIconWarning));
+        EXPECT_TRUE(files.Exists("C:\\APP\\A.TXT")) << "declined: nothing removed";
+        continue;
+      }
+      EXPECT_EQ(Run(options), kUninstallIncomplete) << "an administrator learns of the edit";
+      EXPECT_TRUE(ui.boxes.empty());
+      std::string log;
+      ASSERT_TRUE(files.ReadWholeFile("C:\\UNINST.TXT", &log));
+      EXPECT_EQ(log.substr(0, log.find("\r\n")),
+                "journal C:\\APP\\install.log: differs from " + copy + ": the protected copy is followed");
+      files.DeleteFile("C:\\UNINST.TXT");
+    }
+    // Undone as the copy says, nothing the edited lines name touched, the
+    // copy gone with the journal.
+    // (The package's sources stay, and so does the shared component that
+    // a silent run keeps.)
+    std::map<std::string, std::string> after = Machine();
+    for (const char* kept : {"C:\\SETUP\\SETUP.CFG", "C:\\SETUP\\A.TXT", "C:\\SETUP\\CTL.DLL",
+                             "C:\\WINDOWS\\SYSTEM\\CTL.DLL"})
+      after.erase(kept);
+    EXPECT_EQ(after, before);
+    if (::testing::Test::HasFailure()) return;
+    Installed();
+  }
+}
+
+TEST_F(UninstallerRun, AJournalThatMatchesItsCopyOrHasNoneIsUndoneAsBefore) {
+  Installed();
+  const std::string copy = ProtectedCopyPath("C:\\WINDOWS", "C:\\APP\\install.log");
+  std::string journal, copyBytes;
+  ASSERT_TRUE(files.ReadWholeFile("C:\\APP\\install.log", &journal));
+  ASSERT_TRUE(files.ReadWholeFile(copy, &copyBytes));
+  EXPECT_EQ(copyBytes, journal);
+  UninstallOptions silent;
+  silent.silent = true;
+  EXPECT_EQ(Run(silent), kUninstallIncomplete) << "only the shared component was kept";
+  EXPECT_FALSE(files.Exists("C:\\APP"));
+  EXPECT_FALSE(files.Exists(copy)) << "the copy goes with the journal";
+  EXPECT_FALSE(files.Exists("C:\\WINDOWS\\QUORRIL")) << "a folder with no other copy goes too";
+
+  // Without a copy (an engine of before, a system without access lists)
+  // the journal is followed as it is, and nothing is said about it.
+  Installed();
+  files.DeleteFile(copy);
+  files.AddFile("C:\\APP\\MORE.TXT", "named by the journal only");
+  files.AddFile("C:\\APP\\install.log", journal + "FILE: \"C:\\APP\\MORE.TXT\"\r\n");
+  silent.logPath = "C:\\UNINST.TXT";
+  Run(silent);
+  EXPECT_FALSE(files.Exists("C:\\APP\\MORE.TXT"));
+  EXPECT_FALSE(files.Exists("C:\\APP"));
+  std::string log;
+  ASSERT_TRUE(files.ReadWholeFile("C:\\UNINST.TXT", &log));
+  EXPECT_EQ(log.find("differs"), std::string::npos) << log;
+
+  // A copy that cannot be deleted stays, and the log says so.
+  Installed();
+  files.SetInUse(copy, true);
+  EXPECT_EQ(Run(silent), kUninstallIncomplete);
+  ASSERT_TRUE(files.ReadWholeFile("C:\\UNINST.TXT", &log));
+  EXPECT_NE(log.find("journal: failed: " + copy + " (it cannot be deleted)"), std::string::npos) << log;
+  EXPECT_TRUE(files.Exists(copy));
 }
 
 }  // namespace

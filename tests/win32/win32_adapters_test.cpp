@@ -4,6 +4,10 @@
 
 #include <string>
 
+#include <aclapi.h>
+#include <sddl.h>
+#include <cstdio>
+
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_process.h"
@@ -59,6 +63,62 @@ TEST_F(Win32AdaptersTest, FailuresKeepTheSystemsErrorNumber) {
   EXPECT_EQ(files_.LastError(), uint32_t(ERROR_DIR_NOT_EMPTY));
   EXPECT_FALSE(files_.SetCurrentDirectory(scratch_ + "\\missing"));
   EXPECT_EQ(files_.LastError(), uint32_t(ERROR_FILE_NOT_FOUND));
+}
+
+// The protected list as the system reports it back. Windows keeps it as
+// set. Wine keeps no access list on its files: whatever was set, it reports
+// one made from the Unix mode bits (SYSTEM and the file's owner full
+// control, Everyone read and execute, each inherited, the list not marked
+// protected). What both show, and what matters: only SYSTEM, the
+// Administrators and the owner (the administrator who installed) may
+// write, everyone else reads and executes, and what lies below inherits it.
+TEST_F(Win32AdaptersTest, AProtectedDirectoryLetsOnlyAdministratorsWrite) {
+  const std::string dir = scratch_ + "\\app";
+  ASSERT_TRUE(files_.CreateDirectory(dir));
+  ASSERT_TRUE(files_.ProtectDirectory(dir)) << files_.LastError();
+  PACL dacl = nullptr;
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  std::string name = dir;
+  ASSERT_EQ(GetNamedSecurityInfoA(&name[0], SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | OWNER_SECURITY_INFORMATION,
+                                  &owner, nullptr, &dacl, nullptr, &descriptor),
+            DWORD(ERROR_SUCCESS));
+  ASSERT_NE(dacl, nullptr);
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr, system = nullptr;
+  ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                       &administrators));
+  ASSERT_TRUE(AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system));
+  const DWORD writes = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES | FILE_DELETE_CHILD |
+                       DELETE | WRITE_DAC | WRITE_OWNER;
+  bool systemFull = false, readers = false;
+  ASSERT_GE(dacl->AceCount, 2);
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+    PSID sid = &ace->SidStart;
+    char* text = nullptr;
+    ConvertSidToStringSidA(sid, &text);
+    std::string who = text ? text : "?";
+    LocalFree(text);
+    EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE) << who;
+    EXPECT_EQ(ace->Header.AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE),
+              OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE)
+        << who << ": inherited below";
+    bool trusted = EqualSid(sid, administrators) || EqualSid(sid, system) || (owner && EqualSid(sid, owner));
+    if (EqualSid(sid, system)) systemFull = (ace->Mask & FILE_ALL_ACCESS) == FILE_ALL_ACCESS;
+    if (!trusted) {
+      EXPECT_EQ(ace->Mask & writes, 0u) << who << " may write";
+      readers = readers || (ace->Mask & (FILE_GENERIC_READ | FILE_GENERIC_EXECUTE)) ==
+                               (FILE_GENERIC_READ | FILE_GENERIC_EXECUTE);
+    }
+  }
+  EXPECT_TRUE(systemFull);
+  EXPECT_TRUE(readers) << "users read and execute";
+  FreeSid(administrators);
+  FreeSid(system);
+  LocalFree(descriptor);
+  EXPECT_TRUE(files_.RemoveDirectory(dir));
 }
 
 }  // namespace

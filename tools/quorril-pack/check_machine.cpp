@@ -202,6 +202,7 @@ class LazyFolder : public FileSystem {
   bool SetModified(const std::string& path, DosDateTime when) override { return files_.SetModified(path, when); }
   bool CreateDirectory(const std::string& path) override { return files_.CreateDirectory(path); }
   bool RemoveDirectory(const std::string& path) override { return files_.RemoveDirectory(path); }
+  bool ProtectDirectory(const std::string& path) override { return files_.ProtectDirectory(path); }
   bool DeleteFile(const std::string& path) override {
     bool deleted = files_.DeleteFile(path);
     if (deleted) Forget(path);

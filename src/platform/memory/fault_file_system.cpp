@@ -103,6 +103,9 @@ bool FaultFileSystem::SetModified(const std::string& path, DosDateTime when) {
 }
 bool FaultFileSystem::CreateDirectory(const std::string& path) { return !Fault() && inner_.CreateDirectory(path); }
 bool FaultFileSystem::RemoveDirectory(const std::string& path) { return !Fault() && inner_.RemoveDirectory(path); }
+bool FaultFileSystem::ProtectDirectory(const std::string& path) {
+  return !Fault() && inner_.ProtectDirectory(path);
+}
 bool FaultFileSystem::DeleteFile(const std::string& path) { return !Fault() && inner_.DeleteFile(path); }
 bool FaultFileSystem::MoveFile(const std::string& from, const std::string& to) {
   return !Fault() && inner_.MoveFile(from, to);

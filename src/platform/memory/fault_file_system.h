@@ -61,6 +61,7 @@ class FaultFileSystem : public FileSystem {
   bool SetModified(const std::string& path, DosDateTime when) override;
   bool CreateDirectory(const std::string& path) override;
   bool RemoveDirectory(const std::string& path) override;
+  bool ProtectDirectory(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
   bool MoveFile(const std::string& from, const std::string& to) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;

@@ -32,6 +32,7 @@ struct MemoryFileSystem::Node {
   std::shared_ptr<FileInfo> info = std::make_shared<FileInfo>();
   std::shared_ptr<std::string> data = std::make_shared<std::string>();
   std::vector<std::unique_ptr<Node>> children;  // in creation order
+  bool protectedAccess = false;  // given the protected access list
   Node* parent = nullptr;
 
   Node* Child(std::string_view childName) const {
@@ -52,7 +53,6 @@ namespace {
 
 // Win32 error numbers that only this fake's callers see, for diagnosis.
 constexpr uint32_t kErrorDirNotEmpty = 145;
-constexpr uint32_t kErrorDirectory = 267;  // the name is not a directory
 
 class MemoryFileHandle : public FileHandle {
  public:
@@ -453,6 +453,22 @@ bool MemoryFileSystem::RemoveDirectory(const std::string& path) {
                                 [node](const std::unique_ptr<Node>& n) { return n.get() == node; }),
                  siblings.end());
   return true;
+}
+
+bool MemoryFileSystem::ProtectDirectory(const std::string& path) {
+  std::string abs;
+  uint32_t missing = 0;
+  Node* node = LookupPath(path, &abs, &missing);
+  if (!node) return Fail(missing);
+  if (!node->directory) return Fail(kErrorDirectory);
+  if (!keepsAccessLists_) return Fail(kErrorNotSupported);
+  node->protectedAccess = true;
+  return true;
+}
+
+bool MemoryFileSystem::IsProtected(const std::string& path) const {
+  Node* node = Lookup(Resolve(path));
+  return node && node->protectedAccess;
 }
 
 void MemoryFileSystem::SetInUse(const std::string& path, bool inUse) {

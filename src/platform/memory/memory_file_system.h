@@ -44,6 +44,11 @@ class MemoryFileSystem : public FileSystem {
   // A file that a running program holds open: it cannot be deleted
   // (kErrorSharingViolation) until it is let go.
   void SetInUse(const std::string& path, bool inUse);
+  // A system (or volume) without access lists: ProtectDirectory() fails
+  // with kErrorNotSupported. On by default.
+  void SetKeepsAccessLists(bool keeps) { keepsAccessLists_ = keeps; }
+  // Whether ProtectDirectory() gave this directory the protected list.
+  bool IsProtected(const std::string& path) const;
   // The files DeleteFileAtRestart() named, in order.
   const std::vector<std::string>& DeletedAtRestart() const { return deletedAtRestart_; }
   // Every path in the file system, directories ending in "\", sorted.
@@ -57,6 +62,7 @@ class MemoryFileSystem : public FileSystem {
   bool SetModified(const std::string& path, DosDateTime when) override;
   bool CreateDirectory(const std::string& path) override;
   bool RemoveDirectory(const std::string& path) override;
+  bool ProtectDirectory(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
   bool MoveFile(const std::string& from, const std::string& to) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
@@ -94,6 +100,7 @@ class MemoryFileSystem : public FileSystem {
   std::string tempDirectory_ = "C:\\WINDOWS\\TEMP\\";
   std::vector<std::string> deletedAtRestart_;
   std::vector<std::string> inUse_;  // absolute, upper case
+  bool keepsAccessLists_ = true;
   uint32_t lastError_ = 0;
 };
 

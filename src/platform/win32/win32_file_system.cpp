@@ -3,6 +3,8 @@
 // FileSystem methods in the order of the port header.
 #include "platform/win32/win32_file_system.h"
 
+#include <aclapi.h>
+
 #include "platform/win32/handles.h"
 #include "platform/win32/system_text.h"
 
@@ -22,6 +24,37 @@ bool FileTimeToDos(const FILETIME& utc, DosDateTime* when) {
 bool DosToFileTime(DosDateTime when, FILETIME* utc) {
   FILETIME local;
   return DosDateTimeToFileTime(when.date, when.time, &local) && LocalFileTimeToFileTime(&local, utc);
+}
+
+// A well-known SID of the NT authority, freed with the object.
+class WellKnownSid {
+ public:
+  WellKnownSid(DWORD first, DWORD second, BYTE count) {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    if (!AllocateAndInitializeSid(&nt, count, first, second, 0, 0, 0, 0, 0, 0, &sid_)) sid_ = nullptr;
+  }
+  ~WellKnownSid() {
+    if (sid_) FreeSid(sid_);
+  }
+  WellKnownSid(const WellKnownSid&) = delete;
+  WellKnownSid& operator=(const WellKnownSid&) = delete;
+  PSID Get() const { return sid_; }
+
+ private:
+  PSID sid_ = nullptr;
+};
+
+// One entry of the protected list: `rights` granted to `sid`, inherited by
+// the files and directories below.
+EXPLICIT_ACCESS_A Grant(PSID sid, DWORD rights) {
+  EXPLICIT_ACCESS_A entry = {};
+  entry.grfAccessPermissions = rights;
+  entry.grfAccessMode = SET_ACCESS;
+  entry.grfInheritance = SUB_CONTAINERS_AND_OBJECTS_INHERIT;
+  entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+  entry.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+  entry.Trustee.ptstrName = static_cast<LPSTR>(sid);
+  return entry;
 }
 
 // The largest count moved by one Read or Write, so that it fits the result.
@@ -225,6 +258,32 @@ bool Win32FileSystem::CreateDirectory(const std::string& path) {
 bool Win32FileSystem::RemoveDirectory(const std::string& path) {
   if (win32::HasNul(path)) return Fail(ERROR_INVALID_NAME);
   return Check(RemoveDirectoryA(path.c_str()));
+}
+
+bool Win32FileSystem::ProtectDirectory(const std::string& path) {
+  if (win32::HasNul(path)) return Fail(ERROR_INVALID_NAME);
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return Fail();
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return Fail(ERROR_DIRECTORY);
+  WellKnownSid administrators(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 2);
+  WellKnownSid system(SECURITY_LOCAL_SYSTEM_RID, 0, 1);
+  WellKnownSid users(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 2);
+  if (!administrators.Get() || !system.Get() || !users.Get()) return Fail();
+  EXPLICIT_ACCESS_A entries[] = {
+      Grant(administrators.Get(), FILE_ALL_ACCESS),
+      Grant(system.Get(), FILE_ALL_ACCESS),
+      Grant(users.Get(), FILE_GENERIC_READ | FILE_GENERIC_EXECUTE),
+  };
+  PACL list = nullptr;
+  DWORD error = SetEntriesInAclA(DWORD(sizeof entries / sizeof entries[0]), entries, nullptr, &list);
+  if (error != ERROR_SUCCESS) return Fail(error);
+  std::string name = path;  // the call takes a writable name
+  error = SetNamedSecurityInfoA(&name[0], SE_FILE_OBJECT,
+                                DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                list, nullptr);
+  LocalFree(list);
+  if (error != ERROR_SUCCESS) return Fail(error);
+  return true;
 }
 
 bool Win32FileSystem::DeleteFile(const std::string& path) {
