@@ -30,10 +30,11 @@ namespace {
 
 constexpr unsigned kMaxMatch = dcl::kMaxMatch;
 constexpr unsigned kBlockSize = 1u << 16;     // positions per optimal-parse block
+constexpr unsigned kExactBlockSize = 1u << 24;  // the same at the top level
 constexpr unsigned kHash3Bits = 14;
 constexpr unsigned kHash4Bits = 15;
 constexpr unsigned kChainSize = 8192;         // more than the largest window
-constexpr unsigned kMaxCandidates = 64;
+constexpr unsigned kMaxCandidates = 64;      // per position, below the top level
 
 // ---- encode tables ----------------------------------------------------------------
 
@@ -61,18 +62,19 @@ struct Level {
   unsigned nice;      // a match this long is taken at once
   bool optimal;       // shortest-path parse, else greedy or lazy
   bool lazy;
+  bool exact;         // every match in the window, one parse of the whole input
 };
 constexpr Level kLevels[kImplodeMaxLevel + 1] = {
-    {{0, 0, 0}, 0, false, false},            // unused
-    {{1, 2, 4}, 16, false, false},           // 1
-    {{2, 4, 8}, 16, false, true},            // 2
-    {{4, 6, 8}, 16, true, false},            // 3
-    {{8, 12, 16}, 16, true, false},          // 4
-    {{8, 16, 32}, 32, true, false},          // 5
-    {{16, 32, 64}, 64, true, false},         // 6
-    {{32, 64, 128}, 128, true, false},       // 7
-    {{128, 256, 512}, 258, true, false},     // 8
-    {{1024, 2048, 4096}, 518, true, false},  // 9
+    {{0, 0, 0}, 0, false, false, false},            // unused
+    {{1, 2, 4}, 16, false, false, false},           // 1
+    {{2, 4, 8}, 16, false, true, false},            // 2
+    {{4, 6, 8}, 16, true, false, false},            // 3
+    {{8, 12, 16}, 16, true, false, false},          // 4
+    {{8, 16, 32}, 32, true, false, false},          // 5
+    {{16, 32, 64}, 64, true, false, false},         // 6
+    {{32, 64, 128}, 128, true, false, false},       // 7
+    {{128, 256, 512}, 258, true, false, false},     // 8
+    {{0, 0, 0}, kMaxMatch + 1, true, false, true},  // 9: exact
 };
 
 inline uint64_t Load64(const uint8_t* p) {
@@ -184,12 +186,19 @@ class Imploder {
 
   void Insert(uint32_t pos) {
     uint32_t left = size_ - pos;
-    if (left >= 4) {
+    if (level_.exact) {
+      // One chain over the 3-byte hash holds every position of the window.
+      if (left >= 3) {
+        uint32_t h = Hash3(pos);
+        chain_[pos & (kChainSize - 1)] = head3_[h];
+        head3_[h] = pos + 1;
+      }
+    } else if (left >= 4) {
       uint32_t h = Hash4(pos);
       chain_[pos & (kChainSize - 1)] = head4_[h];
       head4_[h] = pos + 1;
     }
-    if (left >= 3) head3_[Hash3(pos)] = pos + 1;
+    if (left >= 3 && !level_.exact) head3_[Hash3(pos)] = pos + 1;
     if (left >= 2) pairs_[Pair(pos)] = pos + 1;
   }
 
@@ -208,6 +217,7 @@ class Imploder {
     const uint8_t* here = data_ + pos;
     unsigned count = 0;
     unsigned best = 2;
+    if (level_.exact) return FindAllMatches(pos, limit);
     link = head3_[Hash3(pos)];
     if (link != 0 && pos - (link - 1) <= dictSize_) {
       const uint8_t* there = data_ + (link - 1);
@@ -231,6 +241,31 @@ class Imploder {
           best = length;
           candidates_[count++] = Candidate{uint16_t(length), uint16_t(distance)};
           if (length >= level_.nice || length >= limit || count == kMaxCandidates) break;
+        }
+      }
+      link = chain_[candidate & (kChainSize - 1)];
+    }
+    return count;
+  }
+
+  // The top level's search: walks the 3-byte chain through the whole window,
+  // from near to far, and keeps each match longer than all nearer ones, so
+  // that every length from 3 to the longest has its nearest distance.
+  unsigned FindAllMatches(uint32_t pos, unsigned limit) {
+    const uint8_t* here = data_ + pos;
+    unsigned count = 0;
+    unsigned best = 2;
+    for (uint32_t link = head3_[Hash3(pos)]; link != 0;) {
+      uint32_t candidate = link - 1;
+      uint32_t distance = pos - candidate;
+      if (distance > dictSize_) break;
+      const uint8_t* there = data_ + candidate;
+      if (there[best] == here[best]) {
+        unsigned length = MatchLength(here, there, limit);
+        if (length > best) {
+          best = length;
+          candidates_[count++] = Candidate{uint16_t(length), uint16_t(distance)};
+          if (length >= limit) break;
         }
       }
       link = chain_[candidate & (kChainSize - 1)];
@@ -334,9 +369,12 @@ class Imploder {
   }
 
   void ParseOptimal() {
-    nodes_.resize(std::min(size_, kBlockSize) + 1);
+    // The top level parses up to 16 MiB in one pass (8 bytes of memory a
+    // position), so no block boundary cuts a match below that size.
+    uint32_t blockSize = level_.exact ? kExactBlockSize : kBlockSize;
+    nodes_.resize(std::min(size_, blockSize) + 1);
     for (uint32_t start = 0; start < size_;) {
-      uint32_t end = size_ - start > kBlockSize ? start + kBlockSize : size_;
+      uint32_t end = size_ - start > blockSize ? start + blockSize : size_;
       ParseBlock(start, end);
       start = end;
     }
@@ -424,7 +462,7 @@ class Imploder {
   std::vector<uint32_t> tokens_;
   uint32_t literalCost_[256];
   uint32_t lengthCost_[kMaxMatch + 1] = {};
-  Candidate candidates_[kMaxCandidates];
+  Candidate candidates_[kMaxMatch];  // rising lengths from 3: at most 516
   uint32_t pairDistance_ = 0;
   BitWriter* writer_ = nullptr;
 };
