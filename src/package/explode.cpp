@@ -7,8 +7,8 @@
 //    input buffer: one branch-free refill tops the bit buffer up to 56 or
 //    more bits, which covers any token (at most 30 bits) and its 8-bit
 //    look-ahead, so the token is decoded with table look-ups and no checks.
-//    After one refill it takes up to five binary or three ASCII literals in
-//    a row; a match's flag, length code and extra bits come from one look-up
+//    After one refill it takes up to six binary literals at once, without a
+//    branch on their number, or ASCII literals while they fit; a match's flag, length code and extra bits come from one look-up
 //    for all length values below 70, and its distance code and low bits are
 //    dropped together. Its state is held in locals for the compiler to keep
 //    in registers;
@@ -227,11 +227,13 @@ struct Decoder {
     } else if (distance >= 8) {
       for (unsigned i = 0; i < length; i += 8) Copy8(d + i, s + i);
     } else if (distance == 1) {
-      std::memset(d, *s, length);
+      uint64_t run = 0x0101010101010101ull * *s;
+      for (unsigned i = 0; i < length; i += 8) std::memcpy(d + i, &run, 8);
     } else {
       // Lay down the pattern until it spans 8 bytes, then copy blocks from a
       // multiple of the distance back, which holds the same bytes.
-      unsigned step = distance * ((8 + distance - 1) / distance);
+      static constexpr uint8_t kStep[8] = {0, 8, 8, 9, 8, 10, 12, 14};  // distance * ceil(8 / distance)
+      unsigned step = kStep[distance];
       unsigned head = length < step ? length : step;
       for (unsigned i = 0; i < head; ++i) d[i] = s[i];
       for (unsigned i = head; i < length; i += 8) Copy8(d + i, d + i - step);
@@ -295,30 +297,33 @@ bool Decoder::Fast() {
     in += (63 - c) >> 3;
     c |= 56;
     if (!(b & 1)) {
+      // Literals. The output position is short of the flush point here, and
+      // the buffer's slack takes the few bytes stored past it before the
+      // flush check below.
       if (!kAscii) {
-        // Up to five binary literals fit in the refilled bits (5 x 9 + 8).
-        *o++ = uint8_t(b >> 1);
-        b >>= 9;
-        c -= 9;
-        int more = 4;
-        while (more-- && !(b & 1) && o < flushAt) {
-          *o++ = uint8_t(b >> 1);
-          b >>= 9;
-          c -= 9;
+        // The six 9-bit slots that the refilled bits surely hold: store all
+        // six bytes, keep as many as lead with a literal flag. No branch
+        // depends on where the run of literals ends.
+        uint64_t flags = 0, bytes = 0;
+        for (unsigned j = 0; j < 6; ++j) {
+          flags |= ((b >> (9 * j)) & 1) << j;
+          bytes |= ((b >> (9 * j + 1)) & 0xFF) << (8 * j);
         }
+        unsigned k = unsigned(__builtin_ctzll(flags | 0x40));
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+        bytes = __builtin_bswap64(bytes);
+#endif
+        std::memcpy(o, &bytes, 8);
+        o += k;
+        b >>= 9 * k;
+        c -= 9 * k;
       } else {
-        // Up to three ASCII literals fit (3 x 14 + 8 <= 56).
-        uint16_t e = kAsciiDecode.entry[(b >> 1) & 0x1FFF];
-        *o++ = uint8_t(e);
-        b >>= 1 + (e >> 8);
-        c -= 1 + (e >> 8);
-        int more = 2;
-        while (more-- && !(b & 1) && o < flushAt) {
-          e = kAsciiDecode.entry[(b >> 1) & 0x1FFF];
+        do {
+          uint16_t e = kAsciiDecode.entry[(b >> 1) & 0x1FFF];
           *o++ = uint8_t(e);
           b >>= 1 + (e >> 8);
           c -= 1 + (e >> 8);
-        }
+        } while (!(b & 1) && c >= 14);  // while the bits held cover one more
       }
     } else {
       unsigned v;
