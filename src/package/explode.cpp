@@ -8,8 +8,9 @@
 //    more bits, which covers any token (at most 30 bits) and its 8-bit
 //    look-ahead, so the token is decoded with table look-ups and no checks.
 //    After one refill it takes up to six binary literals at once, without a
-//    branch on their number, or ASCII literals while they fit; a match's flag, length code and extra bits come from one look-up
-//    for all length values below 70, and its distance code and low bits are
+//    branch on their number, or ASCII literals while they fit; a match's
+//    flag, length code and extra bits come from one look-up for the common
+//    length values (below 22), and its distance code and low bits are
 //    dropped together. Its state is held in locals for the compiler to keep
 //    in registers;
 //  - the careful path, for the last bytes of each input block: it pulls one
@@ -82,21 +83,23 @@ constexpr AsciiDecode MakeAsciiDecode() {
   return t;
 }
 
-// A match's flag, length code and extra bits by the next 12 bits, for every
-// length value whose three fit in them (all below 70): the bits taken |
-// length value << 8; 0 for the longer ones, which take the general way.
+// A match's flag, length code and extra bits by the next 10 bits, for every
+// length value whose three fit in them (all below 22, the common ones; the
+// table is kept small for the engine's size): the bits taken | length value
+// << 8; 0 for the longer ones, which take the general way.
+constexpr int kMatchHeadBits = 10;
 struct MatchHeadDecode {
-  uint16_t entry[4096];
+  uint16_t entry[1 << kMatchHeadBits];
 };
 constexpr MatchHeadDecode MakeMatchHeadDecode() {
   MatchHeadDecode t{};
   for (int c = 0; c < 16; ++c) {
     int n = dcl::kLengthCodes.bits[c], extra = dcl::kLengthExtraBits[c];
     int taken = 1 + n + extra;
-    if (taken > 12) continue;
+    if (taken > kMatchHeadBits) continue;
     for (int x = 0; x < (1 << extra); ++x) {
       int pattern = 1 | dcl::kLengthCodes.code[c] << 1 | x << (1 + n);
-      for (int j = pattern; j < 4096; j += 1 << taken)
+      for (int j = pattern; j < (1 << kMatchHeadBits); j += 1 << taken)
         t.entry[j] = uint16_t(taken | (dcl::kLengthBase[c] + x) << 8);
     }
   }
@@ -327,7 +330,7 @@ bool Decoder::Fast() {
       }
     } else {
       unsigned v;
-      if (uint16_t h = kMatchHeadDecode.entry[b & 0xFFF]) {
+      if (uint16_t h = kMatchHeadDecode.entry[b & ((1u << kMatchHeadBits) - 1)]) {
         v = h >> 8;
         b >>= h & 0xFF;
         c -= h & 0xFF;
