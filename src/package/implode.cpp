@@ -228,8 +228,22 @@ class Imploder {
       }
     }
     if (limit < 4) return count;
-    unsigned depth = depth_;
-    link = head4_[Hash4(pos)];
+    return WalkChain(head4_[Hash4(pos)], pos, limit, depth_, best, count, kMaxCandidates);
+  }
+
+  // The top level's search: walks the 3-byte chain through the whole window,
+  // so that every length from 3 to the longest has its nearest distance.
+  unsigned FindAllMatches(uint32_t pos, unsigned limit) {
+    return WalkChain(head3_[Hash3(pos)], pos, limit, ~0u, 2, 0, kMaxMatch);
+  }
+
+  // Follows the chain from `link`, near to far, for at most `depth` links
+  // inside the window, and adds to candidates_[count..] each match longer
+  // than `best` and all nearer ones, up to `most` candidates in all. Returns
+  // the new count.
+  unsigned WalkChain(uint32_t link, uint32_t pos, unsigned limit, unsigned depth, unsigned best,
+                     unsigned count, unsigned most) {
+    const uint8_t* here = data_ + pos;
     while (link != 0 && depth-- != 0) {
       uint32_t candidate = link - 1;
       uint32_t distance = pos - candidate;
@@ -240,32 +254,7 @@ class Imploder {
         if (length > best) {
           best = length;
           candidates_[count++] = Candidate{uint16_t(length), uint16_t(distance)};
-          if (length >= level_.nice || length >= limit || count == kMaxCandidates) break;
-        }
-      }
-      link = chain_[candidate & (kChainSize - 1)];
-    }
-    return count;
-  }
-
-  // The top level's search: walks the 3-byte chain through the whole window,
-  // from near to far, and keeps each match longer than all nearer ones, so
-  // that every length from 3 to the longest has its nearest distance.
-  unsigned FindAllMatches(uint32_t pos, unsigned limit) {
-    const uint8_t* here = data_ + pos;
-    unsigned count = 0;
-    unsigned best = 2;
-    for (uint32_t link = head3_[Hash3(pos)]; link != 0;) {
-      uint32_t candidate = link - 1;
-      uint32_t distance = pos - candidate;
-      if (distance > dictSize_) break;
-      const uint8_t* there = data_ + candidate;
-      if (there[best] == here[best]) {
-        unsigned length = MatchLength(here, there, limit);
-        if (length > best) {
-          best = length;
-          candidates_[count++] = Candidate{uint16_t(length), uint16_t(distance)};
-          if (length >= limit) break;
+          if (length >= level_.nice || length >= limit || count == most) break;
         }
       }
       link = chain_[candidate & (kChainSize - 1)];
