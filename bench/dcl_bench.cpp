@@ -8,13 +8,15 @@
 //
 // explode/<corpus>/<mode>/<dict>/{ours,ref}: both decoders on the same
 // streams (the reference compressor's), throughput in bytes of output.
-// implode/<corpus>/<mode>/<dict>/{ours-L<level>,ref}: throughput in bytes of
-// input; the counters give the stream size and the ratio (stream / input).
+// implode/<corpus>/<mode>/<dict>/{ours-L<level>,ref}, every level: throughput
+// in bytes of input; the counters give the stream size and the ratio
+// (stream / input). The summary names the level of the smallest stream.
 // A summary table comparing ours with the reference closes the run. Times
 // are CPU time of the running thread.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -287,7 +289,7 @@ int RegisterAll() {
       for (unsigned dict : {1024u, 2048u, 4096u}) {
         std::string tail = std::string(CorpusName(corpus)) + "/" + (ascii ? "ascii" : "binary") + "/" +
                            std::to_string(dict);
-        for (int level : {0, quorril::kImplodeDefaultLevel, 1, 6}) {
+        for (int level = 0; level <= quorril::kImplodeMaxLevel; ++level) {
           std::string name = "implode/" + tail + (level == 0 ? "/ref" : "/ours-L" + std::to_string(level));
           benchmark::RegisterBenchmark(name.c_str(), BM_Implode, corpus, ascii, dict, level)
               ->UseManualTime()
@@ -326,9 +328,15 @@ void PrintSummary() {
         if (ref != r.end())
           std::printf("%-24s %-6s %12zu %9.4f %9.1f\n", label.c_str(), "ref", ref->second.stream,
                       double(ref->second.stream) / double(ref->second.bytes), mbps(ref->second));
-        for (int level : {1, quorril::kImplodeDefaultLevel, 6}) {
+        size_t smallest = SIZE_MAX;
+        int smallestLevel = 0;
+        for (int level = quorril::kImplodeMinLevel; level <= quorril::kImplodeMaxLevel; ++level) {
           auto ours = r.find(Key(("implode-ours-L" + std::to_string(level)).c_str(), corpus, ascii, dict));
           if (ours == r.end()) continue;
+          if (ours->second.stream < smallest) {
+            smallest = ours->second.stream;
+            smallestLevel = level;
+          }
           std::string tag = "L" + std::to_string(level);
           std::printf("%-24s %-6s %12zu %9.4f %9.1f", label.c_str(), tag.c_str(), ours->second.stream,
                       double(ours->second.stream) / double(ours->second.bytes), mbps(ours->second));
@@ -337,6 +345,11 @@ void PrintSummary() {
                         mbps(ours->second) / mbps(ref->second));
           std::printf("\n");
         }
+        auto top = r.find(Key(("implode-ours-L" + std::to_string(quorril::kImplodeMaxLevel)).c_str(), corpus,
+                              ascii, dict));
+        if (top != r.end() && smallestLevel != 0)
+          std::printf("%-24s smallest stream: L%d%s\n", label.c_str(), smallestLevel,
+                      top->second.stream == smallest ? " (the top level's)" : ", SMALLER THAN THE TOP LEVEL'S");
       }
 }
 

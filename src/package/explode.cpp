@@ -3,10 +3,16 @@
 // Organisation: constant decode tables built at compile time from the fixed
 // code tables; a `Decoder` holding a 64-bit bit buffer, the input and output
 // cursors; two ways to decode a token:
-//  - the fast path, taken while at least 8 unread bytes are in the input
-//    buffer: one branch-free refill tops the bit buffer up to 56 or more
-//    bits, which covers any token (at most 30 bits) and its 8-bit look-ahead,
-//    so the token is decoded with table look-ups and no checks;
+//  - the fast path (`Fast`), taken while at least 8 unread bytes are in the
+//    input buffer: one branch-free refill tops the bit buffer up to 56 or
+//    more bits, which covers any token (at most 30 bits) and its 8-bit
+//    look-ahead, so the token is decoded with table look-ups and no checks.
+//    After one refill it takes up to six binary literals at once, without a
+//    branch on their number, or ASCII literals while they fit; a match's
+//    flag, length code and extra bits come from one look-up for the common
+//    length values (below 22), and its distance code and low bits are
+//    dropped together. Its state is held in locals for the compiler to keep
+//    in registers;
 //  - the careful path, for the last bytes of each input block: it pulls one
 //    byte at a time and checks every step against the end of the input
 //    exactly as the format's look-ahead rule requires (see explode.h), and it
@@ -77,9 +83,33 @@ constexpr AsciiDecode MakeAsciiDecode() {
   return t;
 }
 
+// A match's flag, length code and extra bits by the next 10 bits, for every
+// length value whose three fit in them (all below 22, the common ones; the
+// table is kept small for the engine's size): the bits taken | length value
+// << 8; 0 for the longer ones, which take the general way.
+constexpr int kMatchHeadBits = 10;
+struct MatchHeadDecode {
+  uint16_t entry[1 << kMatchHeadBits];
+};
+constexpr MatchHeadDecode MakeMatchHeadDecode() {
+  MatchHeadDecode t{};
+  for (int c = 0; c < 16; ++c) {
+    int n = dcl::kLengthCodes.bits[c], extra = dcl::kLengthExtraBits[c];
+    int taken = 1 + n + extra;
+    if (taken > kMatchHeadBits) continue;
+    for (int x = 0; x < (1 << extra); ++x) {
+      int pattern = 1 | dcl::kLengthCodes.code[c] << 1 | x << (1 + n);
+      for (int j = pattern; j < (1 << kMatchHeadBits); j += 1 << taken)
+        t.entry[j] = uint16_t(taken | (dcl::kLengthBase[c] + x) << 8);
+    }
+  }
+  return t;
+}
+
 constexpr LengthDecode kLengthDecode = MakeLengthDecode();
 constexpr DistanceDecode kDistanceDecode = MakeDistanceDecode();
 constexpr AsciiDecode kAsciiDecode = MakeAsciiDecode();
+constexpr MatchHeadDecode kMatchHeadDecode = MakeMatchHeadDecode();
 
 // ---- the decoder ----------------------------------------------------------------
 
@@ -192,24 +222,26 @@ struct Decoder {
 
   // Copies a match of `length` bytes from `distance` back (1 to 4096; the
   // output position is never below 4096, so the source stays in the buffer).
-  void CopyMatch(unsigned distance, unsigned length) {
+  static uint8_t* CopyMatch(uint8_t* out, unsigned distance, unsigned length) {
     uint8_t* d = out;
     const uint8_t* s = out - distance;
-    out += length;
     if (distance >= 16) {
       for (unsigned i = 0; i < length; i += 16) Copy16(d + i, s + i);
     } else if (distance >= 8) {
       for (unsigned i = 0; i < length; i += 8) Copy8(d + i, s + i);
     } else if (distance == 1) {
-      std::memset(d, *s, length);
+      uint64_t run = 0x0101010101010101ull * *s;
+      for (unsigned i = 0; i < length; i += 8) std::memcpy(d + i, &run, 8);
     } else {
       // Lay down the pattern until it spans 8 bytes, then copy blocks from a
       // multiple of the distance back, which holds the same bytes.
-      unsigned step = distance * ((8 + distance - 1) / distance);
+      static constexpr uint8_t kStep[8] = {0, 8, 8, 9, 8, 10, 12, 14};  // distance * ceil(8 / distance)
+      unsigned step = kStep[distance];
       unsigned head = length < step ? length : step;
       for (unsigned i = 0; i < head; ++i) d[i] = s[i];
       for (unsigned i = head; i < length; i += 8) Copy8(d + i, d + i - step);
     }
+    return out + length;
   }
 
   void FlushIfFull() {
@@ -222,61 +254,18 @@ struct Decoder {
   }
 
   // Decodes tokens until the end marker (true) or the end of input (false).
+  template <bool kAscii>
   bool Run();
+  // Fast path, taken while at least 8 unread bytes are in the input block:
+  // decodes tokens until fewer remain (false) or the end marker (true).
+  template <bool kAscii>
+  bool Fast();
 };
 
+template <bool kAscii>
 bool Decoder::Run() {
-  const uint8_t* const flushAt = work->output + kFlushPoint;
   for (;;) {
-    if (end - next >= 8) {
-      // Fast path: refill to at least 56 bits.
-      bits |= Load64(next) << count;
-      next += (63 - count) >> 3;
-      count |= 56;
-      if (!(bits & 1)) {
-        if (!ascii) {
-          // Up to five binary literals fit in the refilled bits (5 x 9 + 8).
-          *out++ = uint8_t(bits >> 1);
-          Drop(9);
-          int more = 4;
-          while (more-- && !(bits & 1) && out < flushAt) {
-            *out++ = uint8_t(bits >> 1);
-            Drop(9);
-          }
-        } else {
-          uint16_t e = kAsciiDecode.entry[(bits >> 1) & 0x1FFF];
-          *out++ = uint8_t(e);
-          Drop(1 + (e >> 8));
-          // A second literal fits too (2 x 14 + 8 <= 56).
-          if (!(bits & 1) && out < flushAt) {
-            e = kAsciiDecode.entry[(bits >> 1) & 0x1FFF];
-            *out++ = uint8_t(e);
-            Drop(1 + (e >> 8));
-          }
-        }
-        if (out >= flushAt) FlushIfFull();
-        continue;
-      }
-      uint32_t e = kLengthDecode.entry[(bits >> 1) & 0x7F];
-      Drop(1 + (e & 0xFF));
-      unsigned extra = (e >> 8) & 0xFF;
-      unsigned v = (e >> 16) + (unsigned(bits) & ((1u << extra) - 1));
-      Drop(extra);
-      if (v == unsigned(dcl::kEndValue)) return true;
-      uint16_t de = kDistanceDecode.entry[bits & 0xFF];
-      Drop(de >> 8);
-      unsigned distance;
-      if (v == 0) {
-        distance = (unsigned(de & 0xFF) << 2) + (unsigned(bits) & 3) + 1;
-        Drop(2);
-      } else {
-        distance = (unsigned(de & 0xFF) << dictBits) + unsigned(bits & dictMask) + 1;
-        Drop(dictBits);
-      }
-      CopyMatch(distance, v + 2);
-      if (out >= flushAt) FlushIfFull();
-      continue;
-    }
+    if (end - next >= 8 && Fast<kAscii>()) return true;
     // Careful path.
     int token = CarefulToken();
     if (token == kTokenEnd) return true;
@@ -287,10 +276,95 @@ bool Decoder::Run() {
       unsigned v = unsigned(token - 256);
       unsigned distance = CarefulDistance(v);
       if (distance == 0) return false;
-      CopyMatch(distance, v + 2);
+      out = CopyMatch(out, distance, v + 2);
     }
-    if (out >= flushAt) FlushIfFull();
+    FlushIfFull();
   }
+}
+
+template <bool kAscii>
+bool Decoder::Fast() {
+  // The state lives in locals here, where the compiler can keep it in
+  // registers: the byte stores of the output could otherwise alias it.
+  uint64_t b = bits;
+  unsigned c = count;
+  const uint8_t* in = next;
+  const uint8_t* const last = end - 8;
+  uint8_t* o = out;
+  uint8_t* const flushAt = work->output + kFlushPoint;
+  const unsigned dictionaryBits = dictBits;
+  bool ended = false;
+  while (in <= last) {
+    // Refill to at least 56 bits.
+    b |= Load64(in) << c;
+    in += (63 - c) >> 3;
+    c |= 56;
+    if (!(b & 1)) {
+      // Literals. The output position is short of the flush point here, and
+      // the buffer's slack takes the few bytes stored past it before the
+      // flush check below.
+      if (!kAscii) {
+        // The six 9-bit slots that the refilled bits surely hold: store all
+        // six bytes, keep as many as lead with a literal flag. No branch
+        // depends on where the run of literals ends.
+        uint64_t flags = 0, bytes = 0;
+        for (unsigned j = 0; j < 6; ++j) {
+          flags |= ((b >> (9 * j)) & 1) << j;
+          bytes |= ((b >> (9 * j + 1)) & 0xFF) << (8 * j);
+        }
+        unsigned k = unsigned(__builtin_ctzll(flags | 0x40));
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+        bytes = __builtin_bswap64(bytes);
+#endif
+        std::memcpy(o, &bytes, 8);
+        o += k;
+        b >>= 9 * k;
+        c -= 9 * k;
+      } else {
+        do {
+          uint16_t e = kAsciiDecode.entry[(b >> 1) & 0x1FFF];
+          *o++ = uint8_t(e);
+          b >>= 1 + (e >> 8);
+          c -= 1 + (e >> 8);
+        } while (!(b & 1) && c >= 14);  // while the bits held cover one more
+      }
+    } else {
+      unsigned v;
+      if (uint16_t h = kMatchHeadDecode.entry[b & ((1u << kMatchHeadBits) - 1)]) {
+        v = h >> 8;
+        b >>= h & 0xFF;
+        c -= h & 0xFF;
+      } else {
+        uint32_t e = kLengthDecode.entry[(b >> 1) & 0x7F];
+        unsigned n = 1 + (e & 0xFF), extra = (e >> 8) & 0xFF;
+        v = (e >> 16) + (unsigned(b >> n) & ((1u << extra) - 1));
+        b >>= n + extra;
+        c -= n + extra;
+        if (v == unsigned(dcl::kEndValue)) {
+          ended = true;
+          break;
+        }
+      }
+      // The distance code and its low bits come off together.
+      uint16_t de = kDistanceDecode.entry[b & 0xFF];
+      unsigned n = de >> 8;
+      unsigned low = v == 0 ? 2 : dictionaryBits;
+      unsigned distance = (unsigned(de & 0xFF) << low) + (unsigned(b >> n) & ((1u << low) - 1)) + 1;
+      b >>= n + low;
+      c -= n + low;
+      o = CopyMatch(o, distance, v + 2);
+    }
+    if (o >= flushAt) {
+      out = o;
+      FlushIfFull();
+      o = out;
+    }
+  }
+  bits = b;
+  count = c;
+  next = in;
+  out = o;
+  return ended;
 }
 
 }  // namespace
@@ -329,7 +403,7 @@ int ExplodeStream(ExplodeReadCallback read, ExplodeWriteCallback write, void* wo
   dec.next = work->input + 2;
   dec.end = work->input + got;
   dec.out = work->output + kWindowSize;
-  bool ended = dec.Run();
+  bool ended = dec.ascii ? dec.Run<true>() : dec.Run<false>();
 
   unsigned last = unsigned(dec.out - (work->output + kWindowSize));
   write(reinterpret_cast<char*>(work->output + kWindowSize), &last, user);

@@ -30,10 +30,11 @@ namespace {
 
 constexpr unsigned kMaxMatch = dcl::kMaxMatch;
 constexpr unsigned kBlockSize = 1u << 16;     // positions per optimal-parse block
+constexpr unsigned kExactBlockSize = 1u << 24;  // the same at the top level
 constexpr unsigned kHash3Bits = 14;
 constexpr unsigned kHash4Bits = 15;
 constexpr unsigned kChainSize = 8192;         // more than the largest window
-constexpr unsigned kMaxCandidates = 64;
+constexpr unsigned kMaxCandidates = 64;      // per position, below the top level
 
 // ---- encode tables ----------------------------------------------------------------
 
@@ -61,18 +62,19 @@ struct Level {
   unsigned nice;      // a match this long is taken at once
   bool optimal;       // shortest-path parse, else greedy or lazy
   bool lazy;
+  bool exact;         // every match in the window, one parse of the whole input
 };
 constexpr Level kLevels[kImplodeMaxLevel + 1] = {
-    {{0, 0, 0}, 0, false, false},            // unused
-    {{1, 2, 4}, 16, false, false},           // 1
-    {{2, 4, 8}, 16, false, true},            // 2
-    {{4, 6, 8}, 16, true, false},            // 3
-    {{8, 12, 16}, 16, true, false},          // 4
-    {{8, 16, 32}, 32, true, false},          // 5
-    {{16, 32, 64}, 64, true, false},         // 6
-    {{32, 64, 128}, 128, true, false},       // 7
-    {{128, 256, 512}, 258, true, false},     // 8
-    {{1024, 2048, 4096}, 518, true, false},  // 9
+    {{0, 0, 0}, 0, false, false, false},            // unused
+    {{1, 2, 4}, 16, false, false, false},           // 1
+    {{2, 4, 8}, 16, false, true, false},            // 2
+    {{4, 6, 8}, 16, true, false, false},            // 3
+    {{8, 12, 16}, 16, true, false, false},          // 4
+    {{8, 16, 32}, 32, true, false, false},          // 5
+    {{16, 32, 64}, 64, true, false, false},         // 6
+    {{32, 64, 128}, 128, true, false, false},       // 7
+    {{128, 256, 512}, 258, true, false, false},     // 8
+    {{0, 0, 0}, kMaxMatch + 1, true, false, true},  // 9: exact
 };
 
 inline uint64_t Load64(const uint8_t* p) {
@@ -149,25 +151,27 @@ struct Candidate {
 // has been read, so every decision sees exactly the bytes it would see with
 // the whole input in memory, and the stream is the same.
 constexpr unsigned kLookahead = kMaxMatch + 8;    // beyond any match, and a hash's 4 bytes
-constexpr unsigned kWindowSize = 2 * kBlockSize + 8192;
+// The window holds two blocks of the level's parse and a dictionary.
+constexpr unsigned WindowSize(unsigned blockSize) { return 2 * blockSize + 8192; }
 // Positions are 32-bit, and tables hold position + 1.
 constexpr uint64_t kMaxInput = 0xFFFFFFFFu - kBlockSize - 1;
 // The output of one block: at most 14 bits per byte, the header, the
 // writer's 4-byte stores; the greedy parse hands out its output as often.
 constexpr unsigned kOutputFlush = kBlockSize;
-constexpr unsigned kOutputSize = 2 + kBlockSize / 8 * 14 + 64;
+constexpr unsigned OutputSize(unsigned blockSize) { return 2 + blockSize / 8 * 14 + 64; }
 
 class Imploder {
  public:
   Imploder(const ImplodeReader& read, const ImplodeWriter& write, const ImplodeOptions& options)
       : read_(read),
         write_(write),
-        window_(kWindowSize),
-        output_(kOutputSize),
+        level_(kLevels[options.level]),
+        blockSize_(level_.exact ? kExactBlockSize : kBlockSize),
+        window_(WindowSize(blockSize_)),
+        output_(OutputSize(blockSize_)),
         ascii_(options.ascii),
         dictBits_(options.dictionarySize == 1024 ? 4 : options.dictionarySize == 2048 ? 5 : 6),
         dictSize_(options.dictionarySize),
-        level_(kLevels[options.level]),
         depth_(level_.depth[dictBits_ - 4]),
         head3_(size_t(1) << kHash3Bits, 0),
         head4_(size_t(1) << kHash4Bits, 0),
@@ -257,12 +261,19 @@ class Imploder {
 
   void Insert(uint32_t pos) {
     uint32_t left = size_ - pos;
-    if (left >= 4) {
+    if (level_.exact) {
+      // One chain over the 3-byte hash holds every position of the window.
+      if (left >= 3) {
+        uint32_t h = Hash3(pos);
+        chain_[pos & (kChainSize - 1)] = head3_[h];
+        head3_[h] = pos + 1;
+      }
+    } else if (left >= 4) {
       uint32_t h = Hash4(pos);
       chain_[pos & (kChainSize - 1)] = head4_[h];
       head4_[h] = pos + 1;
     }
-    if (left >= 3) head3_[Hash3(pos)] = pos + 1;
+    if (left >= 3 && !level_.exact) head3_[Hash3(pos)] = pos + 1;
     if (left >= 2) pairs_[Pair(pos)] = pos + 1;
   }
 
@@ -281,6 +292,7 @@ class Imploder {
     const uint8_t* here = data_ + pos;
     unsigned count = 0;
     unsigned best = 2;
+    if (level_.exact) return FindAllMatches(pos, limit);
     link = head3_[Hash3(pos)];
     if (link != 0 && pos - (link - 1) <= dictSize_) {
       const uint8_t* there = data_ + (link - 1);
@@ -291,8 +303,22 @@ class Imploder {
       }
     }
     if (limit < 4) return count;
-    unsigned depth = depth_;
-    link = head4_[Hash4(pos)];
+    return WalkChain(head4_[Hash4(pos)], pos, limit, depth_, best, count, kMaxCandidates);
+  }
+
+  // The top level's search: walks the 3-byte chain through the whole window,
+  // so that every length from 3 to the longest has its nearest distance.
+  unsigned FindAllMatches(uint32_t pos, unsigned limit) {
+    return WalkChain(head3_[Hash3(pos)], pos, limit, ~0u, 2, 0, kMaxMatch);
+  }
+
+  // Follows the chain from `link`, near to far, for at most `depth` links
+  // inside the window, and adds to candidates_[count..] each match longer
+  // than `best` and all nearer ones, up to `most` candidates in all. Returns
+  // the new count.
+  unsigned WalkChain(uint32_t link, uint32_t pos, unsigned limit, unsigned depth, unsigned best,
+                     unsigned count, unsigned most) {
+    const uint8_t* here = data_ + pos;
     while (link != 0 && depth-- != 0) {
       uint32_t candidate = link - 1;
       uint32_t distance = pos - candidate;
@@ -303,7 +329,7 @@ class Imploder {
         if (length > best) {
           best = length;
           candidates_[count++] = Candidate{uint16_t(length), uint16_t(distance)};
-          if (length >= level_.nice || length >= limit || count == kMaxCandidates) break;
+          if (length >= level_.nice || length >= limit || count == most) break;
         }
       }
       link = chain_[candidate & (kChainSize - 1)];
@@ -410,10 +436,13 @@ class Imploder {
   }
 
   void ParseOptimal() {
+    // The top level parses up to 16 MiB in one pass (8 bytes of memory a
+    // position), so no block boundary cuts a match below that size.
+    const uint32_t blockSize = blockSize_;
     for (uint32_t start = 0;;) {
       uint32_t keep = start > dictSize_ ? start - dictSize_ : 0;
-      if (!Fill(keep, uint64_t(start) + kBlockSize + kLookahead) || start >= size_) return;
-      uint32_t end = size_ - start > kBlockSize ? start + kBlockSize : size_;
+      if (!Fill(keep, uint64_t(start) + blockSize + kLookahead) || start >= size_) return;
+      uint32_t end = size_ - start > blockSize ? start + blockSize : size_;
       if (nodes_.size() < end - start + 1) nodes_.resize(end - start + 1);
       ParseBlock(start, end);
       if (!Flush()) return;
@@ -490,6 +519,8 @@ class Imploder {
 
   const ImplodeReader& read_;
   const ImplodeWriter& write_;
+  Level level_;
+  unsigned blockSize_;  // positions per optimal-parse block
   std::vector<uint8_t> window_;
   std::vector<uint8_t> output_;
   const uint8_t* data_ = nullptr;  // data_[pos] is the byte at `pos` within the window
@@ -501,7 +532,6 @@ class Imploder {
   bool ascii_;
   unsigned dictBits_;
   unsigned dictSize_;
-  Level level_;
   unsigned depth_;  // chain links followed per position
   std::vector<uint32_t> head3_;  // 3-byte hash -> latest position + 1
   std::vector<uint32_t> head4_;  // 4-byte hash -> latest position + 1
@@ -511,7 +541,7 @@ class Imploder {
   std::vector<uint32_t> tokens_;
   uint32_t literalCost_[256];
   uint32_t lengthCost_[kMaxMatch + 1] = {};
-  Candidate candidates_[kMaxCandidates];
+  Candidate candidates_[kMaxMatch];  // rising lengths from 3: at most 516
   uint32_t pairDistance_ = 0;
   BitWriter* writer_ = nullptr;
 };

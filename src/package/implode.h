@@ -8,10 +8,15 @@
 // matches) and hash chains over 4 bytes (longer ones), and chooses the parse:
 //  - levels 1 and 2: greedy and lazy matching, weighing each match by its
 //    exact cost against the literals it replaces;
-//  - levels 3 to 9: the cheapest parse of each 64 KiB block, found by a
+//  - levels 3 to 8: the cheapest parse of each 64 KiB block, found by a
 //    shortest-path pass over all positions with every useful (length,
 //    distance) candidate; higher levels search the chains deeper (more so
-//    for larger dictionaries) and take long matches whole only when longer.
+//    for larger dictionaries) and take long matches whole only when longer;
+//  - level 9: the cheapest parse the format allows, for inputs up to 16 MiB
+//    (larger ones are parsed so in 16 MiB pieces). Every position is
+//    searched through the whole window, so each match length gets its
+//    nearest, cheapest distance, and one shortest-path pass covers the
+//    whole input. It is slow and needs 8 bytes of memory per input byte.
 // The default, level 4, is the balance measured in bench/dcl_bench.cpp.
 // Every stream it writes is at least 5 bytes long (an empty input gets one
 // padding byte after the end marker), since ExplodeStream refuses shorter

@@ -3,6 +3,8 @@
 // between the reader and the target writer.
 #include "package/unshrink.h"
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -15,6 +17,11 @@
 namespace quorril {
 
 namespace {
+
+// The container's data is read in blocks of this size and handed to the
+// decompressor in its smaller reads, as the target writer gathers its writes:
+// a member inside the engine's archive costs a seek and a read per block.
+constexpr uint32_t kGatherSize = 65536;
 
 class Unshrinker : public VolumeSource {
  public:
@@ -50,6 +57,9 @@ class Unshrinker : public VolumeSource {
   const OverwritePolicy mode_;
   const uint32_t attributes_;
   std::unique_ptr<uint8_t[]> workArea_;
+  std::unique_ptr<char[]> gathered_;  // kGatherSize bytes of the member's data
+  uint32_t gatheredUsed_ = 0;         // handed to the decompressor
+  uint32_t gatheredHeld_ = 0;         // read from the container
   TargetWriter* output_ = nullptr;  // the member being written
   bool abort_ = false;              // a failure inside the decompressor's callbacks
 };
@@ -99,7 +109,8 @@ int Unshrinker::Run() {
   const std::string destinationDirectory = DirectoryPart(target_);
 
   workArea_.reset(new (std::nothrow) uint8_t[kExplodeWorkAreaSize]());
-  if (!workArea_) {
+  gathered_.reset(new (std::nothrow) char[kGatherSize]);
+  if (!workArea_ || !gathered_) {
     host_.ReportFailure(CopyFailure::kNoMemory, std::string());
     return kUnshrinkStopped;
   }
@@ -159,6 +170,7 @@ bool Unshrinker::Extract(const MemberHeader& member, const std::string& target) 
   if (member.compressedSize != 0) {
     output_ = &output;
     abort_ = false;
+    gatheredUsed_ = gatheredHeld_ = 0;
     int result = ExplodeStream(&ReadThunk, &WriteThunk, workArea_.get(), this);
     output_ = nullptr;
     // What the decompressor gave is on the disk (or its failure reported)
@@ -186,13 +198,22 @@ bool Unshrinker::Extract(const MemberHeader& member, const std::string& target) 
 
 unsigned Unshrinker::ReadData(char* buffer, unsigned capacity) {
   if (abort_) return 0;
-  int32_t got = reader_.Read(buffer, capacity);
-  if (got < 0) {
-    ReportReader();
-    abort_ = true;
-    return 0;
+  if (gatheredUsed_ == gatheredHeld_) {
+    // The reader stops at the member's stated size, so a block never takes
+    // data of the next member.
+    int32_t got = reader_.Read(gathered_.get(), kGatherSize);
+    if (got < 0) {
+      ReportReader();
+      abort_ = true;
+      return 0;
+    }
+    gatheredUsed_ = 0;
+    gatheredHeld_ = uint32_t(got);
   }
-  return unsigned(got);
+  uint32_t n = std::min<uint32_t>(capacity, gatheredHeld_ - gatheredUsed_);
+  std::memcpy(buffer, gathered_.get() + gatheredUsed_, n);
+  gatheredUsed_ += n;
+  return n;
 }
 
 void Unshrinker::WriteData(const char* buffer, unsigned size) {

@@ -640,6 +640,86 @@ TEST(ImplodeTest, MatchesStayInsideTheDictionary) {
   EXPECT_EQ(Explode(large).data, data);
 }
 
+// The cheapest stream the format allows for `data`, in bytes, found the slow
+// way: every distance at every position, every length each one allows, the
+// token sizes measured by writing them with StreamWriter.
+size_t CheapestStreamSize(const Bytes& data, bool ascii, unsigned dict) {
+  int dictBits = dict == 1024 ? 4 : dict == 2048 ? 5 : 6;
+  auto bitsOf = [&](auto write) {
+    StreamWriter w(ascii ? 1 : 0, dictBits);
+    write(w);
+    return w.BitCount();
+  };
+  std::vector<size_t> literal(256), length(dcl::kMaxMatch + 1), distance2(257), distance(dict + 1);
+  for (unsigned b = 0; b < 256; ++b) literal[b] = bitsOf([&](StreamWriter& w) { w.Literal(uint8_t(b)); });
+  for (unsigned l = 2; l <= unsigned(dcl::kMaxMatch); ++l)
+    length[l] = bitsOf([&](StreamWriter& w) { w.LengthValue(l - 2); });
+  for (unsigned d = 1; d <= 256; ++d)
+    distance2[d] = bitsOf([&](StreamWriter& w) { w.Match(2, d); }) - length[2];
+  for (unsigned d = 1; d <= dict; ++d)
+    distance[d] = bitsOf([&](StreamWriter& w) { w.Match(3, d); }) - length[3];
+  size_t n = data.size();
+  std::vector<size_t> best(n + 1, SIZE_MAX);
+  best[0] = 0;
+  for (size_t pos = 0; pos < n; ++pos) {
+    best[pos + 1] = std::min(best[pos + 1], best[pos] + literal[data[pos]]);
+    size_t longest = std::min<size_t>(dcl::kMaxMatch, n - pos);
+    for (size_t d = 1; d <= std::min<size_t>(dict, pos); ++d) {
+      size_t l = 0;
+      while (l < longest && data[pos + l] == data[pos - d + l]) ++l;
+      for (size_t k = 2; k <= l; ++k) {
+        if (k == 2 && d > 256) continue;
+        size_t bits = length[k] + (k == 2 ? distance2[d] : distance[d]);
+        best[pos + k] = std::min(best[pos + k], best[pos] + bits);
+      }
+    }
+  }
+  size_t end = bitsOf([](StreamWriter& w) { w.End(); });
+  return std::max<size_t>(5, 2 + (best[n] + end + 7) / 8);
+}
+
+TEST(ImplodeTest, TopLevelWritesTheCheapestStream) {
+  // Short matches at many distances, far matches beyond the smaller
+  // dictionaries, pairs near and beyond 256, and overlapping runs.
+  Bytes letters = Noise(1500, 21);
+  for (uint8_t& b : letters) b = uint8_t("abcd"[b & 3]);
+  Bytes far = Noise(700, 22);
+  Bytes tail(far.begin(), far.begin() + 400);
+  far.insert(far.end(), 300, 'x');
+  far.insert(far.end(), tail.begin(), tail.end());
+  Bytes pairs;
+  for (unsigned i = 0; i < 1200; ++i) pairs.push_back(uint8_t(i % 7 == 0 ? 'q' : "ab"[(i * 7919) % 5 & 1]));
+  Bytes prose = Prose(1500);
+  // Many different 3-byte strings, most of which recur only a few times.
+  Bytes dozen = Noise(3000, 23);
+  for (uint8_t& b : dozen) b = uint8_t('a' + b % 12);
+  for (const Bytes& data : {letters, far, pairs, prose, dozen})
+    for (bool ascii : {false, true})
+      for (unsigned dict : {1024u, 2048u, 4096u}) {
+        Bytes stream = Implode(data, ascii, dict, kImplodeMaxLevel);
+        EXPECT_EQ(stream.size(), CheapestStreamSize(data, ascii, dict))
+            << data.size() << " " << ascii << " " << dict;
+        EXPECT_EQ(Explode(stream).data, data);
+      }
+}
+
+TEST(ImplodeTest, NoLevelWritesASmallerStreamThanTheTop) {
+  Bytes data = Prose(30000);
+  for (unsigned window : {1024u, 4096u}) {
+    Bytes rep = Repeats(window, window);
+    data.insert(data.end(), rep.begin(), rep.end());
+  }
+  Bytes noise = Noise(5000, 9);
+  data.insert(data.end(), noise.begin(), noise.end());
+  data.insert(data.end(), 30000, 0);
+  for (bool ascii : {false, true})
+    for (unsigned dict : {1024u, 4096u}) {
+      size_t top = Implode(data, ascii, dict, kImplodeMaxLevel).size();
+      for (int level = kImplodeMinLevel; level < kImplodeMaxLevel; ++level)
+        EXPECT_LE(top, Implode(data, ascii, dict, level).size()) << level << " " << ascii << " " << dict;
+    }
+}
+
 // ---- exchanges with the reference library ----------------------------------------
 
 #ifdef QUORRIL_HAVE_STORM
