@@ -12,9 +12,7 @@ namespace quorril {
 // The versions are formed as "%d.%d" texts and read back as numbers, so a
 // minor version of 10 reads as .1 (4.10 compares as 4.1).
 double VersionNumber(int major, int minor) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%d.%d", major, minor);
-  return ParseReal(text);
+  return ParseReal(FormatInt(major) + "." + FormatInt(minor));
 }
 
 void CreateInstallScript(ScriptState& script, FileSystem& files, Machine& machine) {

@@ -285,7 +285,8 @@ double ParseReal(std::string_view s) {
   if (j >= copy.size() || !(IsAsciiDigit(copy[j]) || copy[j] == '.')) return 0.0;
   if (j + 1 < copy.size() && copy[j] == '0' && (copy[j + 1] == 'x' || copy[j + 1] == 'X'))
     copy.resize(j + 1);
-  return std::strtod(copy.c_str() + i, nullptr);
+  // atof, not strtod: the same reading, and on Windows the system's own.
+  return std::atof(copy.c_str() + i);
 }
 
 uint32_t ParseCNumber(std::string_view s) { return ParseUnsigned(s, 0); }

@@ -169,9 +169,10 @@ BarLayout LayoutBar(int32_t left, int32_t top, int32_t right, int32_t bottom, in
 }
 
 std::string PercentText(int32_t percent) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%3d%%", int(percent));
-  return text;
+  // "%3d%%": the number right-aligned in three places.
+  std::string text = FormatInt(percent);
+  if (text.size() < 3) text.insert(0, 3 - text.size(), ' ');
+  return text + "%";
 }
 
 void CentreOnScreen(int32_t screenWidth, int32_t screenHeight, int32_t width, int32_t height, int32_t* x,

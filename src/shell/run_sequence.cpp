@@ -78,9 +78,7 @@ class DestinationCheck : public DestinationChecker {
       case CandidateStatus::kEndAtOnce:
         return true;
       case CandidateStatus::kBadMode: {
-        char text[48];
-        std::snprintf(text, sizeof text, "AskFlag = %d", askMode_);
-        Warn(ctx_, text);
+        Warn(ctx_, "AskFlag = " + FormatInt(askMode_));
         if (ctx_.script.model) ctx_.script.model->error = true;
         return true;
       }
