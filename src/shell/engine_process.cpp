@@ -204,7 +204,8 @@ int RunEngineProcess(const Ports& ports, const std::string& arguments, const std
     log.Line("script: " + ctx.startup.scriptPath);
     ui.RunMessageLoop(&run);
     if (run.PhaseRan()) {
-      RunExitPhase(ctx, run.RebootRequest());
+      if (switches.silent && !ReadmeCommandLine(ctx).empty()) log.Line("readme: not shown (unattended)");
+      RunExitPhase(ctx, run.RebootRequest(), !switches.silent);
       HandOverUninstaller(ctx);
     }
   }

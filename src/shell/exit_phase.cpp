@@ -47,8 +47,8 @@ void RestartWindows(SetupContext& ctx) {
   ctx.process().RestartWindows(RestartNeedsPrivilege(ctx.machine().Version()));
 }
 
-void RunExitPhase(SetupContext& ctx, RebootMode rebootRequest) {
-  std::string readme = ReadmeCommandLine(ctx);
+void RunExitPhase(SetupContext& ctx, RebootMode rebootRequest, bool showReadme) {
+  std::string readme = showReadme ? ReadmeCommandLine(ctx) : std::string();
   if (!readme.empty()) ctx.process().Start(readme, kShowShow);
   if (ctx.script.model)
     for (const TextValue& command : ctx.script.model->exitCommands)

@@ -24,8 +24,10 @@ namespace quorril {
 class SetupContext;
 
 // Read-me, programs at exit, the reboot question and the restart.
-// `rebootRequest` is the run's.
-void RunExitPhase(SetupContext& ctx, RebootMode rebootRequest);
+// `rebootRequest` is the run's. An unattended installation passes
+// `showReadme` false: nobody is there to read it, and notepad would stay
+// open on the machine.
+void RunExitPhase(SetupContext& ctx, RebootMode rebootRequest, bool showReadme = true);
 
 // Copies $DEFAULTDIR$\unstall.exe to the Windows directory, replacing a
 // file of that name, when the journal is on (UNINSTALL: YES).

@@ -167,6 +167,25 @@ TEST_F(EngineProcessTest, AnAccessListThatCouldNotBeSetIsInTheLogAndTheInstallat
   EXPECT_TRUE(Logged("result: installed"));
 }
 
+TEST_F(EngineProcessTest, AnUnattendedInstallationShowsNoReadmeButStartsItsPrograms) {
+  const std::string script = std::string(kScript) + "SHOWREADME \"PROG.TXT\"\nRUNATEXIT \"tool.exe\"\n";
+  auto commandLines = [&] {
+    std::vector<std::string> lines;
+    for (const MemoryProcess::Started& s : process.started) lines.push_back(s.commandLine);
+    return lines;
+  };
+  for (const char* arguments : {"/VERYSILENT /LOG=C:\\LOG.TXT", "/SILENT /LOG=C:\\LOG.TXT"}) {
+    process.started.clear();
+    EXPECT_EQ(Run(arguments, script), kExitInstalled) << arguments;
+    EXPECT_EQ(commandLines(), std::vector<std::string>{"tool.exe"}) << arguments;
+    EXPECT_TRUE(Logged("readme: not shown (unattended)")) << arguments;
+  }
+  process.started.clear();
+  EXPECT_EQ(Run("", script), kExitInstalled);
+  ASSERT_FALSE(commandLines().empty());
+  EXPECT_EQ(commandLines().front().rfind("notepad ", 0), 0u) << "a person sees the read-me";
+}
+
 TEST_F(EngineProcessTest, DirOnTheCommandLineOverTheAnswersFile) {
   files.AddFile("C:\\ANSWERS.INI", "[Setup]\nDir=C:\\FROMFILE\n");
   EXPECT_EQ(Run("/VERYSILENT /DIR=C:\\FROMLINE /LOADINF=C:\\ANSWERS.INI"), kExitInstalled);
