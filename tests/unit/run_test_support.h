@@ -124,24 +124,30 @@ class RecordingSystemChanges : public SystemChanges {
   ScriptedUserInterface& ui_;
 };
 
+// The machine every run test starts from: the setup folder C:\SETUP (also
+// the current directory), the Windows folders, and the variables that
+// start-up would set for them.
+inline void PrepareSetupMachine(MemoryFileSystem& files, SetupContext& ctx) {
+  files.AddDirectory("C:\\SETUP");
+  files.AddDirectory("C:\\WINDOWS\\SYSTEM");
+  files.AddDirectory("C:\\WINDOWS\\TEMP");
+  files.SetTempDirectory("C:\\WINDOWS\\TEMP\\");
+  files.SetCurrentDirectory("C:\\SETUP");
+  ctx.startup.ownerWindowSet = true;
+  ScriptVariables& vars = ctx.script.variables;
+  vars.sourceDir = vars.sourceDir8 = "C:\\SETUP";
+  vars.sourceDrive = "C";
+  vars.winDir = "C:\\WINDOWS";
+  vars.winSysDir = "C:\\WINDOWS\\SYSTEM";
+  vars.winHelpDir = "C:\\WINDOWS\\help";
+}
+
 class RunTest : public ::testing::Test {
  protected:
   static constexpr const char* kScriptPath = "C:\\SETUP\\SETUP.CFG";
 
   RunTest() : ctx(Ports{&files, &machine, &process, &ui, nullptr, &profile, &registry, &programManager}) {
-    files.AddDirectory("C:\\SETUP");
-    files.AddDirectory("C:\\WINDOWS\\SYSTEM");
-    files.AddDirectory("C:\\WINDOWS\\TEMP");
-    files.SetTempDirectory("C:\\WINDOWS\\TEMP\\");
-    files.SetCurrentDirectory("C:\\SETUP");
-    ctx.startup.ownerWindowSet = true;
-    ScriptVariables& vars = ctx.script.variables;
-    vars.sourceDir = "C:\\SETUP";
-    vars.sourceDir8 = "C:\\SETUP";
-    vars.sourceDrive = "C";
-    vars.winDir = "C:\\WINDOWS";
-    vars.winSysDir = "C:\\WINDOWS\\SYSTEM";
-    vars.winHelpDir = "C:\\WINDOWS\\help";
+    PrepareSetupMachine(files, ctx);
   }
 
   // Parses a script of these lines (CR LF line ends); the test fails when

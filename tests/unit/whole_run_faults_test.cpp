@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "container_test_support.h"
+#include "run_test_support.h"
 #include "platform/memory/fault_file_system.h"
 #include "platform/memory/fault_ports.h"
 #include "platform/memory/memory_file_system.h"
@@ -56,20 +57,7 @@ class PatientUserInterface : public ScriptedUserInterface {
 struct World {
   static constexpr const char* kScriptPath = "C:\\SETUP\\SETUP.CFG";
 
-  World() {
-    memory.AddDirectory("C:\\SETUP");
-    memory.AddDirectory("C:\\WINDOWS\\SYSTEM");
-    memory.AddDirectory("C:\\WINDOWS\\TEMP");
-    memory.SetTempDirectory("C:\\WINDOWS\\TEMP\\");
-    memory.SetCurrentDirectory("C:\\SETUP");
-    ctx.startup.ownerWindowSet = true;
-    ScriptVariables& vars = ctx.script.variables;
-    vars.sourceDir = vars.sourceDir8 = "C:\\SETUP";
-    vars.sourceDrive = "C";
-    vars.winDir = "C:\\WINDOWS";
-    vars.winSysDir = "C:\\WINDOWS\\SYSTEM";
-    vars.winHelpDir = "C:\\WINDOWS\\help";
-  }
+  World() { PrepareSetupMachine(memory, ctx); }
 
   // Parses the script (no faults yet), arms the fault and installs.
   int Install(const std::string& script, int64_t failAt, Persistence persistence) {
