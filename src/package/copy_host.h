@@ -20,6 +20,7 @@ namespace quorril {
 
 class FileSystem;
 class VirtualFileSystem;
+class Worker;
 struct Journal;
 
 // Progress refresh after this many bytes written.
@@ -102,6 +103,9 @@ struct CopyContext {
   // The file name of the last continuation volume of a shrunk-file
   // container that was opened; FILE entries of that name are skipped.
   std::string& continuationName;
+  // Decodes container members while this thread writes them; null to
+  // decode on this thread.
+  Worker* worker = nullptr;
 };
 
 }  // namespace quorril

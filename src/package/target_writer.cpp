@@ -60,9 +60,19 @@ bool TargetWriter::Flush() {
   return whole;
 }
 
-bool TargetWriter::Write(const char* data, uint32_t size) {
+bool TargetWriter::Write(const char* data, uint32_t size, uint32_t piece) {
   if (failed_ || !output_) return false;
-  for (uint32_t done = 0; done < size;) {
+  uint32_t done = 0;
+  // Whole blocks with nothing gathered before them go to the file as they are.
+  while (blockUsed_ == 0 && size - done >= kBlockSize) {
+    if (output_->Write(data + done, kBlockSize) != int32_t(kBlockSize)) {
+      failed_ = true;
+      copy_.host.ReportFailure(CopyFailure::kWriteDisk, std::string());
+      return false;
+    }
+    done += kBlockSize;
+  }
+  while (done < size) {
     uint32_t n = std::min<uint32_t>(size - done, kBlockSize - blockUsed_);
     std::memcpy(block_.get() + blockUsed_, data + done, n);
     blockUsed_ += n;
@@ -71,13 +81,17 @@ bool TargetWriter::Write(const char* data, uint32_t size) {
   }
   bytesWritten_ += size;
   ProgressCounters& counters = copy_.host.Counters();
-  if (counters.CountsBytes()) {
-    counters.Add(size);
+  if (!counters.CountsBytes()) return true;
+  uint32_t counted = 0;
+  do {
+    uint32_t n = std::min<uint32_t>(size - counted, piece == 0 ? size : piece);
+    counted += n;
+    counters.Add(n);
     if (int64_t(counters.bytesDone) - progressMark_ > kProgressStep) {
       progressMark_ = counters.bytesDone;
       copy_.host.Progress(0);
     }
-  }
+  } while (counted < size);
   return true;
 }
 

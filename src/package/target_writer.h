@@ -15,7 +15,9 @@
 // Progress: once created, the host shows the target's path; every byte
 // written is added to the byte counters (when the bar counts bytes), and
 // the bar is redrawn whenever they have grown by more than kProgressStep
-// since the last redraw. A target finished whole adds its length to the
+// since the last redraw, looked at after each write (or each piece of it).
+// Whole blocks of 64 KB with nothing gathered before them are written to
+// the file as they are. A target finished whole adds its length to the
 // counters' installedBytes.
 #pragma once
 
@@ -42,7 +44,11 @@ class TargetWriter {
   bool Create();
   // Adds bytes to the target. False after a report (kWriteDisk); the caller
   // then abandons the target.
-  bool Write(const char* data, uint32_t size);
+  bool Write(const char* data, uint32_t size) { return Write(data, size, size); }
+  // The same for bytes that were produced in pieces of `piece` bytes and
+  // gathered: the bar moves as the pieces written one by one would have
+  // moved it.
+  bool Write(const char* data, uint32_t size, uint32_t piece);
   // Writes what is gathered, so that a full disk is reported as soon as the
   // data has been handed over. False after a report (kWriteDisk).
   bool Flush();

@@ -1,6 +1,15 @@
 // The engine's container extraction (see unshrink.h): the reader's walk,
 // the overwrite decision per member, and the decompressor's callbacks
 // between the reader and the target writer.
+//
+// With a worker thread (copy_host.h), a member's stream is decoded there
+// while this thread reads the container and writes the target: the two
+// threads pass blocks through a small ring of input blocks and one of
+// decoded blocks, under the worker's lock. The worker thread runs nothing
+// but the decoder and the two callbacks that move bytes between those
+// rings; every port call (reading, the next-disk question, writing,
+// progress, messages) stays on this thread, in the same order of members.
+// Without a worker, or when it declines, the member is decoded here.
 #include "package/unshrink.h"
 
 #include <algorithm>
@@ -13,6 +22,7 @@
 #include "package/overwrite.h"
 #include "package/target_writer.h"
 #include "platform/windows_path.h"
+#include "platform/worker.h"
 
 namespace quorril {
 
@@ -22,6 +32,32 @@ namespace {
 // decompressor in its smaller reads, as the target writer gathers its writes:
 // a member inside the engine's archive costs a seek and a read per block.
 constexpr uint32_t kGatherSize = 65536;
+
+// Blocks in flight between the threads: container data read ahead of the
+// decoder, and decoded bytes waiting to be written.
+constexpr int kInputSlots = 2;
+constexpr int kOutputChunks = 4;
+constexpr uint32_t kChunkSize = 65536;
+// The decoder writes its output in blocks of this size; the progress bar
+// moves by them whichever thread gathers them.
+constexpr uint32_t kDecoderBlock = 4096;
+
+// What the two threads share while a member is decoded beside the writes;
+// guarded by the worker's lock.
+struct Handoff {
+  uint32_t inputSize[kInputSlots] = {};
+  bool inputFull[kInputSlots] = {};
+  bool inputEnded = false;  // no more data comes for this member
+  bool stop = false;        // this thread gives the member up
+  uint32_t outputSize[kOutputChunks] = {};
+  bool outputFull[kOutputChunks] = {};
+  bool finished = false;    // the decoder has returned ...
+  int result = 0;           // ... with this result
+  // Which thread sleeps: a change wakes the other one only then, which
+  // spares a system call for most hand-overs.
+  bool writerWaits = false;
+  bool decoderWaits = false;
+};
 
 class Unshrinker : public VolumeSource {
  public:
@@ -49,6 +85,25 @@ class Unshrinker : public VolumeSource {
     static_cast<Unshrinker*>(user)->WriteData(buffer, *size);
   }
 
+  // Decoding beside the writes: this thread's side, and the decoder's.
+  bool PrepareWorker();
+  int DecodeBeside();
+  static void DecodeJob(void* user);
+  unsigned TakeInput(char* buffer, unsigned capacity);
+  void PutOutput(const char* buffer, unsigned size);
+  void HandOverChunk();
+  void DecoderWait() {
+    handoff_.decoderWaits = true;
+    worker_->Wait();
+    handoff_.decoderWaits = false;
+  }
+  static unsigned TakeInputThunk(char* buffer, unsigned* size, void* user) {
+    return static_cast<Unshrinker*>(user)->TakeInput(buffer, *size);
+  }
+  static void PutOutputThunk(char* buffer, unsigned* size, void* user) {
+    static_cast<Unshrinker*>(user)->PutOutput(buffer, *size);
+  }
+
   const CopyContext copy_;
   CopyHost& host_;
   ContainerReader reader_;
@@ -62,6 +117,23 @@ class Unshrinker : public VolumeSource {
   uint32_t gatheredHeld_ = 0;         // read from the container
   TargetWriter* output_ = nullptr;  // the member being written
   bool abort_ = false;              // a failure inside the decompressor's callbacks
+
+  // Decoding beside the writes. The rings hold kInputSlots blocks of
+  // kGatherSize bytes (the first is gathered_ when decoding here) and
+  // kOutputChunks of kChunkSize.
+  Worker* worker_ = nullptr;  // null: decode on this thread
+  std::unique_ptr<char[]> inputRing_;
+  std::unique_ptr<char[]> outputRing_;
+  Handoff handoff_;
+  // The decoder's own: the input slot it reads and how far, the chunk it
+  // fills and how far, and whether it throws its output away.
+  int takeSlot_ = 0;
+  bool holding_ = false;
+  uint32_t taken_ = 0;
+  uint32_t held_ = 0;
+  int fillChunk_ = 0;
+  uint32_t filled_ = 0;
+  bool discard_ = false;
 };
 
 std::unique_ptr<VirtualFile> Unshrinker::OpenVolume(const std::string& path, const std::string& name) {
@@ -114,6 +186,7 @@ int Unshrinker::Run() {
     host_.ReportFailure(CopyFailure::kNoMemory, std::string());
     return kUnshrinkStopped;
   }
+  PrepareWorker();
 
   for (;;) {
     if (host_.PumpMessages()) return kUnshrinkStopped;
@@ -170,8 +243,11 @@ bool Unshrinker::Extract(const MemberHeader& member, const std::string& target) 
   if (member.compressedSize != 0) {
     output_ = &output;
     abort_ = false;
-    gatheredUsed_ = gatheredHeld_ = 0;
-    int result = ExplodeStream(&ReadThunk, &WriteThunk, workArea_.get(), this);
+    int result = worker_ ? DecodeBeside() : -1;
+    if (result < 0) {
+      gatheredUsed_ = gatheredHeld_ = 0;
+      result = ExplodeStream(&ReadThunk, &WriteThunk, workArea_.get(), this);
+    }
     output_ = nullptr;
     // What the decompressor gave is on the disk (or its failure reported)
     // before anything else is read.
@@ -219,6 +295,160 @@ unsigned Unshrinker::ReadData(char* buffer, unsigned capacity) {
 void Unshrinker::WriteData(const char* buffer, unsigned size) {
   if (abort_) return;
   if (!output_->Write(buffer, size)) abort_ = true;
+}
+
+// ---- decoding beside the writes ----------------------------------------------------------
+
+// The rings are taken once per container; without them the members are
+// decoded on this thread, as without a worker.
+bool Unshrinker::PrepareWorker() {
+  if (!copy_.worker) return false;
+  inputRing_.reset(new (std::nothrow) char[size_t(kInputSlots) * kGatherSize]);
+  outputRing_.reset(new (std::nothrow) char[size_t(kOutputChunks) * kChunkSize]);
+  if (!inputRing_ || !outputRing_) {
+    inputRing_.reset();
+    outputRing_.reset();
+    return false;
+  }
+  worker_ = copy_.worker;
+  return true;
+}
+
+// This thread's side: keeps the decoder's input slots filled from the
+// container and writes the decoded chunks in their order, until the
+// decoder has returned and every chunk it handed over is written. Returns
+// the decoder's result, or -1 when the worker declines (nothing was read).
+int Unshrinker::DecodeBeside() {
+  Worker& worker = *worker_;
+  handoff_ = Handoff();
+  takeSlot_ = 0;
+  holding_ = false;
+  taken_ = held_ = 0;
+  fillChunk_ = 0;
+  filled_ = 0;
+  discard_ = false;
+  if (!worker.Start(&DecodeJob, this)) {
+    worker_ = nullptr;  // nor for the members that follow
+    return -1;
+  }
+
+  Handoff& h = handoff_;
+  int fill = 0, write = 0;
+  worker.Lock();
+  for (;;) {
+    if (!h.inputEnded && !h.stop && !h.inputFull[fill]) {
+      worker.Unlock();
+      int32_t got = reader_.Read(inputRing_.get() + size_t(fill) * kGatherSize, kGatherSize);
+      if (got < 0) {
+        ReportReader();
+        abort_ = true;
+      }
+      worker.Lock();
+      if (got > 0) {
+        h.inputSize[fill] = uint32_t(got);
+        h.inputFull[fill] = true;
+        fill = (fill + 1) % kInputSlots;
+      } else {
+        h.inputEnded = true;
+        h.stop = h.stop || got < 0;
+      }
+      if (h.decoderWaits) worker.Wake();
+      continue;
+    }
+    if (h.outputFull[write]) {
+      const uint32_t size = h.outputSize[write];
+      worker.Unlock();
+      // After a failure the decoder's last chunks are dropped.
+      bool written =
+          !abort_ && output_->Write(outputRing_.get() + size_t(write) * kChunkSize, size, kDecoderBlock);
+      if (!written) abort_ = true;
+      worker.Lock();
+      h.outputFull[write] = false;
+      write = (write + 1) % kOutputChunks;
+      h.stop = h.stop || abort_;
+      if (h.decoderWaits) worker.Wake();
+      continue;
+    }
+    // Chunks are handed over in order, so none is left once the next is not.
+    if (h.finished) break;
+    h.writerWaits = true;
+    worker.Wait();
+    h.writerWaits = false;
+  }
+  const int result = h.result;
+  worker.Unlock();
+  worker.Join();
+  return result;
+}
+
+void Unshrinker::DecodeJob(void* user) {
+  Unshrinker& self = *static_cast<Unshrinker*>(user);
+  int result = ExplodeStream(&TakeInputThunk, &PutOutputThunk, self.workArea_.get(), &self);
+  WorkerLock lock(*self.worker_);
+  Handoff& h = self.handoff_;
+  if (!self.discard_ && !h.stop && self.filled_ > 0) {
+    // The chunk being filled is free: the decoder waited for it.
+    h.outputSize[self.fillChunk_] = self.filled_;
+    h.outputFull[self.fillChunk_] = true;
+  }
+  h.result = result;
+  h.finished = true;
+  self.worker_->Wake();
+}
+
+// The decoder's read: from the slot it holds, or the next one once this
+// thread has filled it; 0 when the member's data has ended or was given up.
+unsigned Unshrinker::TakeInput(char* buffer, unsigned capacity) {
+  if (!holding_ || taken_ == held_) {
+    Handoff& h = handoff_;
+    WorkerLock lock(*worker_);
+    if (holding_) {
+      h.inputFull[takeSlot_] = false;
+      takeSlot_ = (takeSlot_ + 1) % kInputSlots;
+      holding_ = false;
+      if (h.writerWaits) worker_->Wake();
+    }
+    while (!h.inputFull[takeSlot_] && !h.inputEnded && !h.stop) DecoderWait();
+    if (h.stop || !h.inputFull[takeSlot_]) return 0;
+    holding_ = true;
+    taken_ = 0;
+    held_ = h.inputSize[takeSlot_];
+  }
+  uint32_t n = std::min<uint32_t>(capacity, held_ - taken_);
+  std::memcpy(buffer, inputRing_.get() + size_t(takeSlot_) * kGatherSize + taken_, n);
+  taken_ += n;
+  return n;
+}
+
+// The decoder's write: into the chunk it fills, handed over when full.
+void Unshrinker::PutOutput(const char* buffer, unsigned size) {
+  while (size > 0 && !discard_) {
+    uint32_t n = std::min<uint32_t>(size, kChunkSize - filled_);
+    std::memcpy(outputRing_.get() + size_t(fillChunk_) * kChunkSize + filled_, buffer, n);
+    filled_ += n;
+    buffer += n;
+    size -= n;
+    if (filled_ == kChunkSize) HandOverChunk();
+  }
+}
+
+// Hands the full chunk to this thread and waits until the next one is
+// free. Once this thread gives the member up, the decoder keeps its
+// output to itself: a chunk handed over may still be in this thread's hands.
+void Unshrinker::HandOverChunk() {
+  Handoff& h = handoff_;
+  WorkerLock lock(*worker_);
+  if (h.stop) {
+    discard_ = true;
+    return;
+  }
+  h.outputSize[fillChunk_] = filled_;
+  h.outputFull[fillChunk_] = true;
+  if (h.writerWaits) worker_->Wake();
+  fillChunk_ = (fillChunk_ + 1) % kOutputChunks;
+  filled_ = 0;
+  while (h.outputFull[fillChunk_] && !h.stop) DecoderWait();
+  if (h.outputFull[fillChunk_]) discard_ = true;
 }
 
 }  // namespace

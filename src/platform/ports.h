@@ -3,7 +3,7 @@
 //
 // Every port is a header of its own with its contract (file_system.h,
 // machine.h, process.h, user_interface.h, screen_surface.h, profile.h,
-// registry.h, program_manager.h), a Win32 adapter in win32/ and an
+// registry.h, program_manager.h, worker.h), a Win32 adapter in win32/ and an
 // in-memory fake in memory/. Lower layers never take this struct: each
 // function takes the ports it uses.
 #pragma once
@@ -16,6 +16,7 @@
 #include "platform/program_manager.h"
 #include "platform/screen_surface.h"
 #include "platform/user_interface.h"
+#include "platform/worker.h"
 
 namespace quorril {
 
@@ -34,6 +35,9 @@ struct Ports {
   Registry* registry = nullptr;
   // The shell's program groups and items.
   ProgramManager* programManager = nullptr;
+  // A second thread for decoding; null where none is wanted (the dry run,
+  // the checker): everything then runs on the calling thread.
+  Worker* worker = nullptr;
 };
 
 }  // namespace quorril

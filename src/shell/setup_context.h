@@ -75,7 +75,9 @@ class SetupContext {
   // What the script language works with.
   ScriptContext ForScript() { return ScriptContext{script, files(), machine(), ui(), archive}; }
   // What the copy code works with, reporting to `host`.
-  CopyContext ForCopy(CopyHost& host) { return CopyContext{files(), archive, journal, host, continuationName}; }
+  CopyContext ForCopy(CopyHost& host) {
+    return CopyContext{files(), archive, journal, host, continuationName, ports_.worker};
+  }
   // What the FILE, RENAME and DELETE commands work with.
   FileInstallContext ForFiles(CopyHost& host) {
     return FileInstallContext{ForCopy(host), machine(), process(), script.variables,

@@ -12,6 +12,7 @@
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/program_manager.h"
+#include "platform/worker.h"
 
 namespace quorril::testing {
 
@@ -28,6 +29,8 @@ class PortFixture {
   virtual Profile& profile() = 0;
   virtual Registry& registry() = 0;
   virtual ProgramManager& programManager() = 0;
+  // A new worker of the kind under test.
+  virtual std::unique_ptr<Worker> NewWorker() = 0;
   // An existing, empty directory (absolute, no trailing "\") that the test
   // may fill; removed with everything in it when the fixture goes.
   virtual std::string Scratch() = 0;

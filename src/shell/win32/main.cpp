@@ -9,6 +9,7 @@
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_worker.h"
 #include "platform/win32/win32_program_manager.h"
 #include "shell/engine_process.h"
 #include "ui/win32/win32_user_interface.h"
@@ -28,11 +29,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   quorril::Win32Profile profile;
   quorril::Win32Registry registry;
   quorril::Win32ProgramManager programManager;
+  quorril::Win32Worker worker;
   // The engine's process: start-up, the message loop while the main window
   // lives, the exit phase with the uninstaller hand-over and the clean-up;
   // with the switches of an unattended installation, their answers, log and
   // exit code (shell/engine_process.h).
   return quorril::RunEngineProcess(
-      quorril::Ports{&files, &machine, &process, &ui, &ui, &profile, &registry, &programManager},
+      quorril::Ports{&files, &machine, &process, &ui, &ui, &profile, &registry, &programManager, &worker},
       quorril::win32::CommandLineArguments(), machine.ExecutablePath());
 }

@@ -17,6 +17,7 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_program_manager.h"
 #include "platform/text.h"
+#include "platform/memory/thread_worker.h"
 
 namespace quorril::testing {
 namespace {
@@ -68,6 +69,7 @@ class MemoryPortFixture : public PortFixture {
   Profile& profile() override { return profile_; }
   Registry& registry() override { return registry_; }
   ProgramManager& programManager() override { return programManager_; }
+  std::unique_ptr<Worker> NewWorker() override { return std::make_unique<ThreadWorker>(); }
   std::string Scratch() override { return kScratch; }
   std::string RegistryScratch() override { return kRegistryScratch; }
   void PutFile(const std::string& path, const std::string& contents) override { files_.AddFile(path, contents); }

@@ -25,6 +25,7 @@
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_program_manager.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_worker.h"
 
 namespace quorril::testing {
 namespace {
@@ -110,6 +111,7 @@ class Win32PortFixture : public PortFixture {
   Profile& profile() override { return profile_; }
   Registry& registry() override { return registry_; }
   ProgramManager& programManager() override { return programManager_; }
+  std::unique_ptr<Worker> NewWorker() override { return std::make_unique<Win32Worker>(); }
   std::string Scratch() override { return scratch_; }
   std::string RegistryScratch() override { return registryScratch_; }
 
