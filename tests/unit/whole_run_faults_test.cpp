@@ -20,6 +20,7 @@
 #include "platform/memory/memory_profile.h"
 #include "platform/memory/memory_program_manager.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/thread_worker.h"
 #include "platform/text.h"
 #include "platform/windows_path.h"
 #include "script/parser.h"
@@ -57,7 +58,8 @@ class PatientUserInterface : public ScriptedUserInterface {
 struct World {
   static constexpr const char* kScriptPath = "C:\\SETUP\\SETUP.CFG";
 
-  World() { PrepareSetupMachine(memory, ctx); }
+  // `beside`: container members are decoded on a worker thread.
+  explicit World(bool beside) : beside(beside) { PrepareSetupMachine(memory, ctx); }
 
   // Parses the script (no faults yet), arms the fault and installs.
   int Install(const std::string& script, int64_t failAt, Persistence persistence) {
@@ -100,13 +102,17 @@ struct World {
   FaultRegistry registry{innerRegistry, schedule};
   MemoryProgramManager innerShell{&memory};
   FaultProgramManager programManager{innerShell, schedule};
-  SetupContext ctx{Ports{&files, &machine, &process, &ui, nullptr, &profile, &registry, &programManager}};
+  const bool beside;
+  ThreadWorker worker;
+  SetupContext ctx{
+      Ports{&files, &machine, &process, &ui, nullptr, &profile, &registry, &programManager, beside ? &worker : nullptr}};
 };
 
 struct Installation {
   const char* name;
   void (*prepare)(World&);
   const char* script;
+  bool beside = false;  // container members decoded on a worker thread
 };
 
 void PlainFiles(World& w) {
@@ -158,6 +164,9 @@ const Installation kInstallations[] = {
     {"a container over volumes, and a disk question", Containers,
      "UNINSTALL: YES\r\nDEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR\r\nFILE: \"DATA.Z\"\r\n"
      "INSERTDISK \"Disk 2\"\r\nINSERTDISK \"Disk 3\"\r\nINSERTDISK \"Disk 4\"\r\nFILE: \"LAST.TXT\"\r\n"},
+    {"the same container, its members decoded beside the writes", Containers,
+     "UNINSTALL: YES\r\nDEFAULTDIR: \"C:\\APP\" NOASKDRIVE NOASKDIR\r\nFILE: \"DATA.Z\"\r\n"
+     "INSERTDISK \"Disk 2\"\r\nINSERTDISK \"Disk 3\"\r\nINSERTDISK \"Disk 4\"\r\nFILE: \"LAST.TXT\"\r\n", true},
     {"renames and deletes of the user's files", RenamesAndDeletes,
      "UNINSTALL: YES\r\nDEFAULTDIR: \"C:\\DATA\" NOASKDRIVE NOASKDIR\r\n"
      "RENAME: \"C:\\DATA\\ONE.TXT\" \"C:\\DATA\\UNO.TXT\"\r\nRENAME: \"C:\\DATA\\*.OLD\" \"C:\\DATA\\OLD\\*.BAK\"\r\n"
@@ -188,13 +197,14 @@ class WholeRunFaults : public ::testing::TestWithParam<Installation> {};
 
 TEST_P(WholeRunFaults, EveryCallOfEveryPortFailedInTurn) {
   const Installation& installation = GetParam();
-  World clean;
+  World clean(installation.beside);
   installation.prepare(clean);
   std::map<std::string, std::string> before = clean.Disk();
   int cleanResult = clean.Install(installation.script, 0, Persistence::kOnce);
   std::string shown;
   for (const MessageBoxRequest& box : clean.ui.boxes) shown += box.text + "|";
   ASSERT_EQ(cleanResult, 0) << shown;
+  if (installation.beside) ASSERT_GT(clean.worker.jobs, 0) << "the members were decoded on the worker";
   std::map<std::string, std::string> done = clean.Disk();
   const std::string journalPath = AsciiUpperCopy(clean.ctx.journal.path);
   ASSERT_FALSE(journalPath.empty());
@@ -211,7 +221,7 @@ TEST_P(WholeRunFaults, EveryCallOfEveryPortFailedInTurn) {
     for (int64_t n = 1; n <= calls; ++n) {
       SCOPED_TRACE("call " + std::to_string(n) + " of " + std::to_string(calls) +
                    (persistence == Persistence::kOnce ? ", once" : ", from then on"));
-      World w;
+      World w(installation.beside);
       installation.prepare(w);
       w.limit = calls * 20;
       int result = w.Install(installation.script, n, persistence);
@@ -289,7 +299,7 @@ TEST_P(WholeRunFaults, EveryCallOfEveryPortFailedInTurn) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(FiveInstallations, WholeRunFaults, ::testing::ValuesIn(kInstallations),
+INSTANTIATE_TEST_SUITE_P(Installations, WholeRunFaults, ::testing::ValuesIn(kInstallations),
                          [](const ::testing::TestParamInfo<Installation>& info) {
                            std::string name;
                            for (const char* c = info.param.name; *c; ++c)
