@@ -83,24 +83,30 @@ constexpr AsciiDecode MakeAsciiDecode() {
   return t;
 }
 
-// A match's flag, length code and extra bits by the next 10 bits, for every
-// length value whose three fit in them (all below 22, the common ones; the
-// table is kept small for the engine's size): the bits taken | length value
-// << 8; 0 for the longer ones, which take the general way.
-constexpr int kMatchHeadBits = 10;
-struct MatchHeadDecode {
-  uint16_t entry[1 << kMatchHeadBits];
+// A match's flag, length code, extra length bits and distance code by the
+// next 12 bits, for every match whose four fit in them (the common short
+// matches; the table is kept small for the engine's size): the bits taken |
+// distance code << 4 | length value << 10. 0 (never a valid entry, which
+// takes at least 5 bits) for the others, which take the general way; the
+// distance's low bits follow the bits taken.
+constexpr int kMatchBits = 12;
+struct MatchDecode {
+  uint16_t entry[1 << kMatchBits];
 };
-constexpr MatchHeadDecode MakeMatchHeadDecode() {
-  MatchHeadDecode t{};
+constexpr MatchDecode MakeMatchDecode() {
+  MatchDecode t{};
   for (int c = 0; c < 16; ++c) {
     int n = dcl::kLengthCodes.bits[c], extra = dcl::kLengthExtraBits[c];
-    int taken = 1 + n + extra;
-    if (taken > kMatchHeadBits) continue;
     for (int x = 0; x < (1 << extra); ++x) {
-      int pattern = 1 | dcl::kLengthCodes.code[c] << 1 | x << (1 + n);
-      for (int j = pattern; j < (1 << kMatchHeadBits); j += 1 << taken)
-        t.entry[j] = uint16_t(taken | (dcl::kLengthBase[c] + x) << 8);
+      int head = 1 | dcl::kLengthCodes.code[c] << 1 | x << (1 + n);
+      int headBits = 1 + n + extra;
+      for (int d = 0; d < 64; ++d) {
+        int taken = headBits + dcl::kDistanceCodes.bits[d];
+        if (taken > kMatchBits) continue;
+        int pattern = head | dcl::kDistanceCodes.code[d] << headBits;
+        for (int j = pattern; j < (1 << kMatchBits); j += 1 << taken)
+          t.entry[j] = uint16_t(taken | d << 4 | (dcl::kLengthBase[c] + x) << 10);
+      }
     }
   }
   return t;
@@ -109,7 +115,8 @@ constexpr MatchHeadDecode MakeMatchHeadDecode() {
 constexpr LengthDecode kLengthDecode = MakeLengthDecode();
 constexpr DistanceDecode kDistanceDecode = MakeDistanceDecode();
 constexpr AsciiDecode kAsciiDecode = MakeAsciiDecode();
-constexpr MatchHeadDecode kMatchHeadDecode = MakeMatchHeadDecode();
+constexpr MatchDecode kMatchDecode = MakeMatchDecode();
+static_assert((dcl::kLengthBase[10] + 7) << 10 < 0x10000, "the length values of the match table fit");
 
 // ---- the decoder ----------------------------------------------------------------
 
@@ -329,11 +336,14 @@ bool Decoder::Fast() {
         } while (!(b & 1) && c >= 14);  // while the bits held cover one more
       }
     } else {
-      unsigned v;
-      if (uint16_t h = kMatchHeadDecode.entry[b & ((1u << kMatchHeadBits) - 1)]) {
-        v = h >> 8;
-        b >>= h & 0xFF;
-        c -= h & 0xFF;
+      unsigned v, distance;
+      if (uint16_t m = kMatchDecode.entry[b & ((1u << kMatchBits) - 1)]) {
+        unsigned taken = m & 15;
+        v = m >> 10;
+        unsigned low = v == 0 ? 2 : dictionaryBits;
+        distance = (unsigned((m >> 4) & 63) << low) + (unsigned(b >> taken) & ((1u << low) - 1)) + 1;
+        b >>= taken + low;
+        c -= taken + low;
       } else {
         uint32_t e = kLengthDecode.entry[(b >> 1) & 0x7F];
         unsigned n = 1 + (e & 0xFF), extra = (e >> 8) & 0xFF;
@@ -344,14 +354,14 @@ bool Decoder::Fast() {
           ended = true;
           break;
         }
+        // The distance code and its low bits come off together.
+        uint16_t de = kDistanceDecode.entry[b & 0xFF];
+        unsigned dn = de >> 8;
+        unsigned low = v == 0 ? 2 : dictionaryBits;
+        distance = (unsigned(de & 0xFF) << low) + (unsigned(b >> dn) & ((1u << low) - 1)) + 1;
+        b >>= dn + low;
+        c -= dn + low;
       }
-      // The distance code and its low bits come off together.
-      uint16_t de = kDistanceDecode.entry[b & 0xFF];
-      unsigned n = de >> 8;
-      unsigned low = v == 0 ? 2 : dictionaryBits;
-      unsigned distance = (unsigned(de & 0xFF) << low) + (unsigned(b >> n) & ((1u << low) - 1)) + 1;
-      b >>= n + low;
-      c -= n + low;
       o = CopyMatch(o, distance, v + 2);
     }
     if (o >= flushAt) {
