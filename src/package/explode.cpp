@@ -363,6 +363,16 @@ bool Decoder::Fast() {
         c -= dn + low;
       }
       o = CopyMatch(o, distance, v + 2);
+      if (kAscii) {
+        // A literal that follows the match is taken here without a branch.
+        uint16_t e = kAsciiDecode.entry[(b >> 1) & 0x1FFF];
+        unsigned literal = unsigned(~b & 1);
+        *o = uint8_t(e);
+        o += literal;
+        unsigned taken = (1 + (e >> 8)) & (0u - literal);
+        b >>= taken;
+        c -= taken;
+      }
     }
     if (o >= flushAt) {
       out = o;
