@@ -8,11 +8,12 @@
 //    more bits, which covers any token (at most 30 bits) and its 8-bit
 //    look-ahead, so the token is decoded with table look-ups and no checks.
 //    After one refill it takes up to six binary literals at once, without a
-//    branch on their number, or ASCII literals while they fit; a match's
-//    flag, length code and extra bits come from one look-up for the common
-//    length values (below 22), and its distance code and low bits are
-//    dropped together. Its state is held in locals for the compiler to keep
-//    in registers;
+//    branch on their number, or ASCII literals while they fit, each from one
+//    look-up; a match's flag, length code, extra bits and distance code come
+//    from the same look-up for the common short matches, its low distance
+//    bits are dropped with them, and in ASCII mode a literal that follows it
+//    is taken in the same step without a branch. Its state is held in locals
+//    for the compiler to keep in registers;
 //  - the careful path, for the last bytes of each input block: it pulls one
 //    byte at a time and checks every step against the end of the input
 //    exactly as the format's look-ahead rule requires (see explode.h), and it
@@ -70,31 +71,23 @@ constexpr DistanceDecode MakeDistanceDecode() {
   return t;
 }
 
-// ASCII literals by the next 13 bits: byte | code length << 8.
-struct AsciiDecode {
-  uint16_t entry[8192];
+// A token by its next 13 bits.
+//  - A match (odd indexes) whose flag, length code, extra length bits and
+//    distance code fit in them: the bits taken | distance code << 4 | length
+//    value << 10; the distance's low bits follow the bits taken. 0 (never a
+//    valid entry, which takes at least 5 bits) for the longer matches, which
+//    take the general way.
+//  - An ASCII literal (even indexes): the byte | kLongAscii | the bits taken
+//    with the flag << 12. The codes of 13 bits do not fit, but they are the
+//    only ones that begin with the 12 bits that they hold: their entries
+//    give the bits taken (14) and kLongAscii, and the table below the byte.
+constexpr int kTokenBits = 13;
+constexpr unsigned kLongAscii = 0x800;
+struct TokenDecode {
+  uint16_t entry[1 << kTokenBits];
 };
-constexpr AsciiDecode MakeAsciiDecode() {
-  AsciiDecode t{};
-  for (int b = 0; b < 256; ++b) {
-    int n = dcl::kAsciiCodes.bits[b];
-    for (int j = dcl::kAsciiCodes.code[b]; j < 8192; j += 1 << n) t.entry[j] = uint16_t(b | n << 8);
-  }
-  return t;
-}
-
-// A match's flag, length code, extra length bits and distance code by the
-// next 12 bits, for every match whose four fit in them (the common short
-// matches; the table is kept small for the engine's size): the bits taken |
-// distance code << 4 | length value << 10. 0 (never a valid entry, which
-// takes at least 5 bits) for the others, which take the general way; the
-// distance's low bits follow the bits taken.
-constexpr int kMatchBits = 12;
-struct MatchDecode {
-  uint16_t entry[1 << kMatchBits];
-};
-constexpr MatchDecode MakeMatchDecode() {
-  MatchDecode t{};
+constexpr TokenDecode MakeTokenDecode() {
+  TokenDecode t{};
   for (int c = 0; c < 16; ++c) {
     int n = dcl::kLengthCodes.bits[c], extra = dcl::kLengthExtraBits[c];
     for (int x = 0; x < (1 << extra); ++x) {
@@ -102,21 +95,64 @@ constexpr MatchDecode MakeMatchDecode() {
       int headBits = 1 + n + extra;
       for (int d = 0; d < 64; ++d) {
         int taken = headBits + dcl::kDistanceCodes.bits[d];
-        if (taken > kMatchBits) continue;
+        if (taken > kTokenBits) continue;
         int pattern = head | dcl::kDistanceCodes.code[d] << headBits;
-        for (int j = pattern; j < (1 << kMatchBits); j += 1 << taken)
+        for (int j = pattern; j < (1 << kTokenBits); j += 1 << taken)
           t.entry[j] = uint16_t(taken | d << 4 | (dcl::kLengthBase[c] + x) << 10);
       }
     }
   }
+  for (int byte = 0; byte < 256; ++byte) {
+    int taken = 1 + dcl::kAsciiCodes.bits[byte];
+    if (taken > kTokenBits) {
+      int prefix = (dcl::kAsciiCodes.code[byte] << 1) & ((1 << kTokenBits) - 1);
+      t.entry[prefix] = uint16_t(kLongAscii | taken << 12);
+      continue;
+    }
+    for (int j = dcl::kAsciiCodes.code[byte] << 1; j < (1 << kTokenBits); j += 1 << taken)
+      t.entry[j] = uint16_t(byte | taken << 12);
+  }
   return t;
 }
 
+// The bytes of the 13-bit ASCII codes, which all begin with 5 zero bits, by
+// the 8 bits that follow those, at 256 and up; 0 below, so that the index
+// can add kLongAscii >> 3 from a token entry.
+constexpr int kLongAsciiSkip = 5;
+struct LongAsciiDecode {
+  uint8_t byte[512];
+};
+constexpr LongAsciiDecode MakeLongAsciiDecode() {
+  LongAsciiDecode t{};
+  for (int byte = 0; byte < 256; ++byte)
+    if (1 + dcl::kAsciiCodes.bits[byte] > kTokenBits)
+      t.byte[256 + (dcl::kAsciiCodes.code[byte] >> kLongAsciiSkip)] = uint8_t(byte);
+  return t;
+}
+constexpr bool LongAsciiCodesAreAlike() {
+  for (int byte = 0; byte < 256; ++byte) {
+    int n = dcl::kAsciiCodes.bits[byte];
+    if (n > kTokenBits || (n == kTokenBits && (dcl::kAsciiCodes.code[byte] & ((1 << kLongAsciiSkip) - 1))))
+      return false;
+  }
+  return true;
+}
+static_assert(LongAsciiCodesAreAlike(), "the longest ASCII codes have 13 bits and begin alike");
+
 constexpr LengthDecode kLengthDecode = MakeLengthDecode();
 constexpr DistanceDecode kDistanceDecode = MakeDistanceDecode();
-constexpr AsciiDecode kAsciiDecode = MakeAsciiDecode();
-constexpr MatchDecode kMatchDecode = MakeMatchDecode();
-static_assert((dcl::kLengthBase[10] + 7) << 10 < 0x10000, "the length values of the match table fit");
+constexpr TokenDecode kTokenDecode = MakeTokenDecode();
+constexpr LongAsciiDecode kLongAsciiDecode = MakeLongAsciiDecode();
+static_assert((dcl::kLengthBase[11] + 15) << 10 < 0x10000, "the length values of the token table fit");
+static_assert(1 + 13 < 16 && (kLongAscii & 0xFF) == 0, "the ASCII entries hold their fields");
+
+// The ASCII literal whose flag is bit 0 of `bits` (the bits above it may be
+// anything): the byte, and in `taken` the bits it takes with the flag.
+inline unsigned AsciiLiteral(uint64_t bits, unsigned* taken) {
+  unsigned e = kTokenDecode.entry[bits & ((1u << kTokenBits) - 2)];
+  *taken = e >> 12;
+  return (e & 0xFF) | kLongAsciiDecode.byte[((bits >> (1 + kLongAsciiSkip)) & 0xFF) | (e & kLongAscii) >> 3];
+}
 
 // ---- the decoder ----------------------------------------------------------------
 
@@ -202,14 +238,16 @@ struct Decoder {
     // The original decoder looks at 8, 12, 14 or 16 bits before it knows
     // the code length; ask for no more than it would.
     unsigned low8 = unsigned(bits & 0xFF);
-    unsigned first = kAsciiDecode.entry[low8] >> 8;  // length when <= 8
-    unsigned before = low8 == 0 ? 16 : first <= 8 ? 8 : (low8 & 0x3F) ? 12 : 14;
+    unsigned first;  // length + 1 when <= 8
+    AsciiLiteral(uint64_t(low8) << 1, &first);
+    unsigned before = low8 == 0 ? 16 : first <= 9 ? 8 : (low8 & 0x3F) ? 12 : 14;
     if (!Need(before)) return kTokenExhausted;
-    uint16_t e = kAsciiDecode.entry[bits & 0x1FFF];
-    unsigned n = e >> 8;
+    unsigned taken;
+    unsigned byte = AsciiLiteral(bits << 1, &taken);
+    unsigned n = taken - 1;
     if (!Need(n + 8)) return kTokenExhausted;
     Drop(n);
-    return e & 0xFF;
+    return int(byte);
   }
 
   // Careful path: the distance of a match of length value v; 0 when the
@@ -329,15 +367,15 @@ bool Decoder::Fast() {
         c -= 9 * k;
       } else {
         do {
-          uint16_t e = kAsciiDecode.entry[(b >> 1) & 0x1FFF];
-          *o++ = uint8_t(e);
-          b >>= 1 + (e >> 8);
-          c -= 1 + (e >> 8);
+          unsigned taken;
+          *o++ = uint8_t(AsciiLiteral(b, &taken));
+          b >>= taken;
+          c -= taken;
         } while (!(b & 1) && c >= 14);  // while the bits held cover one more
       }
     } else {
       unsigned v, distance;
-      if (uint16_t m = kMatchDecode.entry[b & ((1u << kMatchBits) - 1)]) {
+      if (uint16_t m = kTokenDecode.entry[b & ((1u << kTokenBits) - 1)]) {
         unsigned taken = m & 15;
         v = m >> 10;
         unsigned low = v == 0 ? 2 : dictionaryBits;
@@ -365,11 +403,11 @@ bool Decoder::Fast() {
       o = CopyMatch(o, distance, v + 2);
       if (kAscii) {
         // A literal that follows the match is taken here without a branch.
-        uint16_t e = kAsciiDecode.entry[(b >> 1) & 0x1FFF];
+        unsigned taken;
+        *o = uint8_t(AsciiLiteral(b, &taken));
         unsigned literal = unsigned(~b & 1);
-        *o = uint8_t(e);
         o += literal;
-        unsigned taken = (1 + (e >> 8)) & (0u - literal);
+        taken &= 0u - literal;
         b >>= taken;
         c -= taken;
       }
