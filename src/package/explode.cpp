@@ -353,6 +353,9 @@ bool Decoder::Fast() {
         // six bytes, keep as many as lead with a literal flag. No branch
         // depends on where the run of literals ends.
         uint64_t flags = 0, bytes = 0;
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC unroll 6  // also at -O2, where the Windows builds compile this file
+#endif
         for (unsigned j = 0; j < 6; ++j) {
           flags |= ((b >> (9 * j)) & 1) << j;
           bytes |= ((b >> (9 * j + 1)) & 0xFF) << (8 * j);
