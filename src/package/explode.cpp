@@ -144,7 +144,8 @@ constexpr DistanceDecode kDistanceDecode = MakeDistanceDecode();
 constexpr TokenDecode kTokenDecode = MakeTokenDecode();
 constexpr LongAsciiDecode kLongAsciiDecode = MakeLongAsciiDecode();
 static_assert((dcl::kLengthBase[11] + 15) << 10 < 0x10000, "the length values of the token table fit");
-static_assert(1 + 13 < 16 && (kLongAscii & 0xFF) == 0, "the ASCII entries hold their fields");
+static_assert((kLongAscii & 0xFF) == 0 && kLongAscii < 1u << 12,
+              "the mark of the long ASCII codes lies between the byte and the bits taken");
 
 // The ASCII literal whose flag is bit 0 of `bits` (the bits above it may be
 // anything): the byte, and in `taken` the bits it takes with the flag.
@@ -405,7 +406,10 @@ bool Decoder::Fast() {
       }
       o = CopyMatch(o, distance, v + 2);
       if (kAscii) {
-        // A literal that follows the match is taken here without a branch.
+        // A literal that follows the match is taken here without a branch:
+        // its byte is stored in any case and kept when the next flag is 0.
+        // The bits held cover it and its look-ahead (at least 56 after the
+        // refill, at most 30 taken by the match, at most 14 by the literal).
         unsigned taken;
         *o = uint8_t(AsciiLiteral(b, &taken));
         unsigned literal = unsigned(~b & 1);
