@@ -31,6 +31,7 @@ constexpr int kWindowSize = 4096;
 constexpr int kFlushPoint = 8192;     // output position at which a block is written
 constexpr int kCopySlack = 32;        // over-run of the block copies
 constexpr int kOutputSize = kFlushPoint + dcl::kMaxMatch + kCopySlack;
+static_assert(kCopySlack >= 2 * 16 - dcl::kMinMatch, "the slack takes the two blocks of a short match");
 constexpr int kInputSize = 2048;
 
 struct WorkArea {
@@ -272,7 +273,10 @@ struct Decoder {
     uint8_t* d = out;
     const uint8_t* s = out - distance;
     if (distance >= 16) {
-      for (unsigned i = 0; i < length; i += 16) Copy16(d + i, s + i);
+      // Two blocks whatever the length: most matches need no loop.
+      Copy16(d, s);
+      Copy16(d + 16, s + 16);
+      for (unsigned i = 32; i < length; i += 16) Copy16(d + i, s + i);
     } else if (distance >= 8) {
       for (unsigned i = 0; i < length; i += 8) Copy8(d + i, s + i);
     } else if (distance == 1) {
