@@ -8,11 +8,12 @@
 //    more bits, which covers any token (at most 30 bits) and its 8-bit
 //    look-ahead, so the token is decoded with table look-ups and no checks.
 //    After one refill it takes up to six binary literals at once, without a
-//    branch on their number, or ASCII literals while they fit; a match's
-//    flag, length code and extra bits come from one look-up for the common
-//    length values (below 22), and its distance code and low bits are
-//    dropped together. Its state is held in locals for the compiler to keep
-//    in registers;
+//    branch on their number, or ASCII literals while they fit, each from one
+//    look-up; a match's flag, length code, extra bits and distance code come
+//    from the same look-up for the common short matches, its low distance
+//    bits are dropped with them, and in ASCII mode a literal that follows it
+//    is taken in the same step without a branch. Its state is held in locals
+//    for the compiler to keep in registers;
 //  - the careful path, for the last bytes of each input block: it pulls one
 //    byte at a time and checks every step against the end of the input
 //    exactly as the format's look-ahead rule requires (see explode.h), and it
@@ -30,6 +31,7 @@ constexpr int kWindowSize = 4096;
 constexpr int kFlushPoint = 8192;     // output position at which a block is written
 constexpr int kCopySlack = 32;        // over-run of the block copies
 constexpr int kOutputSize = kFlushPoint + dcl::kMaxMatch + kCopySlack;
+static_assert(kCopySlack >= 2 * 16 - dcl::kMinMatch, "the slack takes the two blocks of a short match");
 constexpr int kInputSize = 2048;
 
 struct WorkArea {
@@ -70,46 +72,89 @@ constexpr DistanceDecode MakeDistanceDecode() {
   return t;
 }
 
-// ASCII literals by the next 13 bits: byte | code length << 8.
-struct AsciiDecode {
-  uint16_t entry[8192];
+// A token by its next 13 bits.
+//  - A match (odd indexes) whose flag, length code, extra length bits and
+//    distance code fit in them: the bits taken | distance code << 4 | length
+//    value << 10; the distance's low bits follow the bits taken. 0 (never a
+//    valid entry, which takes at least 5 bits) for the longer matches, which
+//    take the general way.
+//  - An ASCII literal (even indexes): the byte | kLongAscii | the bits taken
+//    with the flag << 12. The codes of 13 bits do not fit, but they are the
+//    only ones that begin with the 12 bits that they hold: their entries
+//    give the bits taken (14) and kLongAscii, and the table below the byte.
+constexpr int kTokenBits = 13;
+constexpr unsigned kLongAscii = 0x800;
+struct TokenDecode {
+  uint16_t entry[1 << kTokenBits];
 };
-constexpr AsciiDecode MakeAsciiDecode() {
-  AsciiDecode t{};
-  for (int b = 0; b < 256; ++b) {
-    int n = dcl::kAsciiCodes.bits[b];
-    for (int j = dcl::kAsciiCodes.code[b]; j < 8192; j += 1 << n) t.entry[j] = uint16_t(b | n << 8);
+constexpr TokenDecode MakeTokenDecode() {
+  TokenDecode t{};
+  for (int c = 0; c < 16; ++c) {
+    int n = dcl::kLengthCodes.bits[c], extra = dcl::kLengthExtraBits[c];
+    for (int x = 0; x < (1 << extra); ++x) {
+      int head = 1 | dcl::kLengthCodes.code[c] << 1 | x << (1 + n);
+      int headBits = 1 + n + extra;
+      for (int d = 0; d < 64; ++d) {
+        int taken = headBits + dcl::kDistanceCodes.bits[d];
+        if (taken > kTokenBits) continue;
+        int pattern = head | dcl::kDistanceCodes.code[d] << headBits;
+        for (int j = pattern; j < (1 << kTokenBits); j += 1 << taken)
+          t.entry[j] = uint16_t(taken | d << 4 | (dcl::kLengthBase[c] + x) << 10);
+      }
+    }
+  }
+  for (int byte = 0; byte < 256; ++byte) {
+    int taken = 1 + dcl::kAsciiCodes.bits[byte];
+    if (taken > kTokenBits) {
+      int prefix = (dcl::kAsciiCodes.code[byte] << 1) & ((1 << kTokenBits) - 1);
+      t.entry[prefix] = uint16_t(kLongAscii | taken << 12);
+      continue;
+    }
+    for (int j = dcl::kAsciiCodes.code[byte] << 1; j < (1 << kTokenBits); j += 1 << taken)
+      t.entry[j] = uint16_t(byte | taken << 12);
   }
   return t;
 }
 
-// A match's flag, length code and extra bits by the next 10 bits, for every
-// length value whose three fit in them (all below 22, the common ones; the
-// table is kept small for the engine's size): the bits taken | length value
-// << 8; 0 for the longer ones, which take the general way.
-constexpr int kMatchHeadBits = 10;
-struct MatchHeadDecode {
-  uint16_t entry[1 << kMatchHeadBits];
+// The bytes of the 13-bit ASCII codes, which all begin with 5 zero bits, by
+// the 8 bits that follow those, at 256 and up; 0 below, so that the index
+// can add kLongAscii >> 3 from a token entry.
+constexpr int kLongAsciiSkip = 5;
+struct LongAsciiDecode {
+  uint8_t byte[512];
 };
-constexpr MatchHeadDecode MakeMatchHeadDecode() {
-  MatchHeadDecode t{};
-  for (int c = 0; c < 16; ++c) {
-    int n = dcl::kLengthCodes.bits[c], extra = dcl::kLengthExtraBits[c];
-    int taken = 1 + n + extra;
-    if (taken > kMatchHeadBits) continue;
-    for (int x = 0; x < (1 << extra); ++x) {
-      int pattern = 1 | dcl::kLengthCodes.code[c] << 1 | x << (1 + n);
-      for (int j = pattern; j < (1 << kMatchHeadBits); j += 1 << taken)
-        t.entry[j] = uint16_t(taken | (dcl::kLengthBase[c] + x) << 8);
-    }
-  }
+constexpr LongAsciiDecode MakeLongAsciiDecode() {
+  LongAsciiDecode t{};
+  for (int byte = 0; byte < 256; ++byte)
+    if (1 + dcl::kAsciiCodes.bits[byte] > kTokenBits)
+      t.byte[256 + (dcl::kAsciiCodes.code[byte] >> kLongAsciiSkip)] = uint8_t(byte);
   return t;
 }
+constexpr bool LongAsciiCodesAreAlike() {
+  for (int byte = 0; byte < 256; ++byte) {
+    int n = dcl::kAsciiCodes.bits[byte];
+    if (n > kTokenBits || (n == kTokenBits && (dcl::kAsciiCodes.code[byte] & ((1 << kLongAsciiSkip) - 1))))
+      return false;
+  }
+  return true;
+}
+static_assert(LongAsciiCodesAreAlike(), "the longest ASCII codes have 13 bits and begin alike");
 
 constexpr LengthDecode kLengthDecode = MakeLengthDecode();
 constexpr DistanceDecode kDistanceDecode = MakeDistanceDecode();
-constexpr AsciiDecode kAsciiDecode = MakeAsciiDecode();
-constexpr MatchHeadDecode kMatchHeadDecode = MakeMatchHeadDecode();
+constexpr TokenDecode kTokenDecode = MakeTokenDecode();
+constexpr LongAsciiDecode kLongAsciiDecode = MakeLongAsciiDecode();
+static_assert((dcl::kLengthBase[11] + 15) << 10 < 0x10000, "the length values of the token table fit");
+static_assert((kLongAscii & 0xFF) == 0 && kLongAscii < 1u << 12,
+              "the mark of the long ASCII codes lies between the byte and the bits taken");
+
+// The ASCII literal whose flag is bit 0 of `bits` (the bits above it may be
+// anything): the byte, and in `taken` the bits it takes with the flag.
+inline unsigned AsciiLiteral(uint64_t bits, unsigned* taken) {
+  unsigned e = kTokenDecode.entry[bits & ((1u << kTokenBits) - 2)];
+  *taken = e >> 12;
+  return (e & 0xFF) | kLongAsciiDecode.byte[((bits >> (1 + kLongAsciiSkip)) & 0xFF) | (e & kLongAscii) >> 3];
+}
 
 // ---- the decoder ----------------------------------------------------------------
 
@@ -195,14 +240,16 @@ struct Decoder {
     // The original decoder looks at 8, 12, 14 or 16 bits before it knows
     // the code length; ask for no more than it would.
     unsigned low8 = unsigned(bits & 0xFF);
-    unsigned first = kAsciiDecode.entry[low8] >> 8;  // length when <= 8
-    unsigned before = low8 == 0 ? 16 : first <= 8 ? 8 : (low8 & 0x3F) ? 12 : 14;
+    unsigned first;  // length + 1 when <= 8
+    AsciiLiteral(uint64_t(low8) << 1, &first);
+    unsigned before = low8 == 0 ? 16 : first <= 9 ? 8 : (low8 & 0x3F) ? 12 : 14;
     if (!Need(before)) return kTokenExhausted;
-    uint16_t e = kAsciiDecode.entry[bits & 0x1FFF];
-    unsigned n = e >> 8;
+    unsigned taken;
+    unsigned byte = AsciiLiteral(bits << 1, &taken);
+    unsigned n = taken - 1;
     if (!Need(n + 8)) return kTokenExhausted;
     Drop(n);
-    return e & 0xFF;
+    return int(byte);
   }
 
   // Careful path: the distance of a match of length value v; 0 when the
@@ -226,7 +273,10 @@ struct Decoder {
     uint8_t* d = out;
     const uint8_t* s = out - distance;
     if (distance >= 16) {
-      for (unsigned i = 0; i < length; i += 16) Copy16(d + i, s + i);
+      // Two blocks whatever the length: most matches need no loop.
+      Copy16(d, s);
+      Copy16(d + 16, s + 16);
+      for (unsigned i = 32; i < length; i += 16) Copy16(d + i, s + i);
     } else if (distance >= 8) {
       for (unsigned i = 0; i < length; i += 8) Copy8(d + i, s + i);
     } else if (distance == 1) {
@@ -308,6 +358,9 @@ bool Decoder::Fast() {
         // six bytes, keep as many as lead with a literal flag. No branch
         // depends on where the run of literals ends.
         uint64_t flags = 0, bytes = 0;
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC unroll 6  // also at -O2, where the Windows builds compile this file
+#endif
         for (unsigned j = 0; j < 6; ++j) {
           flags |= ((b >> (9 * j)) & 1) << j;
           bytes |= ((b >> (9 * j + 1)) & 0xFF) << (8 * j);
@@ -322,18 +375,21 @@ bool Decoder::Fast() {
         c -= 9 * k;
       } else {
         do {
-          uint16_t e = kAsciiDecode.entry[(b >> 1) & 0x1FFF];
-          *o++ = uint8_t(e);
-          b >>= 1 + (e >> 8);
-          c -= 1 + (e >> 8);
+          unsigned taken;
+          *o++ = uint8_t(AsciiLiteral(b, &taken));
+          b >>= taken;
+          c -= taken;
         } while (!(b & 1) && c >= 14);  // while the bits held cover one more
       }
     } else {
-      unsigned v;
-      if (uint16_t h = kMatchHeadDecode.entry[b & ((1u << kMatchHeadBits) - 1)]) {
-        v = h >> 8;
-        b >>= h & 0xFF;
-        c -= h & 0xFF;
+      unsigned v, distance;
+      if (uint16_t m = kTokenDecode.entry[b & ((1u << kTokenBits) - 1)]) {
+        unsigned taken = m & 15;
+        v = m >> 10;
+        unsigned low = v == 0 ? 2 : dictionaryBits;
+        distance = (unsigned((m >> 4) & 63) << low) + (unsigned(b >> taken) & ((1u << low) - 1)) + 1;
+        b >>= taken + low;
+        c -= taken + low;
       } else {
         uint32_t e = kLengthDecode.entry[(b >> 1) & 0x7F];
         unsigned n = 1 + (e & 0xFF), extra = (e >> 8) & 0xFF;
@@ -344,15 +400,28 @@ bool Decoder::Fast() {
           ended = true;
           break;
         }
+        // The distance code and its low bits come off together.
+        uint16_t de = kDistanceDecode.entry[b & 0xFF];
+        unsigned dn = de >> 8;
+        unsigned low = v == 0 ? 2 : dictionaryBits;
+        distance = (unsigned(de & 0xFF) << low) + (unsigned(b >> dn) & ((1u << low) - 1)) + 1;
+        b >>= dn + low;
+        c -= dn + low;
       }
-      // The distance code and its low bits come off together.
-      uint16_t de = kDistanceDecode.entry[b & 0xFF];
-      unsigned n = de >> 8;
-      unsigned low = v == 0 ? 2 : dictionaryBits;
-      unsigned distance = (unsigned(de & 0xFF) << low) + (unsigned(b >> n) & ((1u << low) - 1)) + 1;
-      b >>= n + low;
-      c -= n + low;
       o = CopyMatch(o, distance, v + 2);
+      if (kAscii) {
+        // A literal that follows the match is taken here without a branch:
+        // its byte is stored in any case and kept when the next flag is 0.
+        // The bits held cover it and its look-ahead (at least 56 after the
+        // refill, at most 30 taken by the match, at most 14 by the literal).
+        unsigned taken;
+        *o = uint8_t(AsciiLiteral(b, &taken));
+        unsigned literal = unsigned(~b & 1);
+        o += literal;
+        taken &= 0u - literal;
+        b >>= taken;
+        c -= taken;
+      }
     }
     if (o >= flushAt) {
       out = o;

@@ -337,6 +337,42 @@ TEST(ExplodeTest, EveryAsciiLiteral) {
   EXPECT_EQ(Explode(w.bytes(), 5, 1).data, expected);
 }
 
+// Each ASCII literal straight after a match, after a literal and after a
+// run of literals, behind matches short and long, near and far.
+TEST(ExplodeTest, EveryAsciiLiteralAfterMatchesAndLiterals) {
+  for (int dictBits : {4, 5, 6}) {
+    StreamWriter w(1, dictBits);
+    Bytes expected;
+    auto literal = [&](uint8_t b) {
+      w.Literal(b);
+      expected.push_back(b);
+    };
+    auto copy = [&](unsigned length, unsigned distance) {
+      w.Match(length, distance);
+      size_t from = expected.size() - distance;
+      for (unsigned i = 0; i < length; ++i) expected.push_back(expected[from + i]);
+    };
+    for (uint8_t b : Noise(64u << dictBits, 7 + dictBits)) literal(b);
+    const unsigned kLengths[] = {2, 3, 5, 9, 16, 23, 40, 300};
+    for (int round = 0; round < 2; ++round)
+      for (int b = 0; b < 256; ++b) {
+        unsigned length = kLengths[(b + round) % 8];
+        unsigned distance = length == 2 ? unsigned(b) % 256 + 1 : (unsigned(b) * 37 + round) % (64u << dictBits) + 1;
+        copy(length, distance);
+        literal(uint8_t(b));
+        copy(3, unsigned(b) % 7 + 1);
+        literal(uint8_t(255 - b));
+        literal(uint8_t(b ^ 0x80));
+        if (round == 1) literal(uint8_t(b));
+      }
+    w.End();
+    Decoded d = Explode(w.bytes());
+    ASSERT_EQ(d.result, kExplodeOk) << dictBits;
+    ASSERT_EQ(d.data, expected) << dictBits;
+    EXPECT_EQ(Explode(w.bytes(), 5, 1).data, expected) << dictBits;
+  }
+}
+
 TEST(ExplodeTest, LongestMatchAtDistanceOneAndAtTheFlushPoint) {
   StreamWriter w(0, 6);
   w.Literal('z');
