@@ -34,7 +34,12 @@ bool TargetWriter::Create() {
   written_ = existing != kInvalidAttributes && !(existing & (kAttrDirectory | kAttrReadOnly))
                  ? JoinPath(DirectoryPart(target_), kTemporaryName)
                  : target_;
-  output_ = copy_.files.Open(written_, OpenMode::kCreate);
+  // A file known to be new is made as such: the file system then has no old
+  // contents to let go of (on some, closing a truncated file forces its
+  // writing back). Should one have appeared meanwhile, it is truncated as
+  // before.
+  if (written_ == target_ && existing == kInvalidAttributes) output_ = copy_.files.Open(written_, OpenMode::kCreateNew);
+  if (!output_) output_ = copy_.files.Open(written_, OpenMode::kCreate);
   if (!output_) {
     copy_.host.ReportFailure(CopyFailure::kCreateFile, target_);
     return false;
@@ -63,14 +68,18 @@ bool TargetWriter::Flush() {
 bool TargetWriter::Write(const char* data, uint32_t size, uint32_t piece) {
   if (failed_ || !output_) return false;
   uint32_t done = 0;
-  // Whole blocks with nothing gathered before them go to the file as they are.
+  // Whole blocks with nothing gathered before them go to the file as they
+  // are, in one write of at most kDirectLimit bytes at a time.
+  constexpr uint32_t kDirectLimit = 1u << 24;
   while (blockUsed_ == 0 && size - done >= kBlockSize) {
-    if (output_->Write(data + done, kBlockSize) != int32_t(kBlockSize)) {
+    uint32_t direct = std::min<uint32_t>(size - done, kDirectLimit);
+    direct -= direct % kBlockSize;
+    if (output_->Write(data + done, direct) != int32_t(direct)) {
       failed_ = true;
       copy_.host.ReportFailure(CopyFailure::kWriteDisk, std::string());
       return false;
     }
-    done += kBlockSize;
+    done += direct;
   }
   while (done < size) {
     uint32_t n = std::min<uint32_t>(size - done, kBlockSize - blockUsed_);

@@ -34,10 +34,15 @@ namespace {
 constexpr uint32_t kGatherSize = 65536;
 
 // Blocks in flight between the threads: container data read ahead of the
-// decoder, and decoded bytes waiting to be written.
+// decoder, and decoded bytes waiting to be written. They are large, so that
+// the threads hand over (and wake each other) seldom and the writes are
+// few; the first chunk of a member is handed over at kFirstChunkSize, so
+// that the writing starts soon after the decoding.
 constexpr int kInputSlots = 2;
+constexpr uint32_t kSlotSize = 262144;
 constexpr int kOutputChunks = 4;
-constexpr uint32_t kChunkSize = 65536;
+constexpr uint32_t kChunkSize = 262144;
+constexpr uint32_t kFirstChunkSize = 65536;
 // The decoder writes its output in blocks of this size; the progress bar
 // moves by them whichever thread gathers them.
 constexpr uint32_t kDecoderBlock = 4096;
@@ -119,8 +124,7 @@ class Unshrinker : public VolumeSource {
   bool abort_ = false;              // a failure inside the decompressor's callbacks
 
   // Decoding beside the writes. The rings hold kInputSlots blocks of
-  // kGatherSize bytes (the first is gathered_ when decoding here) and
-  // kOutputChunks of kChunkSize.
+  // kSlotSize bytes and kOutputChunks of kChunkSize.
   Worker* worker_ = nullptr;  // null: decode on this thread
   std::unique_ptr<char[]> inputRing_;
   std::unique_ptr<char[]> outputRing_;
@@ -133,6 +137,7 @@ class Unshrinker : public VolumeSource {
   uint32_t held_ = 0;
   int fillChunk_ = 0;
   uint32_t filled_ = 0;
+  bool firstChunk_ = true;
   bool discard_ = false;
 };
 
@@ -303,7 +308,7 @@ void Unshrinker::WriteData(const char* buffer, unsigned size) {
 // decoded on this thread, as without a worker.
 bool Unshrinker::PrepareWorker() {
   if (!copy_.worker) return false;
-  inputRing_.reset(new (std::nothrow) char[size_t(kInputSlots) * kGatherSize]);
+  inputRing_.reset(new (std::nothrow) char[size_t(kInputSlots) * kSlotSize]);
   outputRing_.reset(new (std::nothrow) char[size_t(kOutputChunks) * kChunkSize]);
   if (!inputRing_ || !outputRing_) {
     inputRing_.reset();
@@ -326,6 +331,7 @@ int Unshrinker::DecodeBeside() {
   taken_ = held_ = 0;
   fillChunk_ = 0;
   filled_ = 0;
+  firstChunk_ = true;
   discard_ = false;
   if (!worker.Start(&DecodeJob, this)) {
     worker_ = nullptr;  // nor for the members that follow
@@ -338,7 +344,7 @@ int Unshrinker::DecodeBeside() {
   for (;;) {
     if (!h.inputEnded && !h.stop && !h.inputFull[fill]) {
       worker.Unlock();
-      int32_t got = reader_.Read(inputRing_.get() + size_t(fill) * kGatherSize, kGatherSize);
+      int32_t got = reader_.Read(inputRing_.get() + size_t(fill) * kSlotSize, kSlotSize);
       if (got < 0) {
         ReportReader();
         abort_ = true;
@@ -415,7 +421,7 @@ unsigned Unshrinker::TakeInput(char* buffer, unsigned capacity) {
     held_ = h.inputSize[takeSlot_];
   }
   uint32_t n = std::min<uint32_t>(capacity, held_ - taken_);
-  std::memcpy(buffer, inputRing_.get() + size_t(takeSlot_) * kGatherSize + taken_, n);
+  std::memcpy(buffer, inputRing_.get() + size_t(takeSlot_) * kSlotSize + taken_, n);
   taken_ += n;
   return n;
 }
@@ -423,12 +429,13 @@ unsigned Unshrinker::TakeInput(char* buffer, unsigned capacity) {
 // The decoder's write: into the chunk it fills, handed over when full.
 void Unshrinker::PutOutput(const char* buffer, unsigned size) {
   while (size > 0 && !discard_) {
-    uint32_t n = std::min<uint32_t>(size, kChunkSize - filled_);
+    const uint32_t limit = firstChunk_ ? kFirstChunkSize : kChunkSize;
+    uint32_t n = std::min<uint32_t>(size, limit - filled_);
     std::memcpy(outputRing_.get() + size_t(fillChunk_) * kChunkSize + filled_, buffer, n);
     filled_ += n;
     buffer += n;
     size -= n;
-    if (filled_ == kChunkSize) HandOverChunk();
+    if (filled_ == limit) HandOverChunk();
   }
 }
 
@@ -444,6 +451,7 @@ void Unshrinker::HandOverChunk() {
   }
   h.outputSize[fillChunk_] = filled_;
   h.outputFull[fillChunk_] = true;
+  firstChunk_ = false;
   if (h.writerWaits) worker_->Wake();
   fillChunk_ = (fillChunk_ + 1) % kOutputChunks;
   filled_ = 0;

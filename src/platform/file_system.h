@@ -94,6 +94,8 @@ enum class OpenMode {
   kRead,       // existing file, read only
   kReadWrite,  // existing file, read and write
   kCreate,     // create or truncate, write only
+  kCreateNew,  // create a file that is not there yet (kErrorFileExists when
+               // one is), write only
   kAppend,     // create when missing, every write goes to the end
 };
 

@@ -56,6 +56,34 @@ TEST_F(FileHandleContract, CreateTruncatesAndAppendAlwaysWritesAtTheEnd) {
   EXPECT_EQ(Contents(S("new.txt")), "x");
 }
 
+TEST_F(FileHandleContract, CreateNewMakesOnlyAFileThatIsNotThereYet) {
+  auto made = fs().Open(S("new.bin"), OpenMode::kCreateNew);
+  ASSERT_TRUE(made);
+  EXPECT_EQ(made->Write("new", 3), 3);
+  char byte = 0;
+  EXPECT_EQ(made->Read(&byte, 1), -1) << "opened for writing only";
+  made.reset();
+  EXPECT_EQ(Contents(S("new.bin")), "new");
+
+  // Whatever stands under the name stays as it is.
+  fx_->PutFile(S("old.txt"), "old");
+  fx_->PutFile(S("ro.txt"), "read-only");
+  ASSERT_TRUE(fs().SetAttributes(S("ro.txt"), kAttrReadOnly));
+  for (const char* name : {"old.txt", "OLD.TXT", "ro.txt", "new.bin"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(fs().Open(S(name), OpenMode::kCreateNew));
+    EXPECT_EQ(fs().LastError(), kErrorFileExists);
+  }
+  EXPECT_EQ(Contents(S("old.txt")), "old");
+  EXPECT_EQ(Contents(S("ro.txt")), "read-only");
+  EXPECT_EQ(Contents(S("new.bin")), "new");
+  ASSERT_TRUE(fs().CreateDirectory(S("dir")));
+  EXPECT_FALSE(fs().Open(S("dir"), OpenMode::kCreateNew));
+  EXPECT_EQ(fs().GetAttributes(S("dir")) & kAttrDirectory, kAttrDirectory);
+  EXPECT_FALSE(fs().Open(S("nodir\\x.txt"), OpenMode::kCreateNew));
+  EXPECT_EQ(fs().LastError(), kErrorPathNotFound);
+}
+
 TEST_F(FileHandleContract, ReadWriteChangesBytesInPlaceAndGrowsPastTheEnd) {
   fx_->PutFile(S("data.bin"), "hello world");
   auto file = fs().Open(S("data.bin"), OpenMode::kReadWrite);

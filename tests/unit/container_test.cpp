@@ -331,6 +331,22 @@ TEST_P(ContainerTest, ANewerReadOnlyTargetInModeNewCannotBeCreated) {
 
 // ---- progress and cancel ----------------------------------------------------------------
 
+// Members of some megabytes pass through every buffer between reading,
+// decoding and writing many times over, and come out whole, the kept
+// member's data passed over between them.
+TEST_P(ContainerTest, LargeMembersComeOutWhole) {
+  const std::string text = Prose(2500000), noise = Noise(1200000, 41);
+  Put(BuildContainer({{"A.TXT", text}, {"B.BIN", noise}, {"C.TXT", text.substr(7, 900000)}, {"D.BIN", noise}}));
+  files.AddFile("C:\\DEST\\C.TXT", "kept", kAttrArchive, {0x7000, 0});
+  EXPECT_EQ(Unshrink(OverwritePolicy::kNew), kUnshrinkDone);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(Content("C:\\DEST\\A.TXT"), text);
+  EXPECT_EQ(Content("C:\\DEST\\B.BIN"), noise);
+  EXPECT_EQ(Content("C:\\DEST\\C.TXT"), "kept");
+  EXPECT_EQ(Content("C:\\DEST\\D.BIN"), noise);
+  EXPECT_EQ(thread.jobs, worker ? 3 : 0);
+}
+
 TEST_P(ContainerTest, ProgressIsRedrawnAboutEvery50000BytesWritten) {
   const std::string big = Prose(300000);
   Put(BuildContainer({{"BIG.TXT", big}}));
@@ -628,22 +644,25 @@ TEST_P(ContainerTest, AReadErrorInsideMemberDataIsReported) {
 
 // The disk fills up within a small member, or within a large one after
 // part of it was written (at 10,000, 65,536 and 100,000 of its 200,000
-// bytes); with no room at all, or none left after a whole block, the write
-// itself fails (-1) or stores nothing (0).
+// bytes, and further into one of 1,500,000 that passes through every
+// buffer of the decoding several times); with no room at all, or none left
+// after a whole block, the write itself fails (-1) or stores nothing (0).
 TEST_P(ContainerTest, AWriteErrorOrAFullDiskIsReported) {
+  for (int32_t size : {20000, 200000, 1500000}) {
+  const std::vector<ContainerVolume> container = BuildContainer({{"OK.TXT", "fits"}, {"A.BIN", Noise(size_t(size), 18)}});
   for (int32_t failWith : {-1, 0})
-  for (int32_t size : {20000, 200000})
-  for (int64_t room : {0, 10000, 65536, 100000}) {
+  for (int64_t room : {0, 10000, 65536, 100000, 700000, 1300000}) {
     if (room >= size) continue;
     SCOPED_TRACE(::testing::Message() << failWith << " " << size << " " << room);
     ui.boxes.clear();
-    Put(BuildContainer({{"OK.TXT", "fits"}, {"A.BIN", Noise(size_t(size), 18)}}));
+    Put(container);
     disk.FillDisk(room, "C:\\DEST\\A.BIN", failWith);
     EXPECT_EQ(Unshrink(), kUnshrinkStopped);
     ExpectErrorBox("Writing disk error.");
     EXPECT_FALSE(files.Exists("C:\\DEST\\A.BIN"));
     EXPECT_EQ(Journal(), "FILE: \"C:\\DEST\\OK.TXT\"\r\n");
     files.DeleteFile("C:\\DEST\\install.log");
+  }
   }
 }
 

@@ -16,6 +16,7 @@
 
 #include "platform/win32/handles.h"
 #include "support/dialog_template_decoder.h"
+#include "ui/win32/progress_dialog.h"
 #include "ui/win32/win32_user_interface.h"
 #include "shot_support.h"
 #include "window_driving.h"
@@ -493,6 +494,54 @@ TEST(ProgressDialog, IsMadeOnlyForItemsAndShowsItsTexts) {
   ui.DestroyProgressDialog();
   EXPECT_FALSE(ui.HasProgressDialog());
   EXPECT_FALSE(IsWindow(dialog));
+}
+
+// File names that follow each other faster than anyone can read them are
+// not all painted: a name set within the interval after the last one shown
+// waits, and shows once the interval has passed (at the next pump or bar
+// redraw), or at once when a question comes up.
+TEST(ProgressDialog, ANameThatFollowsTooSoonWaitsForTheIntervalOrAQuestion) {
+  Win32UserInterface ui(Instance());
+  ui.CreateMainWindow();
+  ui.CreateProgressDialog(4, DialogTexts{});
+  HWND dialog = ui.ProgressDialogHandle();
+  ASSERT_NE(dialog, nullptr);
+  ui.SetProgressTexts("Installing file: ", "C:\\APPS\\ONE.TXT");
+  const DWORD shown = GetTickCount();
+  EXPECT_EQ(ItemText(dialog, 103), "C:\\APPS\\ONE.TXT") << "the first name shows at once";
+  ui.SetProgressTexts("Installing file: ", "C:\\APPS\\TWO.TXT");
+  ui.ShowProgress(10);
+  ui.PumpMessages();
+  const std::string meanwhile = ItemText(dialog, 103);
+  if (GetTickCount() - shown < win32::ProgressDialog::kTextInterval) {  // (a machine that stalled proves nothing)
+    EXPECT_EQ(meanwhile, "C:\\APPS\\ONE.TXT") << "the next one waits";
+  }
+  Sleep(win32::ProgressDialog::kTextInterval + 20);
+  ui.ShowProgress(20);
+  EXPECT_EQ(ItemText(dialog, 103), "C:\\APPS\\TWO.TXT") << "... until the interval has passed";
+
+  ui.SetProgressTexts("Installing file: ", "C:\\APPS\\THREE.TXT");
+  std::string besideTheQuestion;
+  Person person;
+  person
+      .Then([&] {
+        for (HWND box : support::ThreadWindows()) {
+          if (box == dialog || !IsWindowVisible(box) || !GetDlgItem(box, 0xFFFF)) continue;
+          besideTheQuestion = ItemText(dialog, 103);
+          Press(box, IDOK);
+          return true;
+        }
+        return false;
+      })
+      .Start();
+  MessageBoxRequest question;
+  question.text = "Insert the next disk.";
+  question.style = kMbOk;
+  question.owned = true;
+  ui.ShowMessageBox(question);
+  EXPECT_TRUE(person.Done());
+  EXPECT_EQ(besideTheQuestion, "C:\\APPS\\THREE.TXT");
+  ui.DestroyProgressDialog();
 }
 
 TEST(ProgressDialog, PaintsTheFilledPartWhiteOnBlueAndTheRestBlueOnWhite) {

@@ -59,7 +59,7 @@ class MemoryFileHandle : public FileHandle {
   MemoryFileHandle(std::shared_ptr<std::string> data, std::shared_ptr<FileInfo> info, OpenMode mode)
       : data_(std::move(data)), info_(std::move(info)), mode_(mode) {}
   int32_t Read(void* buffer, uint32_t count) override {
-    if (mode_ == OpenMode::kCreate || mode_ == OpenMode::kAppend) return -1;
+    if (mode_ == OpenMode::kCreate || mode_ == OpenMode::kCreateNew || mode_ == OpenMode::kAppend) return -1;
     if (position_ >= data_->size()) return 0;
     size_t n = std::min<size_t>(count, data_->size() - position_);
     if (n > 0x7FFFFFFF) n = 0x7FFFFFFF;
@@ -318,6 +318,10 @@ std::unique_ptr<FileHandle> MemoryFileSystem::Open(const std::string& path, Open
       return nullptr;
     }
     return std::make_unique<MemoryFileHandle>(node->data, node->info, mode);
+  }
+  if (node && mode == OpenMode::kCreateNew) {
+    Fail(node->directory ? kErrorAccessDenied : kErrorFileExists);
+    return nullptr;
   }
   if (!node) {
     Node* parent = abs.empty() ? nullptr : Parent(abs);

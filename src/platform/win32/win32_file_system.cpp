@@ -178,12 +178,17 @@ std::unique_ptr<FileHandle> Win32FileSystem::Open(const std::string& path, OpenM
       access = GENERIC_WRITE;
       disposition = CREATE_ALWAYS;
       break;
+    case OpenMode::kCreateNew:
+      access = GENERIC_WRITE;
+      disposition = CREATE_NEW;
+      break;
     case OpenMode::kAppend:
       access = GENERIC_WRITE;
       disposition = OPEN_ALWAYS;
       break;
   }
-  if (mode != OpenMode::kRead && IsReadOnlyFile(path)) return nullptr;
+  // (A new file cannot be read-only: creating it fails on any file there.)
+  if (mode != OpenMode::kRead && mode != OpenMode::kCreateNew && IsReadOnlyFile(path)) return nullptr;
   // Other handles on the same file may read and write meanwhile, as with the
   // C runtime's and _lopen's compatibility sharing.
   win32::UniqueFile file(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -13,15 +13,35 @@ bool ProgressDialog::Create(HINSTANCE instance, HWND owner) {
 
 void ProgressDialog::SetTexts(const std::string& upper, const std::string& lower) {
   if (!Handle()) return;
+  wantedUpper_ = upper;
+  wantedLower_ = lower;
+  waiting_ = true;
+  ShowWaitingTexts();
+}
+
+void ProgressDialog::ShowWaitingTexts() {
+  if (waiting_ && (!textsShown_ || GetTickCount() - textsShownAt_ >= kTextInterval)) FlushTexts();
+}
+
+void ProgressDialog::FlushTexts() {
+  if (!waiting_ || !Handle()) return;
+  waiting_ = false;
   // The upper text rarely changes from one file to the next; setting a
   // static's text repaints it, so an unchanged text is left alone.
-  if (upper != upper_) {
-    upper_ = upper;
-    SetItemText(QUORRIL_ID_PROGRESS_UPPER, upper);
+  bool changed = false;
+  if (wantedUpper_ != upper_) {
+    upper_ = wantedUpper_;
+    SetItemText(QUORRIL_ID_PROGRESS_UPPER, upper_);
+    changed = true;
   }
-  if (lower != lower_) {
-    lower_ = lower;
-    SetItemText(QUORRIL_ID_PROGRESS_LOWER, lower);
+  if (wantedLower_ != lower_) {
+    lower_ = wantedLower_;
+    SetItemText(QUORRIL_ID_PROGRESS_LOWER, lower_);
+    changed = true;
+  }
+  if (changed) {
+    textsShown_ = true;
+    textsShownAt_ = GetTickCount();
   }
 }
 
@@ -30,6 +50,7 @@ void ProgressDialog::SetPercent(int32_t percent) {
   // The copy code reports every 50,000 bytes; redrawing a bar that shows
   // the same percentage changes nothing on screen and costs a round trip to
   // the display each time, so only a new percentage is drawn.
+  ShowWaitingTexts();
   if (percent == percent_ && painted_) return;
   percent_ = percent;
   painted_ = true;

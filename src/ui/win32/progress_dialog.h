@@ -28,6 +28,8 @@ namespace quorril::win32 {
 
 class ProgressDialog : public Dialog {
  public:
+  static constexpr DWORD kTextInterval = 100;
+
   // `brush` is the window-colour brush (not owned; may be null).
   ProgressDialog(HBRUSH brush, std::string cancelText, std::string quitText)
       : brush_(brush), cancelText_(std::move(cancelText)), quitText_(std::move(quitText)) {}
@@ -41,7 +43,14 @@ class ProgressDialog : public Dialog {
   }
   // Places the dialog again: centred, or at the top set.
   void Reposition();
+  // Sets the two texts. A change that follows the last one shown within
+  // kTextInterval milliseconds waits: a name that would stand for less
+  // cannot be read, and each change costs the display a repaint. A waiting
+  // change is shown by ShowWaitingTexts() once the interval has passed, or
+  // at once by FlushTexts().
   void SetTexts(const std::string& upper, const std::string& lower);
+  void ShowWaitingTexts();
+  void FlushTexts();
   // Redraws the bar at once at `percent` (held to 0..100).
   void SetPercent(int32_t percent);
   // True once the user has confirmed quitting; the window is gone then.
@@ -61,6 +70,10 @@ class ProgressDialog : public Dialog {
   HBRUSH brush_;
   std::string cancelText_, quitText_;
   std::string upper_, lower_;  // the texts the statics show
+  std::string wantedUpper_, wantedLower_;  // the texts set last
+  bool waiting_ = false;                   // ... and not shown yet
+  bool textsShown_ = false;                // a change has been shown ...
+  DWORD textsShownAt_ = 0;                 // ... at this tick count
   RECT bar_{};
   int32_t percent_ = 0;
   bool painted_ = false;  // a percentage has been drawn since creation

@@ -41,6 +41,8 @@ HBRUSH Win32UserInterface::WindowBrush() {
 }
 
 int Win32UserInterface::ShowMessageBox(const MessageBoxRequest& request) {
+  // What the progress dialog is to show stands there before the question.
+  if (progress_) progress_->FlushTexts();
   HWND owner = request.owned ? MessageBoxOwner() : nullptr;
   const char* caption = request.caption ? request.caption->c_str() : nullptr;
   return MessageBoxA(owner, request.text.c_str(), caption, request.style);
@@ -100,6 +102,7 @@ bool Win32UserInterface::PumpMessages() {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  if (progress_) progress_->ShowWaitingTexts();
   return progressCancelled_ || (progress_ && progress_->Cancelled());
 }
 
@@ -130,6 +133,7 @@ void Win32UserInterface::DestroyProgressDialog() {
 
 template <typename Run>
 INT_PTR Win32UserInterface::RunModal(win32::Dialog* dialog, Run run) {
+  if (progress_) progress_->FlushTexts();
   win32::Dialog* previous = modalDialog_;
   modalDialog_ = dialog;
   INT_PTR result = run();
