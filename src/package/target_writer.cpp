@@ -27,19 +27,20 @@ bool TargetWriter::Create() {
     copy_.host.ReportFailure(CopyFailure::kNoMemory, std::string());
     return false;
   }
-  // A file that stands under the target's name is replaced only once the
-  // new one is whole: until then the new bytes go to a temporary beside it.
-  uint32_t existing = copy_.files.GetAttributes(target_);
-  // (A read-only file cannot be replaced: opening it fails as before.)
-  written_ = existing != kInvalidAttributes && !(existing & (kAttrDirectory | kAttrReadOnly))
-                 ? JoinPath(DirectoryPart(target_), kTemporaryName)
-                 : target_;
-  // A file known to be new is made as such: the file system then has no old
-  // contents to let go of (on some, closing a truncated file forces its
-  // writing back). Should one have appeared meanwhile, it is truncated as
-  // before.
-  if (written_ == target_ && existing == kInvalidAttributes) output_ = copy_.files.Open(written_, OpenMode::kCreateNew);
-  if (!output_) output_ = copy_.files.Open(written_, OpenMode::kCreate);
+  // A target that is not there yet is made as a new file: nothing needs to
+  // be looked up first, and the file system has no old contents to let go
+  // of (some write a truncated file back when it is closed).
+  written_ = target_;
+  output_ = copy_.files.Open(target_, OpenMode::kCreateNew);
+  if (!output_) {
+    // A file that stands under the target's name is replaced only once the
+    // new one is whole: until then the new bytes go to a temporary beside it.
+    uint32_t existing = copy_.files.GetAttributes(target_);
+    // (A read-only file cannot be replaced: opening it fails as before.)
+    if (existing != kInvalidAttributes && !(existing & (kAttrDirectory | kAttrReadOnly)))
+      written_ = JoinPath(DirectoryPart(target_), kTemporaryName);
+    output_ = copy_.files.Open(written_, OpenMode::kCreate);
+  }
   if (!output_) {
     copy_.host.ReportFailure(CopyFailure::kCreateFile, target_);
     return false;
