@@ -97,6 +97,14 @@ class ContainerReader {
   // tells whether a member is missing.
   ContainerStatus Skip();
 
+  // For reading ahead without a disk question: true when the current
+  // member's data has been read whole and the next member header (if the
+  // first volume counts one more) lies in the volume being read.
+  bool NextHeaderInThisVolume();
+  // The bytes of the current member's data that the volume being read still
+  // holds (0 when they go on in the next volume only); -1 on a failure.
+  int64_t LeftInThisVolume();
+
   ContainerStatus Status() const { return status_; }
   // The path of the member header read last, also of one refused with
   // kBadMemberPath ("\" separators; cut at its terminator or 128 bytes).

@@ -8,8 +8,20 @@
 // decoded blocks, under the worker's lock. The worker thread runs nothing
 // but the decoder and the two callbacks that move bytes between those
 // rings; every port call (reading, the next-disk question, writing,
-// progress, messages) stays on this thread, in the same order of members.
+// progress, messages) stays on this thread, members in their order.
 // Without a worker, or when it declines, the member is decoded here.
+//
+// Reading ahead: once a member's data is all read, and when the next
+// member header and the data fed ahead lie in the volume being read (so no
+// disk is asked for early), this thread reads the next header and feeds that
+// member's data too, so that the decoder goes on with it while the member
+// before is finished and the next target is made. Whether that member is
+// written is still decided at its turn; when it stays, its decoded bytes
+// are dropped and the decoder's work area is put back as it was before that
+// stream (a later stream sees the same window as without reading ahead).
+// Each block in the rings carries the number of the stream (member) it
+// belongs to; a failure met ahead is reported when that member's turn comes,
+// as it would have been.
 #include "package/unshrink.h"
 
 #include <algorithm>
@@ -47,17 +59,23 @@ constexpr uint32_t kFirstChunkSize = 65536;
 // moves by them whichever thread gathers them.
 constexpr uint32_t kDecoderBlock = 4096;
 
-// What the two threads share while a member is decoded beside the writes;
-// guarded by the worker's lock.
+// What the two threads share while members are decoded beside the writes;
+// guarded by the worker's lock. Streams are numbered from 0 in the order the
+// members are extracted by one job.
 struct Handoff {
   uint32_t inputSize[kInputSlots] = {};
+  int inputStream[kInputSlots] = {};
   bool inputFull[kInputSlots] = {};
-  bool inputEnded = false;  // no more data comes for this member
-  bool stop = false;        // this thread gives the member up
+  int inputComplete = -1;  // every stream up to this one has all its data in the ring
   uint32_t outputSize[kOutputChunks] = {};
+  int outputStream[kOutputChunks] = {};
   bool outputFull[kOutputChunks] = {};
-  bool finished = false;    // the decoder has returned ...
-  int result = 0;           // ... with this result
+  int streams = 1;         // streams handed to the decoder
+  bool noMore = false;     // no stream follows those handed over
+  bool stop = false;       // this thread gives everything up
+  int decoded = -1;        // every stream up to this one is decoded ...
+  int results[2] = {};     // ... the result of stream n at [n % 2]
+  bool finished = false;   // the job has returned
   // Which thread sleeps: a change wakes the other one only then, which
   // spares a system call for most hand-overs.
   bool writerWaits = false;
@@ -77,6 +95,7 @@ class Unshrinker : public VolumeSource {
   std::unique_ptr<VirtualFile> OpenVolume(const std::string& path, const std::string& name) override;
 
  private:
+  int RunMembers();
   bool Keep(const MemberHeader& member, const ExistingTarget& existing);
   bool Extract(const MemberHeader& member, const std::string& target);
   void ReportReader();
@@ -92,11 +111,14 @@ class Unshrinker : public VolumeSource {
 
   // Decoding beside the writes: this thread's side, and the decoder's.
   bool PrepareWorker();
-  int DecodeBeside();
+  int DecodeBeside(const MemberHeader& member);
+  void ReadAhead();
+  void StopDecoding();
   static void DecodeJob(void* user);
+  void DecodeStreams();
   unsigned TakeInput(char* buffer, unsigned capacity);
   void PutOutput(const char* buffer, unsigned size);
-  void HandOverChunk();
+  void HandOverChunk(bool wait);
   void DecoderWait() {
     handoff_.decoderWaits = true;
     worker_->Wait();
@@ -128,9 +150,25 @@ class Unshrinker : public VolumeSource {
   Worker* worker_ = nullptr;  // null: decode on this thread
   std::unique_ptr<char[]> inputRing_;
   std::unique_ptr<char[]> outputRing_;
+  std::unique_ptr<uint8_t[]> savedWorkArea_;  // before a stream read ahead
   Handoff handoff_;
-  // The decoder's own: the input slot it reads and how far, the chunk it
-  // fills and how far, and whether it throws its output away.
+  // This thread's own: whether a job runs, the stream of the member being
+  // extracted, the next slot to fill and chunk to write, and what was read
+  // ahead (the next header, its status, a read failure to report later).
+  bool running_ = false;
+  int stream_ = 0;
+  int fillSlot_ = 0;
+  int writeChunk_ = 0;
+  bool readAhead_ = false;
+  ContainerStatus aheadStatus_ = ContainerStatus::kOk;
+  MemberHeader aheadMember_;
+  bool aheadFailed_ = false;
+  // What the reader said of the member just decoded, kept before it moved on.
+  uint32_t memberDelivered_ = 0;
+  bool memberRanOut_ = false;
+  // The decoder's own: its stream, the input slot it reads and how far, the
+  // chunk it fills and how far, and whether it throws its output away.
+  int decoding_ = 0;
   int takeSlot_ = 0;
   bool holding_ = false;
   uint32_t taken_ = 0;
@@ -175,6 +213,12 @@ void Unshrinker::ReportReader() {
 }
 
 int Unshrinker::Run() {
+  int result = RunMembers();
+  StopDecoding();
+  return result;
+}
+
+int Unshrinker::RunMembers() {
   // A source that cannot be opened, or is no container, is left to the
   // plain copy, which reports it; one that cannot be read is not copied.
   ContainerStatus opened = reader_.Open(source_);
@@ -196,7 +240,14 @@ int Unshrinker::Run() {
   for (;;) {
     if (host_.PumpMessages()) return kUnshrinkStopped;
     MemberHeader member;
-    ContainerStatus status = reader_.NextMember(&member);
+    ContainerStatus status;
+    if (readAhead_) {
+      readAhead_ = false;
+      status = aheadStatus_;
+      member = aheadMember_;
+    } else {
+      status = reader_.NextMember(&member);
+    }
     if (status == ContainerStatus::kEnd) return kUnshrinkDone;
     if (status != ContainerStatus::kOk) {
       ReportReader();
@@ -216,6 +267,7 @@ int Unshrinker::Run() {
     facts.targetDateKnown = existing.dateKnown;
     facts.target = existing.date;
     if (!CarryOutOverwrite(copy_.files, host_, DecideOverwrite(facts), target)) {
+      StopDecoding();  // what was decoded ahead of a member that stays is dropped
       if (!Keep(member, existing)) return kUnshrinkStopped;
       continue;
     }
@@ -243,15 +295,20 @@ bool Unshrinker::Keep(const MemberHeader& member, const ExistingTarget& existing
 
 bool Unshrinker::Extract(const MemberHeader& member, const std::string& target) {
   TargetWriter output(copy_, target);
-  if (!output.Create()) return false;
+  if (!output.Create()) {
+    StopDecoding();
+    return false;
+  }
   host_.Progress(0);
   if (member.compressedSize != 0) {
     output_ = &output;
     abort_ = false;
-    int result = worker_ ? DecodeBeside() : -1;
+    int result = worker_ ? DecodeBeside(member) : -1;
     if (result < 0) {
       gatheredUsed_ = gatheredHeld_ = 0;
       result = ExplodeStream(&ReadThunk, &WriteThunk, workArea_.get(), this);
+      memberDelivered_ = reader_.Delivered();
+      memberRanOut_ = reader_.RanOut();
     }
     output_ = nullptr;
     // What the decompressor gave is on the disk (or its failure reported)
@@ -260,11 +317,12 @@ bool Unshrinker::Extract(const MemberHeader& member, const std::string& target) 
     bool ok = result == kExplodeOk && !abort_;
     if (!ok && !abort_) {
       // Data missing at the end of the container, or data that is no stream.
-      host_.ReportFailure(reader_.RanOut() ? CopyFailure::kReadFile : CopyFailure::kBadArchive,
+      host_.ReportFailure(memberRanOut_ ? CopyFailure::kReadFile : CopyFailure::kBadArchive,
                           reader_.VolumePath());
     }
-    // A stream that ends before its stated size leaves data to pass over.
-    if (ok && reader_.Delivered() < member.compressedSize && reader_.Skip() != ContainerStatus::kOk) {
+    // A stream that ends before its stated size leaves data to pass over
+    // (nothing was read ahead then).
+    if (ok && memberDelivered_ < member.compressedSize && reader_.Skip() != ContainerStatus::kOk) {
       ReportReader();
       ok = false;
     }
@@ -310,115 +368,231 @@ bool Unshrinker::PrepareWorker() {
   if (!copy_.worker) return false;
   inputRing_.reset(new (std::nothrow) char[size_t(kInputSlots) * kSlotSize]);
   outputRing_.reset(new (std::nothrow) char[size_t(kOutputChunks) * kChunkSize]);
-  if (!inputRing_ || !outputRing_) {
+  savedWorkArea_.reset(new (std::nothrow) uint8_t[kExplodeWorkAreaSize]);
+  if (!inputRing_ || !outputRing_ || !savedWorkArea_) {
     inputRing_.reset();
     outputRing_.reset();
+    savedWorkArea_.reset();
     return false;
   }
   worker_ = copy_.worker;
   return true;
 }
 
-// This thread's side: keeps the decoder's input slots filled from the
-// container and writes the decoded chunks in their order, until the
-// decoder has returned and every chunk it handed over is written. Returns
+// This thread's side for one member (stream stream_): keeps the decoder's
+// input slots filled from the container and writes the member's chunks in
+// their order, until the decoder is done with the member and each of its
+// chunks is written; meanwhile it may read the next member ahead. Returns
 // the decoder's result, or -1 when the worker declines (nothing was read).
-int Unshrinker::DecodeBeside() {
+int Unshrinker::DecodeBeside(const MemberHeader& member) {
   Worker& worker = *worker_;
-  handoff_ = Handoff();
-  takeSlot_ = 0;
-  holding_ = false;
-  taken_ = held_ = 0;
-  fillChunk_ = 0;
-  filled_ = 0;
-  firstChunk_ = true;
-  discard_ = false;
-  if (!worker.Start(&DecodeJob, this)) {
-    worker_ = nullptr;  // nor for the members that follow
-    return -1;
-  }
-
   Handoff& h = handoff_;
-  int fill = 0, write = 0;
+  if (!running_) {
+    handoff_ = Handoff();
+    stream_ = decoding_ = 0;
+    fillSlot_ = writeChunk_ = 0;
+    takeSlot_ = 0;
+    holding_ = false;
+    taken_ = held_ = 0;
+    fillChunk_ = 0;
+    filled_ = 0;
+    firstChunk_ = true;
+    discard_ = false;
+    if (!worker.Start(&DecodeJob, this)) {
+      worker_ = nullptr;  // nor for the members that follow
+      return -1;
+    }
+    running_ = true;
+  } else {
+    ++stream_;  // read ahead: the decoder may be at it already
+  }
+  const int s = stream_;
+  memberRanOut_ = false;
+  bool triedAhead = false, aheadPaused = false;
   worker.Lock();
+  if (aheadFailed_) {
+    // A read of this member's data failed while it was read ahead.
+    aheadFailed_ = false;
+    worker.Unlock();
+    ReportReader();
+    abort_ = true;
+    worker.Lock();
+    h.stop = true;
+    if (h.decoderWaits) worker.Wake();
+  }
   for (;;) {
-    if (!h.inputEnded && !h.stop && !h.inputFull[fill]) {
+    if (h.inputComplete < s && h.decoded >= s) {
+      // The stream ended before its stated size: the rest is passed over.
+      h.inputComplete = s;
+    }
+    if (h.inputComplete < s && !h.stop && !h.inputFull[fillSlot_]) {
       worker.Unlock();
-      int32_t got = reader_.Read(inputRing_.get() + size_t(fill) * kSlotSize, kSlotSize);
+      int32_t got = reader_.Read(inputRing_.get() + size_t(fillSlot_) * kSlotSize, kSlotSize);
       if (got < 0) {
         ReportReader();
         abort_ = true;
       }
       worker.Lock();
       if (got > 0) {
-        h.inputSize[fill] = uint32_t(got);
-        h.inputFull[fill] = true;
-        fill = (fill + 1) % kInputSlots;
+        h.inputSize[fillSlot_] = uint32_t(got);
+        h.inputStream[fillSlot_] = s;
+        h.inputFull[fillSlot_] = true;
+        fillSlot_ = (fillSlot_ + 1) % kInputSlots;
       } else {
-        h.inputEnded = true;
+        h.inputComplete = s;
+        memberRanOut_ = reader_.RanOut();
         h.stop = h.stop || got < 0;
       }
       if (h.decoderWaits) worker.Wake();
       continue;
     }
-    if (h.outputFull[write]) {
-      const uint32_t size = h.outputSize[write];
+    if (h.outputFull[writeChunk_] && h.outputStream[writeChunk_] == s) {
+      const uint32_t size = h.outputSize[writeChunk_];
       worker.Unlock();
       // After a failure the decoder's last chunks are dropped.
       bool written =
-          !abort_ && output_->Write(outputRing_.get() + size_t(write) * kChunkSize, size, kDecoderBlock);
+          !abort_ && output_->Write(outputRing_.get() + size_t(writeChunk_) * kChunkSize, size, kDecoderBlock);
       if (!written) abort_ = true;
       worker.Lock();
-      h.outputFull[write] = false;
-      write = (write + 1) % kOutputChunks;
+      h.outputFull[writeChunk_] = false;
+      writeChunk_ = (writeChunk_ + 1) % kOutputChunks;
       h.stop = h.stop || abort_;
       if (h.decoderWaits) worker.Wake();
       continue;
     }
-    // Chunks are handed over in order, so none is left once the next is not.
-    if (h.finished) break;
+    // Once this member's data is all read, the next member may be read ahead.
+    if (h.inputComplete >= s && !h.stop && h.streams == s + 1 && !triedAhead) {
+      triedAhead = true;
+      memberDelivered_ = reader_.Delivered();
+      worker.Unlock();
+      ReadAhead();
+      worker.Lock();
+      continue;
+    }
+    // Chunks are handed over in order: once the stream is decoded, the
+    // next chunk is empty or another stream's.
+    if (h.decoded >= s || h.finished) break;
+    if (h.streams == s + 2 && h.inputComplete < s + 1 && !aheadPaused && !aheadFailed_ && !h.stop &&
+        !h.inputFull[fillSlot_]) {
+      // Feeds the next member as far as the volume being read holds it; the
+      // rest is read at its turn.
+      worker.Unlock();
+      int64_t left = reader_.LeftInThisVolume();
+      int32_t got = 0;
+      if (left > 0)
+        got = reader_.Read(inputRing_.get() + size_t(fillSlot_) * kSlotSize,
+                           uint32_t(std::min<int64_t>(left, kSlotSize)));
+      worker.Lock();
+      if (left < 0 || got < 0) {
+        aheadFailed_ = true;
+      } else if (got == 0) {
+        aheadPaused = true;
+      } else {
+        h.inputSize[fillSlot_] = uint32_t(got);
+        h.inputStream[fillSlot_] = s + 1;
+        h.inputFull[fillSlot_] = true;
+        fillSlot_ = (fillSlot_ + 1) % kInputSlots;
+        if (h.decoderWaits) worker.Wake();
+      }
+      continue;
+    }
     h.writerWaits = true;
     worker.Wait();
     h.writerWaits = false;
   }
-  const int result = h.result;
+  if (h.decoded < s) memberDelivered_ = reader_.Delivered();
+  if (h.inputComplete < s) {
+    // Given up before its data was all read.
+    h.inputComplete = s;
+  }
+  const int result = h.decoded >= s ? h.results[s % 2] : kExplodeTruncated;
+  const bool more = h.streams > s + 1 && !h.stop;
   worker.Unlock();
-  worker.Join();
+  if (!more) StopDecoding();
   return result;
 }
 
-void Unshrinker::DecodeJob(void* user) {
-  Unshrinker& self = *static_cast<Unshrinker*>(user);
-  int result = ExplodeStream(&TakeInputThunk, &PutOutputThunk, self.workArea_.get(), &self);
-  WorkerLock lock(*self.worker_);
-  Handoff& h = self.handoff_;
-  if (!self.discard_ && !h.stop && self.filled_ > 0) {
-    // The chunk being filled is free: the decoder waited for it.
-    h.outputSize[self.fillChunk_] = self.filled_;
-    h.outputFull[self.fillChunk_] = true;
-  }
-  h.result = result;
-  h.finished = true;
-  self.worker_->Wake();
+// Reads the next member header ahead, when that asks for no disk, and
+// hands its stream to the decoder.
+void Unshrinker::ReadAhead() {
+  if (!reader_.NextHeaderInThisVolume()) return;
+  readAhead_ = true;
+  aheadStatus_ = reader_.NextMember(&aheadMember_);
+  if (aheadStatus_ != ContainerStatus::kOk || aheadMember_.compressedSize == 0) return;
+  WorkerLock lock(*worker_);
+  handoff_.streams = stream_ + 2;
+  if (handoff_.decoderWaits) worker_->Wake();
 }
 
-// The decoder's read: from the slot it holds, or the next one once this
-// thread has filled it; 0 when the member's data has ended or was given up.
-unsigned Unshrinker::TakeInput(char* buffer, unsigned capacity) {
-  if (!holding_ || taken_ == held_) {
-    Handoff& h = handoff_;
+// Ends the job, if one runs: the decoder gives up what it holds, and the
+// worker is joined.
+void Unshrinker::StopDecoding() {
+  if (!running_) return;
+  {
     WorkerLock lock(*worker_);
+    handoff_.stop = true;
+    worker_->Wake();
+  }
+  worker_->Join();
+  running_ = false;
+  // A stream read ahead and then given up leaves the work area as it was
+  // before it.
+  if (decoding_ > stream_) std::memcpy(workArea_.get(), savedWorkArea_.get(), kExplodeWorkAreaSize);
+}
+
+void Unshrinker::DecodeJob(void* user) { static_cast<Unshrinker*>(user)->DecodeStreams(); }
+
+// The decoder's side: one stream after another, as long as this thread
+// hands over more.
+void Unshrinker::DecodeStreams() {
+  Handoff& h = handoff_;
+  for (;;) {
+    int result = ExplodeStream(&TakeInputThunk, &PutOutputThunk, workArea_.get(), this);
+    WorkerLock lock(*worker_);
+    // What is left of the stream's input is dropped.
     if (holding_) {
       h.inputFull[takeSlot_] = false;
       takeSlot_ = (takeSlot_ + 1) % kInputSlots;
       holding_ = false;
-      if (h.writerWaits) worker_->Wake();
     }
-    while (!h.inputFull[takeSlot_] && !h.inputEnded && !h.stop) DecoderWait();
-    if (h.stop || !h.inputFull[takeSlot_]) return 0;
-    holding_ = true;
-    taken_ = 0;
-    held_ = h.inputSize[takeSlot_];
+    if (!discard_ && !h.stop && filled_ > 0) HandOverChunk(false);
+    h.results[decoding_ % 2] = result;
+    h.decoded = decoding_;
+    if (h.writerWaits) worker_->Wake();
+    while (h.streams <= decoding_ + 1 && !h.noMore && !h.stop) DecoderWait();
+    if (h.streams <= decoding_ + 1 || h.stop) break;
+    std::memcpy(savedWorkArea_.get(), workArea_.get(), kExplodeWorkAreaSize);
+    ++decoding_;
+    firstChunk_ = true;
+    while (h.outputFull[fillChunk_] && !h.stop) DecoderWait();
+    if (h.stop) break;
+  }
+  h.finished = true;
+  worker_->Wake();
+}
+
+// The decoder's read: from the slot it holds, or the next slot of its
+// stream once this thread has filled it; 0 when the stream's data has ended
+// or was given up.
+unsigned Unshrinker::TakeInput(char* buffer, unsigned capacity) {
+  if (!holding_ || taken_ == held_) {
+    Handoff& h = handoff_;
+    WorkerLock lock(*worker_);
+    for (;;) {
+      if (holding_) {
+        h.inputFull[takeSlot_] = false;
+        takeSlot_ = (takeSlot_ + 1) % kInputSlots;
+        holding_ = false;
+        if (h.writerWaits) worker_->Wake();
+      }
+      while (!h.inputFull[takeSlot_] && h.inputComplete < decoding_ && !h.stop) DecoderWait();
+      if (h.stop || !h.inputFull[takeSlot_] || h.inputStream[takeSlot_] > decoding_) return 0;
+      holding_ = true;
+      taken_ = 0;
+      held_ = h.inputSize[takeSlot_];
+      // Data of a stream that ended before it is passed over.
+      if (h.inputStream[takeSlot_] == decoding_) break;
+    }
   }
   uint32_t n = std::min<uint32_t>(capacity, held_ - taken_);
   std::memcpy(buffer, inputRing_.get() + size_t(takeSlot_) * kSlotSize + taken_, n);
@@ -435,26 +609,31 @@ void Unshrinker::PutOutput(const char* buffer, unsigned size) {
     filled_ += n;
     buffer += n;
     size -= n;
-    if (filled_ == limit) HandOverChunk();
+    if (filled_ == limit) {
+      WorkerLock lock(*worker_);
+      HandOverChunk(true);
+    }
   }
 }
 
-// Hands the full chunk to this thread and waits until the next one is
-// free. Once this thread gives the member up, the decoder keeps its
-// output to itself: a chunk handed over may still be in this thread's hands.
-void Unshrinker::HandOverChunk() {
+// With the lock held: hands the chunk being filled to this thread and,
+// with `wait`, waits until the next one is free. Once this thread gives
+// up, the decoder keeps its output to itself: a chunk handed over may still
+// be in this thread's hands.
+void Unshrinker::HandOverChunk(bool wait) {
   Handoff& h = handoff_;
-  WorkerLock lock(*worker_);
   if (h.stop) {
     discard_ = true;
     return;
   }
   h.outputSize[fillChunk_] = filled_;
+  h.outputStream[fillChunk_] = decoding_;
   h.outputFull[fillChunk_] = true;
   firstChunk_ = false;
   if (h.writerWaits) worker_->Wake();
   fillChunk_ = (fillChunk_ + 1) % kOutputChunks;
   filled_ = 0;
+  if (!wait) return;
   while (h.outputFull[fillChunk_] && !h.stop) DecoderWait();
   if (h.outputFull[fillChunk_]) discard_ = true;
 }
