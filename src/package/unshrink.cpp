@@ -50,7 +50,7 @@ constexpr uint32_t kGatherSize = 65536;
 // the threads hand over (and wake each other) seldom and the writes are
 // few; the first chunk of a member is handed over at kFirstChunkSize, so
 // that the writing starts soon after the decoding.
-constexpr int kInputSlots = 2;
+constexpr int kInputSlots = 4;
 constexpr uint32_t kSlotSize = 262144;
 constexpr int kOutputChunks = 4;
 constexpr uint32_t kChunkSize = 262144;
