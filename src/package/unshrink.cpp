@@ -483,10 +483,10 @@ int Unshrinker::DecodeBeside(const MemberHeader& member) {
         got = reader_.Read(inputRing_.get() + size_t(fillSlot_) * kSlotSize,
                            uint32_t(std::min<int64_t>(left, kSlotSize)));
       worker.Lock();
-      if (left < 0 || got < 0) {
-        aheadFailed_ = true;
+      if (got < 0) {
+        aheadFailed_ = true;  // the reader keeps the failure for its report
       } else if (got == 0) {
-        aheadPaused = true;
+        aheadPaused = true;  // (also when the position cannot be told)
       } else {
         h.inputSize[fillSlot_] = uint32_t(got);
         h.inputStream[fillSlot_] = s + 1;
@@ -500,7 +500,9 @@ int Unshrinker::DecodeBeside(const MemberHeader& member) {
     worker.Wait();
     h.writerWaits = false;
   }
-  if (h.decoded < s) memberDelivered_ = reader_.Delivered();
+  // (Read ahead, the reader has moved on: what it said of this member was
+  // kept before.)
+  if (!triedAhead) memberDelivered_ = reader_.Delivered();
   if (h.inputComplete < s) {
     // Given up before its data was all read.
     h.inputComplete = s;
@@ -535,6 +537,7 @@ void Unshrinker::StopDecoding() {
   }
   worker_->Join();
   running_ = false;
+  aheadFailed_ = false;
   // A stream read ahead and then given up leaves the work area as it was
   // before it.
   if (decoding_ > stream_) std::memcpy(workArea_.get(), savedWorkArea_.get(), kExplodeWorkAreaSize);
