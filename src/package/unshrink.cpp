@@ -71,7 +71,6 @@ struct Handoff {
   int outputStream[kOutputChunks] = {};
   bool outputFull[kOutputChunks] = {};
   int streams = 1;         // streams handed to the decoder
-  bool noMore = false;     // no stream follows those handed over
   bool stop = false;       // this thread gives everything up
   int decoded = -1;        // every stream up to this one is decoded ...
   int results[2] = {};     // ... the result of stream n at [n % 2]
@@ -110,7 +109,7 @@ class Unshrinker : public VolumeSource {
   }
 
   // Decoding beside the writes: this thread's side, and the decoder's.
-  bool PrepareWorker();
+  void PrepareWorker();
   int DecodeBeside(const MemberHeader& member);
   void ReadAhead();
   void StopDecoding();
@@ -364,8 +363,8 @@ void Unshrinker::WriteData(const char* buffer, unsigned size) {
 
 // The rings are taken once per container; without them the members are
 // decoded on this thread, as without a worker.
-bool Unshrinker::PrepareWorker() {
-  if (!copy_.worker) return false;
+void Unshrinker::PrepareWorker() {
+  if (!copy_.worker) return;
   inputRing_.reset(new (std::nothrow) char[size_t(kInputSlots) * kSlotSize]);
   outputRing_.reset(new (std::nothrow) char[size_t(kOutputChunks) * kChunkSize]);
   savedWorkArea_.reset(new (std::nothrow) uint8_t[kExplodeWorkAreaSize]);
@@ -373,10 +372,9 @@ bool Unshrinker::PrepareWorker() {
     inputRing_.reset();
     outputRing_.reset();
     savedWorkArea_.reset();
-    return false;
+    return;
   }
   worker_ = copy_.worker;
-  return true;
 }
 
 // This thread's side for one member (stream stream_): keeps the decoder's
@@ -562,7 +560,7 @@ void Unshrinker::DecodeStreams() {
     h.results[decoding_ % 2] = result;
     h.decoded = decoding_;
     if (h.writerWaits) worker_->Wake();
-    while (h.streams <= decoding_ + 1 && !h.noMore && !h.stop) DecoderWait();
+    while (h.streams <= decoding_ + 1 && !h.stop) DecoderWait();
     if (h.streams <= decoding_ + 1 || h.stop) break;
     std::memcpy(savedWorkArea_.get(), workArea_.get(), kExplodeWorkAreaSize);
     ++decoding_;
