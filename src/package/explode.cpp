@@ -8,12 +8,14 @@
 //    more bits, which covers any token (at most 30 bits) and its 8-bit
 //    look-ahead, so the token is decoded with table look-ups and no checks.
 //    After one refill it takes up to six binary literals at once, without a
-//    branch on their number, or ASCII literals while they fit, each from one
-//    look-up; a match's flag, length code, extra bits and distance code come
-//    from the same look-up for the common short matches, its low distance
-//    bits are dropped with them, and in ASCII mode a literal that follows it
-//    is taken in the same step without a branch. Its state is held in locals
-//    for the compiler to keep in registers;
+//    branch on their number (the run's length from one bit scan, the bytes
+//    packed by three shift-and-mask steps), or ASCII literals while they
+//    fit, each from one look-up; a match's flag, length code, extra bits
+//    and distance code come from the same look-up for the common short
+//    matches, its low distance bits are dropped with them, and in ASCII
+//    mode a literal that follows it is taken in the same step without a
+//    branch. Its state is held in locals for the compiler to keep in
+//    registers;
 //  - the careful path, for the last bytes of each input block: it pulls one
 //    byte at a time and checks every step against the end of the input
 //    exactly as the format's look-ahead rule requires (see explode.h), and it
@@ -71,6 +73,16 @@ constexpr DistanceDecode MakeDistanceDecode() {
   }
   return t;
 }
+
+// The literal flags of six 9-bit binary literals, the slots that one
+// refill surely holds.
+constexpr uint64_t kLiteralFlags = 0x0000201008040201ull;
+constexpr bool NinthsByMultiplying() {
+  for (unsigned k = 0; k <= 6; ++k)
+    if (((9 * k * 57) >> 9) != k) return false;
+  return true;
+}
+static_assert(NinthsByMultiplying(), "(9k * 57) >> 9 is k for a run of up to six literals");
 
 // A token by its next 13 bits.
 //  - A match (odd indexes) whose flag, length code, extra length bits and
@@ -357,22 +369,25 @@ bool Decoder::Fast() {
         // The six 9-bit slots that the refilled bits surely hold: store all
         // six bytes, keep as many as lead with a literal flag. No branch
         // depends on where the run of literals ends.
-        uint64_t flags = 0, bytes = 0;
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC unroll 6  // also at -O2, where the Windows builds compile this file
-#endif
-        for (unsigned j = 0; j < 6; ++j) {
-          flags |= ((b >> (9 * j)) & 1) << j;
-          bytes |= ((b >> (9 * j + 1)) & 0xFF) << (8 * j);
-        }
-        unsigned k = unsigned(__builtin_ctzll(flags | 0x40));
+        // The run's length: the flags sit 9 bits apart, and the first set
+        // one (a match; the bit at 54 stands for "six literals") is at 9k.
+        unsigned taken = unsigned(__builtin_ctzll((b & kLiteralFlags) | uint64_t(1) << 54));
+        unsigned k = (taken * 57) >> 9;  // taken / 9 for taken <= 54
+        // The six bytes, 9 bits apart after their flags, packed 8 bits
+        // apart in three steps: slot j moves down by j bits, its low bit
+        // in the first step, the next in the second, the top one in the
+        // third.
+        uint64_t bytes = b >> 1;
+        bytes = (bytes & 0x00000FF003FC00FFull) | ((bytes >> 1) & 0x000FF003FC00FF00ull);
+        bytes = (bytes & 0x000FFFF00000FFFFull) | ((bytes >> 2) & 0x00000000FFFF0000ull);
+        bytes = (bytes & 0x00000000FFFFFFFFull) | ((bytes >> 4) & 0x0000FFFF00000000ull);
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
         bytes = __builtin_bswap64(bytes);
 #endif
         std::memcpy(o, &bytes, 8);
         o += k;
-        b >>= 9 * k;
-        c -= 9 * k;
+        b >>= taken;
+        c -= taken;
       } else {
         do {
           unsigned taken;
