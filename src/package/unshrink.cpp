@@ -568,6 +568,9 @@ void Unshrinker::DecodeStreams() {
     while (h.outputFull[fillChunk_] && !h.stop) DecoderWait();
     if (h.stop) break;
   }
+  // Under the lock, as every change this thread waits on: set between the
+  // other thread's test and its sleep, the wake-up would be lost.
+  WorkerLock lock(*worker_);
   h.finished = true;
   worker_->Wake();
 }
