@@ -158,18 +158,20 @@ int32_t ContainerReader::Read(void* buffer, uint32_t capacity) {
   return int32_t(total);
 }
 
+int64_t ContainerReader::RestOfVolume() {
+  int32_t position = volume_ && status_ == ContainerStatus::kOk ? archive_.Tell(*volume_) : -1;
+  return position < 0 ? -1 : int64_t(volume_->Size()) - position;
+}
+
 bool ContainerReader::NextHeaderInThisVolume() {
   if (status_ != ContainerStatus::kOk || delivered_ != member_.compressedSize) return false;
-  if (expected_ == 0) return true;
-  int32_t position = volume_ ? archive_.Tell(*volume_) : -1;
-  return position >= 0 && int64_t(volume_->Size()) - position >= int64_t(kMemberHeaderSize);
+  return expected_ == 0 || RestOfVolume() >= int64_t(kMemberHeaderSize);
 }
 
 int64_t ContainerReader::LeftInThisVolume() {
-  int32_t position = volume_ && status_ == ContainerStatus::kOk ? archive_.Tell(*volume_) : -1;
-  if (position < 0) return -1;
-  int64_t inVolume = int64_t(volume_->Size()) - position;
-  return std::max<int64_t>(0, std::min<int64_t>(inVolume, member_.compressedSize - delivered_));
+  int64_t rest = RestOfVolume();
+  if (rest < 0) return -1;
+  return std::max<int64_t>(0, std::min<int64_t>(rest, member_.compressedSize - delivered_));
 }
 
 ContainerStatus ContainerReader::Skip() {

@@ -118,6 +118,9 @@ class ContainerReader {
 
  private:
   int32_t ReadVolume(void* buffer, int32_t count);
+  // Bytes from the read position to the end of the volume being read; -1
+  // without one, after a failure, or when the position cannot be told.
+  int64_t RestOfVolume();
   bool OpenNextVolume();
   ContainerStatus Fail(ContainerStatus status) { return status_ = status; }
 

@@ -191,7 +191,6 @@ struct Decoder {
   WorkArea* work;
   bool ascii;
   unsigned dictBits;
-  uint64_t dictMask;
 
   uint64_t bits = 0;        // pending bits, next bit lowest; bits above
   unsigned count = 0;       // `count` are 0 or the next input bits
@@ -483,7 +482,6 @@ int ExplodeStream(ExplodeReadCallback read, ExplodeWriteCallback write, void* wo
   dec.work = work;
   dec.ascii = mode == 1;
   dec.dictBits = dictBits;
-  dec.dictMask = (1u << dictBits) - 1;
   dec.next = work->input + 2;
   dec.end = work->input + got;
   dec.out = work->output + kWindowSize;
