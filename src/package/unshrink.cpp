@@ -444,21 +444,10 @@ int Unshrinker::DecodeBeside(const MemberHeader& member) {
       if (h.decoderWaits) worker.Wake();
       continue;
     }
-    if (h.outputFull[writeChunk_] && h.outputStream[writeChunk_] == s) {
-      const uint32_t size = h.outputSize[writeChunk_];
-      worker.Unlock();
-      // After a failure the decoder's last chunks are dropped.
-      bool written =
-          !abort_ && output_->Write(outputRing_.get() + size_t(writeChunk_) * kChunkSize, size, kDecoderBlock);
-      if (!written) abort_ = true;
-      worker.Lock();
-      h.outputFull[writeChunk_] = false;
-      writeChunk_ = (writeChunk_ + 1) % kOutputChunks;
-      h.stop = h.stop || abort_;
-      if (h.decoderWaits) worker.Wake();
-      continue;
-    }
-    // Once this member's data is all read, the next member may be read ahead.
+    // Once this member's data is all read, the next member may be read ahead
+    // and fed, before the chunks waiting here are written: the decoder is
+    // mostly ahead of the writes, and fed only after them it would stop at
+    // every member, and the writes wait for its first chunk of the next.
     if (h.inputComplete >= s && !h.stop && h.streams == s + 1 && !triedAhead) {
       triedAhead = true;
       memberDelivered_ = reader_.Delivered();
@@ -467,9 +456,6 @@ int Unshrinker::DecodeBeside(const MemberHeader& member) {
       worker.Lock();
       continue;
     }
-    // Chunks are handed over in order: once the stream is decoded, the
-    // next chunk is empty or another stream's.
-    if (h.decoded >= s || h.finished) break;
     if (h.streams == s + 2 && h.inputComplete < s + 1 && !aheadPaused && !aheadFailed_ && !h.stop &&
         !h.inputFull[fillSlot_]) {
       // Feeds the next member as far as the volume being read holds it; the
@@ -494,6 +480,23 @@ int Unshrinker::DecodeBeside(const MemberHeader& member) {
       }
       continue;
     }
+    if (h.outputFull[writeChunk_] && h.outputStream[writeChunk_] == s) {
+      const uint32_t size = h.outputSize[writeChunk_];
+      worker.Unlock();
+      // After a failure the decoder's last chunks are dropped.
+      bool written =
+          !abort_ && output_->Write(outputRing_.get() + size_t(writeChunk_) * kChunkSize, size, kDecoderBlock);
+      if (!written) abort_ = true;
+      worker.Lock();
+      h.outputFull[writeChunk_] = false;
+      writeChunk_ = (writeChunk_ + 1) % kOutputChunks;
+      h.stop = h.stop || abort_;
+      if (h.decoderWaits) worker.Wake();
+      continue;
+    }
+    // Chunks are handed over in order: once the stream is decoded, the
+    // next chunk is empty or another stream's.
+    if (h.decoded >= s || h.finished) break;
     h.writerWaits = true;
     worker.Wait();
     h.writerWaits = false;
