@@ -22,6 +22,7 @@ class FileSystem;
 class VirtualFileSystem;
 class Worker;
 struct Journal;
+struct UnshrinkBuffers;
 
 // Progress refresh after this many bytes written.
 constexpr int32_t kProgressStep = 50000;
@@ -106,6 +107,9 @@ struct CopyContext {
   // Decodes container members while this thread writes them; null to
   // decode on this thread.
   Worker* worker = nullptr;
+  // The container extraction's buffers, kept for the run (unshrink.h); null
+  // to take them anew for each container.
+  UnshrinkBuffers* unshrinkBuffers = nullptr;
 };
 
 }  // namespace quorril

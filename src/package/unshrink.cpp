@@ -86,7 +86,7 @@ class Unshrinker : public VolumeSource {
   Unshrinker(const CopyContext& copy, const std::string& target, const std::string& source, OverwritePolicy mode,
              uint32_t attributes)
       : copy_(copy), host_(copy.host), reader_(copy.archive, this), target_(target), source_(source),
-        mode_(mode), attributes_(attributes) {}
+        mode_(mode), attributes_(attributes), buffers_(copy.unshrinkBuffers ? *copy.unshrinkBuffers : ownBuffers_) {}
 
   int Run();
 
@@ -137,19 +137,25 @@ class Unshrinker : public VolumeSource {
   const std::string source_;
   const OverwritePolicy mode_;
   const uint32_t attributes_;
-  std::unique_ptr<uint8_t[]> workArea_;
-  std::unique_ptr<char[]> gathered_;  // kGatherSize bytes of the member's data
+  // The run's buffers, or this extraction's own. The work area, kGatherSize
+  // bytes of the member's data (`gathered`) and, decoding beside the
+  // writes, kInputSlots blocks of kSlotSize bytes (`inputRing`) and
+  // kOutputChunks of kChunkSize (`outputRing`), and the work area as it was
+  // before a stream read ahead (`savedWorkArea`).
+  UnshrinkBuffers ownBuffers_;
+  UnshrinkBuffers& buffers_;
+  uint8_t* workArea_ = nullptr;
+  char* gathered_ = nullptr;
   uint32_t gatheredUsed_ = 0;         // handed to the decompressor
   uint32_t gatheredHeld_ = 0;         // read from the container
   TargetWriter* output_ = nullptr;  // the member being written
   bool abort_ = false;              // a failure inside the decompressor's callbacks
 
-  // Decoding beside the writes. The rings hold kInputSlots blocks of
-  // kSlotSize bytes and kOutputChunks of kChunkSize.
+  // Decoding beside the writes.
   Worker* worker_ = nullptr;  // null: decode on this thread
-  std::unique_ptr<char[]> inputRing_;
-  std::unique_ptr<char[]> outputRing_;
-  std::unique_ptr<uint8_t[]> savedWorkArea_;  // before a stream read ahead
+  char* inputRing_ = nullptr;
+  char* outputRing_ = nullptr;
+  uint8_t* savedWorkArea_ = nullptr;
   Handoff handoff_;
   // This thread's own: whether a job runs, the stream of the member being
   // extracted, the next slot to fill and chunk to write, and what was read
@@ -228,12 +234,18 @@ int Unshrinker::RunMembers() {
   if (opened != ContainerStatus::kOk) return kUnshrinkNotContainer;
   const std::string destinationDirectory = DirectoryPart(target_);
 
-  workArea_.reset(new (std::nothrow) uint8_t[kExplodeWorkAreaSize]());
-  gathered_.reset(new (std::nothrow) char[kGatherSize]);
-  if (!workArea_ || !gathered_) {
+  UnshrinkBuffers& b = buffers_;
+  if (!b.workArea) b.workArea.reset(new (std::nothrow) uint8_t[kExplodeWorkAreaSize]);
+  if (!b.gathered) b.gathered.reset(new (std::nothrow) char[kGatherSize]);
+  if (!b.workArea || !b.gathered) {
     host_.ReportFailure(CopyFailure::kNoMemory, std::string());
     return kUnshrinkStopped;
   }
+  workArea_ = b.workArea.get();
+  gathered_ = b.gathered.get();
+  // Every container starts the decoder with a clear window, whatever the
+  // container before left in it.
+  std::memset(workArea_, 0, kExplodeWorkAreaSize);
   PrepareWorker();
 
   for (;;) {
@@ -305,7 +317,7 @@ bool Unshrinker::Extract(const MemberHeader& member, const std::string& target) 
     int result = worker_ ? DecodeBeside(member) : -1;
     if (result < 0) {
       gatheredUsed_ = gatheredHeld_ = 0;
-      result = ExplodeStream(&ReadThunk, &WriteThunk, workArea_.get(), this);
+      result = ExplodeStream(&ReadThunk, &WriteThunk, workArea_, this);
       memberDelivered_ = reader_.Delivered();
       memberRanOut_ = reader_.RanOut();
     }
@@ -339,7 +351,7 @@ unsigned Unshrinker::ReadData(char* buffer, unsigned capacity) {
   if (gatheredUsed_ == gatheredHeld_) {
     // The reader stops at the member's stated size, so a block never takes
     // data of the next member.
-    int32_t got = reader_.Read(gathered_.get(), kGatherSize);
+    int32_t got = reader_.Read(gathered_, kGatherSize);
     if (got < 0) {
       ReportReader();
       abort_ = true;
@@ -349,7 +361,7 @@ unsigned Unshrinker::ReadData(char* buffer, unsigned capacity) {
     gatheredHeld_ = uint32_t(got);
   }
   uint32_t n = std::min<uint32_t>(capacity, gatheredHeld_ - gatheredUsed_);
-  std::memcpy(buffer, gathered_.get() + gatheredUsed_, n);
+  std::memcpy(buffer, gathered_ + gatheredUsed_, n);
   gatheredUsed_ += n;
   return n;
 }
@@ -365,15 +377,19 @@ void Unshrinker::WriteData(const char* buffer, unsigned size) {
 // decoded on this thread, as without a worker.
 void Unshrinker::PrepareWorker() {
   if (!copy_.worker) return;
-  inputRing_.reset(new (std::nothrow) char[size_t(kInputSlots) * kSlotSize]);
-  outputRing_.reset(new (std::nothrow) char[size_t(kOutputChunks) * kChunkSize]);
-  savedWorkArea_.reset(new (std::nothrow) uint8_t[kExplodeWorkAreaSize]);
-  if (!inputRing_ || !outputRing_ || !savedWorkArea_) {
-    inputRing_.reset();
-    outputRing_.reset();
-    savedWorkArea_.reset();
+  UnshrinkBuffers& b = buffers_;
+  if (!b.inputRing) b.inputRing.reset(new (std::nothrow) char[size_t(kInputSlots) * kSlotSize]);
+  if (!b.outputRing) b.outputRing.reset(new (std::nothrow) char[size_t(kOutputChunks) * kChunkSize]);
+  if (!b.savedWorkArea) b.savedWorkArea.reset(new (std::nothrow) uint8_t[kExplodeWorkAreaSize]);
+  if (!b.inputRing || !b.outputRing || !b.savedWorkArea) {
+    b.inputRing.reset();
+    b.outputRing.reset();
+    b.savedWorkArea.reset();
     return;
   }
+  inputRing_ = b.inputRing.get();
+  outputRing_ = b.outputRing.get();
+  savedWorkArea_ = b.savedWorkArea.get();
   worker_ = copy_.worker;
 }
 
@@ -425,7 +441,7 @@ int Unshrinker::DecodeBeside(const MemberHeader& member) {
     }
     if (h.inputComplete < s && !h.stop && !h.inputFull[fillSlot_]) {
       worker.Unlock();
-      int32_t got = reader_.Read(inputRing_.get() + size_t(fillSlot_) * kSlotSize, kSlotSize);
+      int32_t got = reader_.Read(inputRing_ + size_t(fillSlot_) * kSlotSize, kSlotSize);
       if (got < 0) {
         ReportReader();
         abort_ = true;
@@ -464,7 +480,7 @@ int Unshrinker::DecodeBeside(const MemberHeader& member) {
       int64_t left = reader_.LeftInThisVolume();
       int32_t got = 0;
       if (left > 0)
-        got = reader_.Read(inputRing_.get() + size_t(fillSlot_) * kSlotSize,
+        got = reader_.Read(inputRing_ + size_t(fillSlot_) * kSlotSize,
                            uint32_t(std::min<int64_t>(left, kSlotSize)));
       worker.Lock();
       if (got < 0) {
@@ -485,7 +501,7 @@ int Unshrinker::DecodeBeside(const MemberHeader& member) {
       worker.Unlock();
       // After a failure the decoder's last chunks are dropped.
       bool written =
-          !abort_ && output_->Write(outputRing_.get() + size_t(writeChunk_) * kChunkSize, size, kDecoderBlock);
+          !abort_ && output_->Write(outputRing_ + size_t(writeChunk_) * kChunkSize, size, kDecoderBlock);
       if (!written) abort_ = true;
       worker.Lock();
       h.outputFull[writeChunk_] = false;
@@ -541,7 +557,7 @@ void Unshrinker::StopDecoding() {
   aheadFailed_ = false;
   // A stream read ahead and then given up leaves the work area as it was
   // before it.
-  if (decoding_ > stream_) std::memcpy(workArea_.get(), savedWorkArea_.get(), kExplodeWorkAreaSize);
+  if (decoding_ > stream_) std::memcpy(workArea_, savedWorkArea_, kExplodeWorkAreaSize);
 }
 
 void Unshrinker::DecodeJob(void* user) { static_cast<Unshrinker*>(user)->DecodeStreams(); }
@@ -551,7 +567,7 @@ void Unshrinker::DecodeJob(void* user) { static_cast<Unshrinker*>(user)->DecodeS
 void Unshrinker::DecodeStreams() {
   Handoff& h = handoff_;
   for (;;) {
-    int result = ExplodeStream(&TakeInputThunk, &PutOutputThunk, workArea_.get(), this);
+    int result = ExplodeStream(&TakeInputThunk, &PutOutputThunk, workArea_, this);
     WorkerLock lock(*worker_);
     // What is left of the stream's input is dropped.
     if (holding_) {
@@ -565,7 +581,7 @@ void Unshrinker::DecodeStreams() {
     if (h.writerWaits) worker_->Wake();
     while (h.streams <= decoding_ + 1 && !h.stop) DecoderWait();
     if (h.streams <= decoding_ + 1 || h.stop) break;
-    std::memcpy(savedWorkArea_.get(), workArea_.get(), kExplodeWorkAreaSize);
+    std::memcpy(savedWorkArea_, workArea_, kExplodeWorkAreaSize);
     ++decoding_;
     firstChunk_ = true;
     while (h.outputFull[fillChunk_] && !h.stop) DecoderWait();
@@ -602,7 +618,7 @@ unsigned Unshrinker::TakeInput(char* buffer, unsigned capacity) {
     }
   }
   uint32_t n = std::min<uint32_t>(capacity, held_ - taken_);
-  std::memcpy(buffer, inputRing_.get() + size_t(takeSlot_) * kSlotSize + taken_, n);
+  std::memcpy(buffer, inputRing_ + size_t(takeSlot_) * kSlotSize + taken_, n);
   taken_ += n;
   return n;
 }
@@ -612,7 +628,7 @@ void Unshrinker::PutOutput(const char* buffer, unsigned size) {
   while (size > 0 && !discard_) {
     const uint32_t limit = firstChunk_ ? kFirstChunkSize : kChunkSize;
     uint32_t n = std::min<uint32_t>(size, limit - filled_);
-    std::memcpy(outputRing_.get() + size_t(fillChunk_) * kChunkSize + filled_, buffer, n);
+    std::memcpy(outputRing_ + size_t(fillChunk_) * kChunkSize + filled_, buffer, n);
     filled_ += n;
     buffer += n;
     size -= n;

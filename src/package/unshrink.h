@@ -24,6 +24,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "model/script_model.h"
@@ -37,6 +38,21 @@ enum : int {
   kUnshrinkStopped = -1,       // a container; extraction stopped (reported where due)
   kUnshrinkNotContainer = -2,  // not a container (or it cannot be opened):
                                // the caller copies it as an ordinary file
+};
+
+// The memory an extraction works in: the decoder's work area, the block of
+// container data being handed to it, and the two rings between the threads
+// when members are decoded beside the writes (about 2 MB). The run keeps
+// them from one container to the next: taken anew, they would come back
+// from the system as fresh pages, to be cleared and mapped again, one fault
+// at a time, for every container. Each extraction still starts the decoder
+// with a clear window.
+struct UnshrinkBuffers {
+  std::unique_ptr<uint8_t[]> workArea;
+  std::unique_ptr<uint8_t[]> savedWorkArea;  // before a stream read ahead
+  std::unique_ptr<char[]> gathered;
+  std::unique_ptr<char[]> inputRing;
+  std::unique_ptr<char[]> outputRing;
 };
 
 // Extracts the container `source` into the directory part of `target` (up

@@ -18,6 +18,7 @@
 #include "model/script_state.h"
 #include "package/copy_host.h"
 #include "package/file_install.h"
+#include "package/unshrink.h"
 #include "package/virtual_file.h"
 #include "platform/ports.h"
 #include "script/script_context.h"
@@ -76,7 +77,7 @@ class SetupContext {
   ScriptContext ForScript() { return ScriptContext{script, files(), machine(), ui(), archive}; }
   // What the copy code works with, reporting to `host`.
   CopyContext ForCopy(CopyHost& host) {
-    return CopyContext{files(), archive, journal, host, continuationName, ports_.worker};
+    return CopyContext{files(), archive, journal, host, continuationName, ports_.worker, &unshrinkBuffers};
   }
   // What the FILE, RENAME and DELETE commands work with.
   FileInstallContext ForFiles(CopyHost& host) {
@@ -91,6 +92,8 @@ class SetupContext {
   // The file name of the last continuation volume of a shrunk-file
   // container that was opened; FILE entries of that name are skipped.
   std::string continuationName;
+  // Kept from one container to the next.
+  UnshrinkBuffers unshrinkBuffers;
 };
 
 }  // namespace quorril

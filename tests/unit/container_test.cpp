@@ -95,7 +95,7 @@ class ContainerMachine : public ::testing::Test {
   }
   int Unshrink(OverwritePolicy mode = OverwritePolicy::kYes, uint32_t attributes = kAttrNormal,
                const std::string& source = "C:\\SRC\\DATA.Z", const std::string& target = "C:\\DEST\\DATA.Z") {
-    return UnshrinkContainer(CopyContext{disk, archive, journal, host, continuationName, worker}, target, source,
+    return UnshrinkContainer(CopyContext{disk, archive, journal, host, continuationName, worker, buffers}, target, source,
                              mode, attributes);
   }
   std::string Content(const std::string& path) {
@@ -132,6 +132,10 @@ class ContainerMachine : public ::testing::Test {
   RecordingCopyHost host{ui};
   ThreadWorker thread;
   Worker* worker = nullptr;
+  // Kept from one extraction to the next, as the engine keeps them for its
+  // run; null: each extraction takes its own.
+  UnshrinkBuffers runBuffers;
+  UnshrinkBuffers* buffers = &runBuffers;
 };
 
 class ContainerTest : public ContainerMachine, public ::testing::WithParamInterface<Decoding> {
@@ -300,6 +304,29 @@ TEST_F(ContainerMachine, AMemberDecodedAheadAndThenKeptLeavesTheWindowAsItWas) {
   EXPECT_NE(b.find(d[0]), std::string::npos) << "three bytes of the member before the kept one";
   EXPECT_EQ(d[1], d[0]);
   EXPECT_EQ(thread.jobs, 2);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+// The buffers the run keeps from one container to the next carry nothing
+// over: a stream that reaches before its own start, first in a container
+// extracted after another, sees the clear window it sees in a container
+// extracted alone.
+TEST_F(ContainerMachine, AContainerAfterAnotherStartsWithAClearWindow) {
+  const std::string text = Prose(6000), ds = BackReachingStream();
+  Put(BuildContainer({{"A.TXT", text}}));
+  files.AddFile("C:\\SRC\\NEXT.Z", RawVolume("", 1) + RawMember("D.BIN", uint32_t(ds.size())) + ds);
+  for (int beside : {0, 1}) {
+    SCOPED_TRACE(beside ? "beside the writes" : "here");
+    worker = beside ? &thread : nullptr;
+    buffers = nullptr;  // alone, with buffers of its own
+    EXPECT_EQ(Unshrink(OverwritePolicy::kYes, kAttrNormal, "C:\\SRC\\NEXT.Z"), kUnshrinkDone);
+    EXPECT_EQ(Content("C:\\DEST\\D.BIN"), std::string(3, '\0'));
+    buffers = &runBuffers;  // after A.TXT, in the same buffers
+    EXPECT_EQ(Unshrink(), kUnshrinkDone);
+    EXPECT_EQ(Content("C:\\DEST\\A.TXT"), text);
+    EXPECT_EQ(Unshrink(OverwritePolicy::kYes, kAttrNormal, "C:\\SRC\\NEXT.Z"), kUnshrinkDone);
+    EXPECT_EQ(Content("C:\\DEST\\D.BIN"), std::string(3, '\0'));
+  }
   EXPECT_TRUE(ui.boxes.empty());
 }
 
