@@ -282,16 +282,17 @@ int PlainCopy::Run() {
     return kCopyStopped;
   }
   ProgressCounters& counters = copy_.host.Counters();
-  if (!ShouldWrite()) {
-    if (counters.CountsBytes()) {
-      counters.Add(input_->Size());
-      copy_.host.Progress(0);
-    }
-    return kCopyDone;
-  }
-
   TargetWriter output(copy_, target_);
-  if (!output.Create()) return kCopyStopped;
+  if (!output.CreateIfNew()) {
+    if (!ShouldWrite()) {
+      if (counters.CountsBytes()) {
+        counters.Add(input_->Size());
+        copy_.host.Progress(0);
+      }
+      return kCopyDone;
+    }
+    if (!output.Create()) return kCopyStopped;
+  }
   if (!Copy(output) || !output.Flush()) {
     // A target that could not be completed is not left half written.
     output.Abandon();

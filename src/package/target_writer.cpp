@@ -21,9 +21,29 @@ TargetWriter::TargetWriter(const CopyContext& copy, std::string target) : copy_(
 
 TargetWriter::~TargetWriter() { Abandon(); }
 
+bool TargetWriter::TakeBlock() {
+  if (!block_) block_.reset(new (std::nothrow) char[kBlockSize]);
+  return block_ != nullptr;
+}
+
+void TargetWriter::Begin() {
+  blockUsed_ = 0;
+  failed_ = false;
+  copy_.host.ShowFileName(target_);
+  progressMark_ = copy_.host.Counters().bytesDone;
+}
+
+bool TargetWriter::CreateIfNew() {
+  if (output_ || !TakeBlock()) return false;
+  written_ = target_;
+  output_ = copy_.files.Open(target_, OpenMode::kCreateNew);
+  if (!output_) return false;
+  Begin();
+  return true;
+}
+
 bool TargetWriter::Create() {
-  block_.reset(new (std::nothrow) char[kBlockSize]);
-  if (!block_) {
+  if (!TakeBlock()) {
     copy_.host.ReportFailure(CopyFailure::kNoMemory, std::string());
     return false;
   }
@@ -45,10 +65,7 @@ bool TargetWriter::Create() {
     copy_.host.ReportFailure(CopyFailure::kCreateFile, target_);
     return false;
   }
-  blockUsed_ = 0;
-  failed_ = false;
-  copy_.host.ShowFileName(target_);
-  progressMark_ = copy_.host.Counters().bytesDone;
+  Begin();
   return true;
 }
 

@@ -42,6 +42,13 @@ class TargetWriter {
   // report (kNoMemory for the write buffer, taken before the target is
   // touched; kCreateFile).
   bool Create();
+  // Creates the target and shows its path only when nothing stands under
+  // its name. False, with nothing reported and nothing touched, when
+  // something does or the file cannot be made so: the caller then decides
+  // about the target as for an existing one and calls Create(). A target
+  // made here had nothing to keep, ask about or clear, and its name was
+  // looked up once.
+  bool CreateIfNew();
   // Adds bytes to the target. False after a report (kWriteDisk); the caller
   // then abandons the target.
   bool Write(const char* data, uint32_t size) { return Write(data, size, size); }
@@ -71,6 +78,9 @@ class TargetWriter {
   int64_t bytesWritten_ = 0;
   int32_t progressMark_ = 0;
   bool failed_ = false;
+
+  bool TakeBlock();
+  void Begin();
 };
 
 // Results of MakeDirectoryPath.

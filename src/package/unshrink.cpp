@@ -96,7 +96,8 @@ class Unshrinker : public VolumeSource {
  private:
   int RunMembers();
   bool Keep(const MemberHeader& member, const ExistingTarget& existing);
-  bool Extract(const MemberHeader& member, const std::string& target);
+  // Fills `output`, created, with the member; false after a report.
+  bool Extract(const MemberHeader& member, TargetWriter& output);
   void ReportReader();
 
   unsigned ReadData(char* buffer, unsigned capacity);
@@ -269,20 +270,27 @@ int Unshrinker::RunMembers() {
     // fails and stops the extraction.
     if (member.path.find('\\') != std::string::npos) MakeTargetDirectory(copy_, CutAtLastBackslash(target));
 
-    ExistingTarget existing = ProbeTarget(copy_.files, target, mode_);
-    OverwriteFacts facts;
-    facts.policy = mode_;
-    facts.kind = CopyKind::kContainerMember;
-    facts.targetExists = existing.exists;
-    facts.source = DosDateTime{member.dosDate, member.dosTime};
-    facts.targetDateKnown = existing.dateKnown;
-    facts.target = existing.date;
-    if (!CarryOutOverwrite(copy_.files, host_, DecideOverwrite(facts), target)) {
-      StopDecoding();  // what was decoded ahead of a member that stays is dropped
-      if (!Keep(member, existing)) return kUnshrinkStopped;
-      continue;
+    TargetWriter output(copy_, target);
+    if (!output.CreateIfNew()) {
+      ExistingTarget existing = ProbeTarget(copy_.files, target, mode_);
+      OverwriteFacts facts;
+      facts.policy = mode_;
+      facts.kind = CopyKind::kContainerMember;
+      facts.targetExists = existing.exists;
+      facts.source = DosDateTime{member.dosDate, member.dosTime};
+      facts.targetDateKnown = existing.dateKnown;
+      facts.target = existing.date;
+      if (!CarryOutOverwrite(copy_.files, host_, DecideOverwrite(facts), target)) {
+        StopDecoding();  // what was decoded ahead of a member that stays is dropped
+        if (!Keep(member, existing)) return kUnshrinkStopped;
+        continue;
+      }
+      if (!output.Create()) {
+        StopDecoding();
+        return kUnshrinkStopped;
+      }
     }
-    if (!Extract(member, target)) return kUnshrinkStopped;
+    if (!Extract(member, output)) return kUnshrinkStopped;
   }
 }
 
@@ -304,12 +312,7 @@ bool Unshrinker::Keep(const MemberHeader& member, const ExistingTarget& existing
   return true;
 }
 
-bool Unshrinker::Extract(const MemberHeader& member, const std::string& target) {
-  TargetWriter output(copy_, target);
-  if (!output.Create()) {
-    StopDecoding();
-    return false;
-  }
+bool Unshrinker::Extract(const MemberHeader& member, TargetWriter& output) {
   host_.Progress(0);
   if (member.compressedSize != 0) {
     output_ = &output;
