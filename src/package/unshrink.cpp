@@ -376,8 +376,8 @@ void Unshrinker::WriteData(const char* buffer, unsigned size) {
 
 // ---- decoding beside the writes ----------------------------------------------------------
 
-// The rings are taken once per container; without them the members are
-// decoded on this thread, as without a worker.
+// The rings are taken at the first container of the run and kept; without
+// them the members are decoded on this thread, as without a worker.
 void Unshrinker::PrepareWorker() {
   if (!copy_.worker) return;
   UnshrinkBuffers& b = buffers_;
