@@ -36,6 +36,7 @@ void TargetWriter::Begin() {
 bool TargetWriter::CreateIfNew() {
   if (output_ || !TakeBlock()) return false;
   written_ = target_;
+  newTried_ = true;
   output_ = copy_.files.Open(target_, OpenMode::kCreateNew);
   if (!output_) return false;
   Begin();
@@ -49,9 +50,10 @@ bool TargetWriter::Create() {
   }
   // A target that is not there yet is made as a new file: nothing needs to
   // be looked up first, and the file system has no old contents to let go
-  // of (some write a truncated file back when it is closed).
+  // of (some write a truncated file back when it is closed). After
+  // CreateIfNew, that has been tried.
   written_ = target_;
-  output_ = copy_.files.Open(target_, OpenMode::kCreateNew);
+  if (!newTried_) output_ = copy_.files.Open(target_, OpenMode::kCreateNew);
   if (!output_) {
     // A file that stands under the target's name is replaced only once the
     // new one is whole: until then the new bytes go to a temporary beside it.

@@ -45,9 +45,9 @@ class TargetWriter {
   // Creates the target and shows its path only when nothing stands under
   // its name. False, with nothing reported and nothing touched, when
   // something does or the file cannot be made so: the caller then decides
-  // about the target as for an existing one and calls Create(). A target
-  // made here had nothing to keep, ask about or clear, and its name was
-  // looked up once.
+  // about the target as for an existing one and calls Create(), which does
+  // not try CREATE_NEW again. A target made here had nothing to keep, ask
+  // about or clear, and its name was looked up once.
   bool CreateIfNew();
   // Adds bytes to the target. False after a report (kWriteDisk); the caller
   // then abandons the target.
@@ -78,6 +78,7 @@ class TargetWriter {
   int64_t bytesWritten_ = 0;
   int32_t progressMark_ = 0;
   bool failed_ = false;
+  bool newTried_ = false;  // CreateIfNew tried CREATE_NEW
 
   bool TakeBlock();
   void Begin();

@@ -95,8 +95,8 @@ class ContainerMachine : public ::testing::Test {
   }
   int Unshrink(OverwritePolicy mode = OverwritePolicy::kYes, uint32_t attributes = kAttrNormal,
                const std::string& source = "C:\\SRC\\DATA.Z", const std::string& target = "C:\\DEST\\DATA.Z") {
-    return UnshrinkContainer(CopyContext{disk, archive, journal, host, continuationName, worker, buffers}, target, source,
-                             mode, attributes);
+    return UnshrinkContainer(CopyContext{disk, archive, journal, host, continuationName, worker, buffers}, target,
+                             source, mode, attributes);
   }
   std::string Content(const std::string& path) {
     std::string s;
